@@ -1,0 +1,12 @@
+#include "app/MessageBox.h"
+
+#include <QMessageBox>
+
+namespace veld::app {
+
+void showInformationBox(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+} // namespace veld::app

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace veld::protocol {
+
+// Every code the panel sends to the module.
+enum class Command : std::uint8_t {
+    CountdownInterval = 0x01,
+    DisplayText = 0x03,
+    TemperatureRequest = 0x04,
+    CounterEnable = 0x05,
+    SetClock = 0x10,
+    CountdownStartStop = 0x11,
+    DecimalPoint = 0x13,
+    CounterDisable = 0x15,
+    CountdownReset = 0x21,
+    ModuleLineSpeed = 0x80,
+    StartupFunction = 0x90,
+    Output2Off = 0xF5,
+    Output2On = 0xF6,
+    TimeStampRequest = 0xF7,
+    Output1Off = 0xF8,
+    Output1On = 0xF9,
+    BuzzerOn = 0xFA,
+    BuzzerOff = 0xFB,
+    ToggleFlashing = 0xFC,
+};
+
+// How a handler writes its frame: asking first whether the port is open, or not.
+enum class SendRule { Guarded, Unguarded, OwnRule };
+
+// What sending the command does to the temperature polling flag.
+enum class PollingEffect { Clears, Leaves, Reads };
+
+struct CommandSpec {
+    Command command;
+    std::size_t dataBytes;
+    SendRule send;
+    PollingEffect polling;
+    std::string_view sender; // the control that sends it
+};
+
+std::span<const CommandSpec> commandTable();
+std::optional<CommandSpec> findCommand(std::uint8_t code);
+
+inline constexpr std::uint8_t codeOf(Command c) {
+    return static_cast<std::uint8_t>(c);
+}
+
+} // namespace veld::protocol

@@ -1,0 +1,187 @@
+#include "serial/MSComm.h"
+
+#include "serial/PortMap.h"
+#include "serial/SerialLog.h"
+
+#include <QFileInfo>
+#include <limits>
+
+namespace veld::serial {
+
+namespace {
+QString openFailureHint(const QSerialPort& port) {
+    switch (port.error()) {
+    case QSerialPort::DeviceNotFoundError:
+        return QStringLiteral("no such device");
+    case QSerialPort::PermissionError:
+        return QStringLiteral("permission denied or port busy; to use serial ports, add your "
+                              "user to the 'dialout' group (sudo adduser $USER dialout) and log "
+                              "in again");
+    case QSerialPort::OpenError:
+        return QStringLiteral("port busy or locked by another program");
+    case QSerialPort::UnsupportedOperationError:
+        return QStringLiteral("the device does not support these line settings");
+    default:
+        return QStringLiteral("open failed");
+    }
+}
+} // namespace
+
+MSComm::MSComm(QObject* parent)
+    : QObject(parent) {}
+
+MSComm::~MSComm() = default;
+
+bool MSComm::setCommPort(int portNumber) {
+    closeIfLost();
+    if (!deviceForPort(portNumber)) {
+        qCWarning(lcSerial, "COM%d: port number out of range %d to %d", portNumber, kFirstPort,
+                  kLastPort);
+        return false;
+    }
+    m_commPort = portNumber;
+    return true;
+}
+
+bool MSComm::setSettings(const QString& text) {
+    closeIfLost();
+    const auto parsed = parseLineSettings(text);
+    if (!parsed) {
+        qCWarning(lcSerial,
+                  "line settings \"%s\" refused: expected speed,parity,data bits,stop "
+                  "bits such as \"9600,n,8,1\"",
+                  qUtf8Printable(text));
+        return false;
+    }
+    if (m_port && !applySettings(*m_port, *parsed)) {
+        qCWarning(lcSerial, "line settings \"%s\" refused by %s: %s", qUtf8Printable(text),
+                  qUtf8Printable(m_port->portName()), qUtf8Printable(m_port->errorString()));
+        applySettings(*m_port, m_lineSettings);
+        return false;
+    }
+    m_settingsText = text;
+    m_lineSettings = *parsed;
+    return true;
+}
+
+bool MSComm::applySettings(QSerialPort& port, const LineSettings& s) {
+    return port.setBaudRate(s.baudRate) && port.setParity(s.parity) &&
+           port.setDataBits(s.dataBits) && port.setStopBits(s.stopBits) &&
+           port.setFlowControl(QSerialPort::NoFlowControl);
+}
+
+bool MSComm::portOpen() {
+    closeIfLost();
+    return m_port != nullptr;
+}
+
+bool MSComm::setPortOpen(bool open) {
+    closeIfLost();
+    if (!open) {
+        m_port.reset();
+        return true;
+    }
+    const auto device = deviceForPort(m_commPort);
+    if (!device)
+        return false;
+    if (m_port && openDevice() == *device)
+        return true;
+
+    auto port = std::make_unique<QSerialPort>();
+    port->setPortName(*device);
+    port->setReadBufferSize(kReceiveBufferSize);
+    applySettings(*port, m_lineSettings);
+    if (!port->open(QIODevice::ReadWrite)) {
+        qCWarning(lcSerial, "COM%d (%s) not opened: %s (%s)", m_commPort, qUtf8Printable(*device),
+                  qUtf8Printable(openFailureHint(*port)), qUtf8Printable(port->errorString()));
+        return false;
+    }
+    port->setProperty("veldDevice", *device);
+    connect(port.get(), &QSerialPort::errorOccurred, this, &MSComm::onError);
+    m_port = std::move(port);
+    m_lineLost = false;
+    return true;
+}
+
+QString MSComm::openDevice() const {
+    return m_port ? m_port->property("veldDevice").toString() : QString();
+}
+
+void MSComm::onError(QSerialPort::SerialPortError error) {
+    if (error != QSerialPort::ReadError && error != QSerialPort::WriteError &&
+        error != QSerialPort::ResourceError)
+        return;
+    if (m_lineLost)
+        return;
+    m_lineLost = true;
+    if (m_port)
+        qCWarning(lcSerial, "%s lost (%s); the port is closed until it is opened again",
+                  qUtf8Printable(openDevice()), qUtf8Printable(m_port->errorString()));
+    // Closing inside the port's own signal is unsafe; close on the next call or event.
+    QMetaObject::invokeMethod(this, &MSComm::closeIfLost, Qt::QueuedConnection);
+}
+
+void MSComm::closeIfLost() {
+    if (m_port && !m_lineLost && !QFileInfo::exists(openDevice())) {
+        qCWarning(lcSerial, "%s vanished; the port is closed until it is opened again",
+                  qUtf8Printable(openDevice()));
+        m_lineLost = true;
+    }
+    if (m_lineLost) {
+        m_port.reset();
+        m_lineLost = false;
+    }
+}
+
+void MSComm::setOutput(const protocol::Bytes& frame) {
+    closeIfLost();
+    if (!m_port || frame.empty())
+        return;
+    m_port->write(frame.data(), static_cast<qint64>(frame.size()));
+    // Push the whole frame to the device now, in one write.
+    m_port->flush();
+}
+
+bool MSComm::setInputLen(int length) {
+    if (length < 0)
+        return false;
+    m_inputLen = length;
+    return true;
+}
+
+bool MSComm::setInputMode(int mode) {
+    if (mode != kInputModeText && mode != kInputModeBinary)
+        return false;
+    m_inputMode = mode;
+    return true;
+}
+
+void MSComm::pullWaitingBytes() {
+    if (m_port && m_port->bytesAvailable() < kReceiveBufferSize)
+        m_port->waitForReadyRead(0);
+}
+
+qint16 MSComm::inBufferCount() {
+    closeIfLost();
+    if (!m_port)
+        return 0;
+    pullWaitingBytes();
+    closeIfLost();
+    if (!m_port)
+        return 0;
+    return static_cast<qint16>(
+        std::min<qint64>(m_port->bytesAvailable(), std::numeric_limits<qint16>::max()));
+}
+
+QByteArray MSComm::input() {
+    closeIfLost();
+    if (!m_port)
+        return {};
+    pullWaitingBytes();
+    closeIfLost();
+    if (!m_port)
+        return {};
+    return m_inputLen > 0 ? m_port->read(m_inputLen) : m_port->readAll();
+}
+
+} // namespace veld::serial

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+namespace veld::serial {
+Q_DECLARE_LOGGING_CATEGORY(lcSerial)
+}

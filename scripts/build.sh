@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Configures and builds into build/ (or the folder given as $1).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build_dir=${1:-build}
+build_type=${2:-RelWithDebInfo}
+cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE="$build_type"
+cmake --build "$build_dir" -j"$(nproc)"

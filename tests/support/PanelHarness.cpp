@@ -1,0 +1,68 @@
+#include "support/PanelHarness.h"
+
+#include "serial/PortMap.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace veld::test {
+
+namespace {
+QSettings openSettings() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("VELD"),
+                     QStringLiteral("VELD"));
+}
+} // namespace
+
+PanelHarness::PanelHarness() {
+    clearSettings();
+    for (int n = serial::kFirstPort; n <= serial::kLastPort; ++n)
+        mapPort(n, missingDevice(n));
+}
+
+PanelHarness::~PanelHarness() = default;
+
+QString PanelHarness::missingDevice(int portNumber) {
+    return QStringLiteral("/nonexistent/veld-test/COM%1").arg(portNumber);
+}
+
+QString PanelHarness::settingsFilePath() {
+    return openSettings().fileName();
+}
+
+void PanelHarness::mapPort(int portNumber, const QString& device) {
+    qputenv(QStringLiteral("VELD_COM%1").arg(portNumber).toLatin1().constData(),
+            QFile::encodeName(device));
+}
+
+void PanelHarness::storeProperty(const QString& key, const QString& value) {
+    QSettings s = openSettings();
+    s.setValue(QStringLiteral("Properties/") + key, value);
+}
+
+QString PanelHarness::storedProperty(const QString& key) const {
+    return openSettings().value(QStringLiteral("Properties/") + key).toString();
+}
+
+bool PanelHarness::hasStoredProperty(const QString& key) const {
+    return openSettings().contains(QStringLiteral("Properties/") + key);
+}
+
+void PanelHarness::clearSettings() {
+    QSettings s = openSettings();
+    s.clear();
+}
+
+app::frmVELD& PanelHarness::start() {
+    m_window.reset();
+    m_window = std::make_unique<app::frmVELD>();
+    m_window->setMessageBox([this](QWidget*, const QString& title, const QString& text) {
+        boxes.append({title, text});
+    });
+    m_window->setClock([this] { return now; });
+    m_window->Form_Load();
+    return *m_window;
+}
+
+} // namespace veld::test

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "app/frmVELD.h"
+#include "support/PtyPair.h"
+
+#include <QList>
+#include <QTime>
+#include <memory>
+
+namespace veld::test {
+
+struct ShownBox {
+    QString title;
+    QString text;
+};
+
+// Builds the real window with its seams caught: message boxes are recorded
+// (and count as dismissed at once) and the clock reads a time the test sets.
+// Every COM port maps to a path that does not exist until the test maps it.
+class PanelHarness {
+public:
+    PanelHarness();
+    ~PanelHarness();
+
+    static QString missingDevice(int portNumber);
+    static QString settingsFilePath();
+
+    void mapPort(int portNumber, const QString& device);
+    void storeProperty(const QString& key, const QString& value);
+    QString storedProperty(const QString& key) const; // empty when absent
+    bool hasStoredProperty(const QString& key) const;
+    void clearSettings();
+
+    // A new window, after Form_Load.
+    app::frmVELD& start();
+    app::frmVELD& window() { return *m_window; }
+    const ui::Controls& controls() const { return m_window->controls(); }
+
+    QList<ShownBox> boxes;
+    QTime now{12, 0, 0};
+
+private:
+    std::unique_ptr<app::frmVELD> m_window;
+};
+
+} // namespace veld::test

@@ -1,0 +1,117 @@
+#include "support/PtyPair.h"
+
+#include <QtTest>
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace veld::test {
+
+namespace {
+constexpr int kWaitMs = 2000;
+constexpr int kTrailingMs = 30;
+
+bool waitReadable(int fd, int ms) {
+    pollfd p{fd, POLLIN, 0};
+    int r;
+    do {
+        r = ::poll(&p, 1, ms);
+    } while (r < 0 && errno == EINTR);
+    return r > 0 && (p.revents & POLLIN);
+}
+} // namespace
+
+PtyPair::PtyPair() {
+    char name[256] = {};
+    if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0)
+        qFatal("openpty failed: %s", strerror(errno));
+    m_slavePath = QString::fromLocal8Bit(name);
+    // The module's end reads raw bytes too.
+    termios t{};
+    ::tcgetattr(m_slave, &t);
+    ::cfmakeraw(&t);
+    ::tcsetattr(m_slave, TCSANOW, &t);
+    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+}
+
+PtyPair::~PtyPair() {
+    if (m_master >= 0)
+        ::close(m_master);
+    ::close(m_slave);
+}
+
+void PtyPair::send(const QByteArray& bytes) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(m_master, bytes.constData() + done, bytes.size() - done);
+        if (n > 0)
+            done += n;
+        else if (n < 0 && errno != EAGAIN && errno != EINTR)
+            qFatal("pty write failed: %s", strerror(errno));
+    }
+    if (!waitReadable(m_slave, kWaitMs))
+        qWarning("bytes sent to the panel did not arrive");
+}
+
+QByteArray PtyPair::receive(qsizetype count) {
+    QByteArray out;
+    QDeadlineTimer deadline(kWaitMs);
+    while (out.size() < count && !deadline.hasExpired()) {
+        if (!waitReadable(m_master, static_cast<int>(deadline.remainingTime())))
+            break;
+        char buf[4096];
+        const ssize_t n = ::read(m_master, buf, sizeof buf);
+        if (n > 0)
+            out.append(buf, n);
+    }
+    out += receiveFor(kTrailingMs);
+    return out;
+}
+
+QByteArray PtyPair::receiveFor(int milliseconds) {
+    QByteArray out;
+    while (waitReadable(m_master, milliseconds)) {
+        char buf[4096];
+        const ssize_t n = ::read(m_master, buf, sizeof buf);
+        if (n <= 0)
+            break;
+        out.append(buf, n);
+    }
+    return out;
+}
+
+int PtyPair::baudRate() const {
+    termios t{};
+    ::tcgetattr(m_slave, &t);
+    switch (::cfgetospeed(&t)) {
+    case B1200:
+        return 1200;
+    case B2400:
+        return 2400;
+    case B4800:
+        return 4800;
+    case B9600:
+        return 9600;
+    case B19200:
+        return 19200;
+    case B38400:
+        return 38400;
+    case B57600:
+        return 57600;
+    case B115200:
+        return 115200;
+    default:
+        return -1;
+    }
+}
+
+void PtyPair::closeMaster() {
+    if (m_master >= 0)
+        ::close(m_master);
+    m_master = -1;
+}
+
+} // namespace veld::test

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace veld::test {
+
+// A pseudo-terminal pair: the panel opens the slave path as its serial port,
+// the test plays the module on the master side.
+class PtyPair {
+public:
+    PtyPair();
+    ~PtyPair();
+    PtyPair(const PtyPair&) = delete;
+    PtyPair& operator=(const PtyPair&) = delete;
+
+    QString slavePath() const { return m_slavePath; }
+
+    // Module to panel: writes the bytes and waits until they wait at the panel's end.
+    void send(const QByteArray& bytes);
+
+    // Panel to module: waits up to two seconds for `count` bytes, then takes
+    // whatever else follows at once, so that extra bytes show up in the result.
+    QByteArray receive(qsizetype count);
+    // Everything that arrives within the quiet period (nothing expected).
+    QByteArray receiveFor(int milliseconds);
+
+    // Line speed that the panel set on the line, in bit/s.
+    int baudRate() const;
+
+    // The device goes away from the panel's side: closes the module's end.
+    void closeMaster();
+
+private:
+    int m_master = -1;
+    int m_slave = -1;
+    QString m_slavePath;
+};
+
+} // namespace veld::test

@@ -120,8 +120,8 @@ constexpr std::array<MenuItemSpec, 6> kStartItems{{
 // clang-format on
 
 constexpr std::array<MenuSpec, 4> kMenus{{
-    {u"mnuComm", u"&Comm Setting", kCommItems},
-    {u"mnuBaud", u"&Baud Rate", kBaudItems},
+    {u"mnuComm", u"&Comm Setting", kCommItems, true},
+    {u"mnuBaud", u"&Baud Rate", kBaudItems, true},
     {u"mnuMbaud", u"&Module Baud Rate", kModuleBaudItems},
     {u"mnuStart", u"&Startup Function", kStartItems},
 }};

@@ -52,6 +52,7 @@ struct MenuSpec {
     QStringView name = {};
     QStringView caption = {};
     std::span<const MenuItemSpec> items = {};
+    bool checkMarks = false; // whether its items ever show a check mark
 };
 
 struct TimerSpec {

@@ -161,7 +161,8 @@ Controls WindowBuilder::build(QMainWindow& window, const QString& webAddress) {
         for (const MenuItemSpec& item : ms.items) {
             QAction* action = menu->addAction(item.caption.toString());
             action->setObjectName(item.name.toString());
-            action->setCheckable(true);
+            // Not exclusive: the handlers move the marks themselves.
+            action->setCheckable(ms.checkMarks);
             action->setChecked(item.checked);
             controls.add(item.name.toString(), action);
         }

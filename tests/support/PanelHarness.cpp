@@ -58,6 +58,8 @@ app::frmVELD& PanelHarness::start() {
     m_window.reset();
     m_window = std::make_unique<app::frmVELD>();
     m_window->setMessageBox([this](QWidget*, const QString& title, const QString& text) {
+        if (whileBoxShown)
+            whileBoxShown();
         boxes.append({title, text});
     });
     m_window->setClock([this] { return now; });

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QTime>
+#include <functional>
 #include <memory>
 
 namespace veld::test {
@@ -37,6 +38,8 @@ public:
     const ui::Controls& controls() const { return m_window->controls(); }
 
     QList<ShownBox> boxes;
+    // Runs while a message box is up, before it counts as dismissed.
+    std::function<void()> whileBoxShown;
     QTime now{12, 0, 0};
 
 private:

@@ -24,6 +24,10 @@ bool waitReadable(int fd, int ms) {
 }
 } // namespace
 
+QByteArray hexBytes(const char* hex) {
+    return QByteArray::fromHex(hex);
+}
+
 PtyPair::PtyPair() {
     char name[256] = {};
     if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0)

@@ -5,6 +5,9 @@
 
 namespace veld::test {
 
+// "FE 15 FF" as bytes.
+QByteArray hexBytes(const char* hex);
+
 // A pseudo-terminal pair: the panel opens the slave path as its serial port,
 // the test plays the module on the master side.
 class PtyPair {

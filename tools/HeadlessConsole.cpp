@@ -1,0 +1,213 @@
+#include "tools/HeadlessConsole.h"
+
+#include "tools/FrameText.h"
+#include "tools/VirtualModule.h"
+
+#include <QSocketNotifier>
+#include <QStringList>
+#include <cerrno>
+#include <unistd.h>
+
+namespace veld::tools {
+
+namespace {
+QString onOff(bool on) {
+    return on ? QStringLiteral("on") : QStringLiteral("off");
+}
+
+QString timeText(int hours, int minutes, int seconds) {
+    return QStringLiteral("%1:%2:%3")
+        .arg(hours)
+        .arg(minutes, 2, 10, QLatin1Char('0'))
+        .arg(seconds, 2, 10, QLatin1Char('0'));
+}
+
+QString quoted(const std::string& text) {
+    return QString::fromStdString(quotedText(text));
+}
+
+QString function(ModuleFunction f) {
+    return QLatin1Char('"') + QString::fromStdString(functionName(f)) + QLatin1Char('"');
+}
+
+const QStringList kHelp = {
+    QStringLiteral("button N        press button N (1, 2 or 3)"),
+    QStringLiteral("temp T          set the temperature to T degrees Celsius (-40 to 125)"),
+    QStringLiteral("count           one event on the counter input"),
+    QStringLiteral("reset-counter   reset the counter"),
+    QStringLiteral("power           switch off and on again"),
+    QStringLiteral("state           print the whole state on one line"),
+    QStringLiteral("help            list the commands"),
+    QStringLiteral("quit            end the program"),
+};
+} // namespace
+
+HeadlessConsole::HeadlessConsole(VirtualModule& module, int inputFd, std::FILE* output,
+                                 QObject* parent)
+    : QObject(parent)
+    , m_module(module)
+    , m_inputFd(inputFd)
+    , m_output(output)
+    , m_lastDisplay(displaySummary()) {
+    connect(&m_module, &VirtualModule::wireEvent, this, &HeadlessConsole::onWireEvent);
+    if (m_inputFd >= 0) {
+        m_notifier = new QSocketNotifier(m_inputFd, QSocketNotifier::Read, this);
+        connect(m_notifier, &QSocketNotifier::activated, this, &HeadlessConsole::readInput);
+    }
+}
+
+void HeadlessConsole::print(const QString& line) {
+    const QByteArray bytes = line.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), m_output);
+    std::fflush(m_output);
+}
+
+QString HeadlessConsole::displaySummary() const {
+    const ModuleState& s = m_module.state();
+    return QStringLiteral("display %1 dp %2 flashing %3")
+        .arg(quoted(s.text()))
+        .arg(s.decimalPoint())
+        .arg(onOff(s.flashing()));
+}
+
+QString HeadlessConsole::stateLine() const {
+    const ModuleState& s = m_module.state();
+    const TimeOfDay clock = s.clock();
+    const TimeOfDay interval = s.countdownInterval();
+    const int left = s.countdownRemaining();
+    const QStringList fields = {
+        QStringLiteral("state"),
+        QStringLiteral("display=") + quoted(s.text()),
+        QStringLiteral("dp=%1").arg(s.decimalPoint()),
+        QStringLiteral("shown=") + quoted(s.shown().characters),
+        QStringLiteral("flashing=") + onOff(s.flashing()),
+        QStringLiteral("buzzer=") + onOff(s.buzzer()),
+        QStringLiteral("output1=") + onOff(s.output1()),
+        QStringLiteral("output2=") + onOff(s.output2()),
+        QStringLiteral("clock=") + timeText(clock.hours, clock.minutes, clock.seconds),
+        QStringLiteral("interval=") + timeText(interval.hours, interval.minutes, interval.seconds),
+        QStringLiteral("countdown=") + timeText(left / 3600, left / 60 % 60, left % 60),
+        QStringLiteral("running=") + onOff(s.countdownRunning()),
+        QStringLiteral("counter=") + onOff(s.counterEnabled()),
+        QStringLiteral("count=%1").arg(s.count()),
+        QStringLiteral("temperature=%1").arg(s.temperature()),
+        QStringLiteral("function=") + function(s.function()),
+        QStringLiteral("startup=") + function(s.startupFunction()),
+        QStringLiteral("speed=%1").arg(s.lineSpeed()),
+        QStringLiteral("line=%1").arg(m_module.panelLineSpeed()),
+    };
+    return fields.join(QLatin1Char(' '));
+}
+
+void HeadlessConsole::onWireEvent(const WireEvent& event) {
+    switch (event.kind) {
+    case WireEvent::Kind::Heard: {
+        QString line = QStringLiteral("rx ") + event.hex + QStringLiteral(" | ") + event.words;
+        const QString display = displaySummary();
+        if (display != m_lastDisplay) {
+            line += QStringLiteral(" | ") + display;
+            m_lastDisplay = display;
+        }
+        print(line);
+        break;
+    }
+    case WireEvent::Kind::Said:
+        print(QStringLiteral("tx ") + event.hex + QStringLiteral(" | ") + event.words);
+        break;
+    case WireEvent::Kind::Lost:
+        print(QStringLiteral("lost ") + event.hex + QStringLiteral(" | ") + event.words);
+        break;
+    case WireEvent::Kind::Unsent:
+        print(QStringLiteral("unsent ") + event.hex + QStringLiteral(" | ") + event.words);
+        break;
+    case WireEvent::Kind::Discarded:
+        print(QStringLiteral("skip | ") + event.words);
+        break;
+    }
+}
+
+void HeadlessConsole::handleLine(const QString& line) {
+    const QStringList words = line.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (words.isEmpty())
+        return;
+    const QString& command = words.front();
+    const auto number = [&words](int& value) {
+        bool ok = false;
+        value = words.size() == 2 ? words[1].toInt(&ok) : 0;
+        return ok;
+    };
+    const auto expectNoArgument = [&]() {
+        if (words.size() == 1)
+            return true;
+        print(QStringLiteral("error | %1 takes no argument").arg(command));
+        return false;
+    };
+
+    if (command == QStringLiteral("button")) {
+        int button = 0;
+        if (!number(button) || button < 1 || button > 3)
+            print(QStringLiteral("error | usage: button N, N = 1, 2 or 3"));
+        else
+            m_module.pressButton(button);
+    } else if (command == QStringLiteral("temp")) {
+        int celsius = 0;
+        if (!number(celsius) || !m_module.setTemperature(celsius))
+            print(QStringLiteral("error | usage: temp T, T = %1 to %2")
+                      .arg(ModuleState::kMinTemperature)
+                      .arg(ModuleState::kMaxTemperature));
+        else
+            print(QStringLiteral("ok | temperature %1 C").arg(celsius));
+    } else if (command == QStringLiteral("count")) {
+        if (!expectNoArgument())
+            return;
+        if (!m_module.state().counterEnabled())
+            print(QStringLiteral("ok | counter disabled, event ignored"));
+        else
+            m_module.counterEvent();
+    } else if (command == QStringLiteral("reset-counter")) {
+        if (expectNoArgument())
+            m_module.resetCounter();
+    } else if (command == QStringLiteral("power")) {
+        if (!expectNoArgument())
+            return;
+        m_module.powerCycle();
+        m_lastDisplay = displaySummary();
+        print(QStringLiteral("ok | power cycle, function ") +
+              QString::fromStdString(functionName(m_module.state().function())) +
+              QStringLiteral(" | ") + m_lastDisplay);
+    } else if (command == QStringLiteral("state")) {
+        if (expectNoArgument())
+            print(stateLine());
+    } else if (command == QStringLiteral("help")) {
+        for (const QString& h : kHelp)
+            print(QStringLiteral("help | ") + h);
+    } else if (command == QStringLiteral("quit")) {
+        if (expectNoArgument())
+            emit quitRequested();
+    } else {
+        print(QStringLiteral("error | unknown command %1; try help").arg(command));
+    }
+}
+
+void HeadlessConsole::readInput() {
+    char buffer[1024];
+    const ssize_t n = ::read(m_inputFd, buffer, sizeof buffer);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN))
+        return;
+    if (n <= 0) {
+        // End of input: the module goes on running; only signals or "quit" end it.
+        m_notifier->setEnabled(false);
+        if (!m_pending.isEmpty())
+            handleLine(QString::fromUtf8(std::exchange(m_pending, {})));
+        return;
+    }
+    m_pending.append(buffer, n);
+    qsizetype end;
+    while ((end = m_pending.indexOf('\n')) >= 0) {
+        const QByteArray line = m_pending.left(end);
+        m_pending.remove(0, end + 1);
+        handleLine(QString::fromUtf8(line));
+    }
+}
+
+} // namespace veld::tools

@@ -1,0 +1,142 @@
+#include "tools/PtyEndpoint.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSocketNotifier>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace veld::tools {
+
+namespace {
+std::optional<std::uint32_t> bitsPerSecond(speed_t speed) {
+    switch (speed) {
+    case B1200:
+        return 1200;
+    case B2400:
+        return 2400;
+    case B4800:
+        return 4800;
+    case B9600:
+        return 9600;
+    case B19200:
+        return 19200;
+    case B38400:
+        return 38400;
+    case B57600:
+        return 57600;
+    case B115200:
+        return 115200;
+    default:
+        return std::nullopt;
+    }
+}
+
+QString errnoText() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+} // namespace
+
+PtyEndpoint::PtyEndpoint(QObject* parent)
+    : QObject(parent) {}
+
+PtyEndpoint::~PtyEndpoint() {
+    removeLink();
+    if (m_master >= 0)
+        ::close(m_master);
+    if (m_slave >= 0)
+        ::close(m_slave);
+}
+
+bool PtyEndpoint::open(QString& error) {
+    char name[256] = {};
+    if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0) {
+        error = QStringLiteral("no pseudo-terminal: ") + errnoText();
+        return false;
+    }
+    m_devicePath = QString::fromLocal8Bit(name);
+    // Raw bytes both ways; the speed stays the pty's default until the panel
+    // sets one, so nothing is heard or said before the panel opens the line.
+    termios t{};
+    ::tcgetattr(m_slave, &t);
+    ::cfmakeraw(&t);
+    ::tcsetattr(m_slave, TCSANOW, &t);
+    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
+    ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);
+
+    m_notifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &PtyEndpoint::readAvailable);
+    return true;
+}
+
+bool PtyEndpoint::makeLink(const QString& path, QString& error) {
+    const QFileInfo existing(path);
+    if (existing.isSymLink()) {
+        if (!QFile::remove(path)) {
+            error = QStringLiteral("cannot replace the old link %1").arg(path);
+            return false;
+        }
+    } else if (existing.exists()) {
+        error = QStringLiteral("%1 exists and is not a symbolic link").arg(path);
+        return false;
+    }
+    if (::symlink(QFile::encodeName(m_devicePath).constData(),
+                  QFile::encodeName(path).constData()) != 0) {
+        error = QStringLiteral("cannot link %1: ").arg(path) + errnoText();
+        return false;
+    }
+    m_linkPath = path;
+    return true;
+}
+
+void PtyEndpoint::removeLink() {
+    if (m_linkPath.isEmpty())
+        return;
+    // Only our own link: another run may have taken the name over since.
+    if (QFileInfo(m_linkPath).symLinkTarget() == QFileInfo(m_devicePath).absoluteFilePath())
+        QFile::remove(m_linkPath);
+    m_linkPath.clear();
+}
+
+std::optional<std::uint32_t> PtyEndpoint::lineSpeed() const {
+    termios t{};
+    if (m_slave < 0 || ::tcgetattr(m_slave, &t) != 0)
+        return std::nullopt;
+    return bitsPerSecond(::cfgetospeed(&t));
+}
+
+bool PtyEndpoint::write(const QByteArray& bytes) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(m_master, bytes.constData() + done,
+                                  static_cast<std::size_t>(bytes.size() - done));
+        if (n > 0)
+            done += n;
+        else if (!(n < 0 && errno == EINTR))
+            return false; // queue full (nobody reads) or the line is gone: the rest is lost
+    }
+    return true;
+}
+
+void PtyEndpoint::readAvailable() {
+    QByteArray bytes;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+        if (n > 0)
+            bytes.append(buffer, n);
+        else if (n < 0 && errno == EINTR)
+            continue;
+        else
+            break;
+    }
+    if (!bytes.isEmpty())
+        emit received(bytes);
+}
+
+} // namespace veld::tools

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+class QSocketNotifier;
+
+namespace veld::tools {
+
+// The module's end of the wire: a pseudo-terminal pair. The panel opens the
+// slave device as its serial port; the module reads and writes the master.
+// The module keeps a slave descriptor open as well, so that the master never
+// reports a hang-up when the panel closes the port, and so that it can read
+// the line settings the panel chose.
+class PtyEndpoint : public QObject {
+    Q_OBJECT
+
+public:
+    explicit PtyEndpoint(QObject* parent = nullptr);
+    ~PtyEndpoint() override;
+    PtyEndpoint(const PtyEndpoint&) = delete;
+    PtyEndpoint& operator=(const PtyEndpoint&) = delete;
+
+    // Creates the pair. On failure returns false and says why in `error`.
+    bool open(QString& error);
+    QString devicePath() const { return m_devicePath; }
+
+    // Makes `path` a symbolic link to the device; removed again by the
+    // destructor. A link left over from an earlier run is replaced; any other
+    // file at `path` is refused.
+    bool makeLink(const QString& path, QString& error);
+    QString linkPath() const { return m_linkPath; }
+    void removeLink();
+
+    // The speed the panel set on the line, in bit/s; empty for a speed
+    // outside the standard list.
+    std::optional<std::uint32_t> lineSpeed() const;
+
+    // Writes all bytes to the panel's end.
+    bool write(const QByteArray& bytes);
+
+signals:
+    void received(const QByteArray& bytes);
+
+private:
+    void readAvailable();
+
+    int m_master = -1;
+    int m_slave = -1;
+    QString m_devicePath;
+    QString m_linkPath;
+    QSocketNotifier* m_notifier = nullptr;
+};
+
+} // namespace veld::tools

@@ -1,0 +1,44 @@
+#include "tools/QuitOnSignal.h"
+
+#include <QSocketNotifier>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace veld::tools {
+
+namespace {
+int g_pipe[2] = {-1, -1};
+
+extern "C" void onSignal(int signalNumber) {
+    const auto byte = static_cast<unsigned char>(signalNumber);
+    [[maybe_unused]] const ssize_t n = ::write(g_pipe[1], &byte, 1);
+}
+} // namespace
+
+QuitOnSignal::QuitOnSignal(QObject* parent)
+    : QObject(parent) {
+    if (g_pipe[0] < 0 && ::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+    m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &QuitOnSignal::onReadable);
+}
+
+QuitOnSignal::~QuitOnSignal() {
+    ::signal(SIGINT, SIG_DFL);
+    ::signal(SIGTERM, SIG_DFL);
+}
+
+void QuitOnSignal::onReadable() {
+    unsigned char byte = 0;
+    while (::read(g_pipe[0], &byte, 1) == 1)
+        emit signalled(byte);
+}
+
+} // namespace veld::tools

@@ -1,0 +1,78 @@
+// veld-module: a virtual VELD module on a pseudo-terminal, for running and
+// testing the panel without the hardware. See HeadlessConsole.h for the
+// command language of --headless.
+#include "tools/HeadlessConsole.h"
+#include "tools/ModuleWindow.h"
+#include "tools/PtyEndpoint.h"
+#include "tools/QuitOnSignal.h"
+#include "tools/VirtualModule.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <unistd.h>
+
+using namespace veld::tools;
+
+int main(int argc, char** argv) {
+    // The kind of application must be chosen before the arguments are parsed.
+    bool headless = false;
+    for (int i = 1; i < argc; ++i)
+        headless |= std::strcmp(argv[i], "--headless") == 0;
+    std::unique_ptr<QCoreApplication> app;
+    if (headless)
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    else
+        app = std::make_unique<QApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("veld-module"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("A virtual VELD module on a pseudo-terminal. Prints the device path for "
+                       "the panel on its first line of output."));
+    parser.addHelpOption();
+    const QCommandLineOption headlessOption(
+        QStringLiteral("headless"),
+        QStringLiteral("No window: one line per frame on standard output, inputs as commands on "
+                       "standard input (button N, temp T, count, reset-counter, power, state, "
+                       "help, quit)."));
+    const QCommandLineOption linkOption(
+        QStringLiteral("link"), QStringLiteral("Make <path> a symbolic link to the device."),
+        QStringLiteral("path"));
+    parser.addOption(headlessOption);
+    parser.addOption(linkOption);
+    parser.process(*app);
+
+    PtyEndpoint line;
+    QString error;
+    if (!line.open(error)) {
+        std::fprintf(stderr, "veld-module: %s\n", qUtf8Printable(error));
+        return 1;
+    }
+    if (parser.isSet(linkOption) && !line.makeLink(parser.value(linkOption), error)) {
+        std::fprintf(stderr, "veld-module: %s\n", qUtf8Printable(error));
+        return 1;
+    }
+    std::printf("%s\n", qUtf8Printable(line.devicePath()));
+    std::fflush(stdout);
+
+    QuitOnSignal quitOnSignal;
+    QObject::connect(&quitOnSignal, &QuitOnSignal::signalled, app.get(), &QCoreApplication::quit);
+
+    VirtualModule module(line);
+    std::unique_ptr<HeadlessConsole> console;
+    std::unique_ptr<ModuleWindow> window;
+    if (headless) {
+        console = std::make_unique<HeadlessConsole>(module, STDIN_FILENO, stdout);
+        QObject::connect(console.get(), &HeadlessConsole::quitRequested, app.get(),
+                         &QCoreApplication::quit);
+    } else {
+        window = std::make_unique<ModuleWindow>(module);
+        window->setWindowTitle(QStringLiteral("Virtual VELD module on %1").arg(line.devicePath()));
+        window->show();
+    }
+    return app->exec();
+}

@@ -22,6 +22,24 @@ namespace veld::ui {
 
 namespace {
 
+// An option button that stays a Tab stop of its own. Qt takes the Tab stop away
+// from the other buttons of a group whenever one of them gets the focus, so the
+// Tab walk would depend on which option last had the focus and would jump over
+// the rest of the group. Here every enabled option keeps its place in the
+// order; the arrow keys still move within the group.
+class OptionButton final : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override {
+        QRadioButton::focusInEvent(event);
+        if (QButtonGroup* options = group())
+            for (QAbstractButton* option : options->buttons())
+                option->setFocusPolicy(Qt::StrongFocus);
+    }
+};
+
 QRect pixelRect(const ControlSpec& s) {
     return {twipsToPixels(s.left), twipsToPixels(s.top), twipsToPixels(s.width),
             twipsToPixels(s.height)};
@@ -69,7 +87,7 @@ QWidget* createControl(const ControlSpec& s, QWidget* parent) {
         return button;
     }
     case ControlType::OptionButton: {
-        auto* option = new QRadioButton(s.caption.toString(), parent);
+        auto* option = new OptionButton(s.caption.toString(), parent);
         option->setFocusPolicy(Qt::StrongFocus);
         applyLook(*option, s, QPalette::WindowText);
         return option;

@@ -1,4 +1,4 @@
-#include "support/PanelHarness.h"
+#include "support/OpenPanel.h"
 #include "support/TestMain.h"
 
 #include <QAction>
@@ -8,6 +8,7 @@
 using namespace Qt::StringLiterals;
 using veld::app::frmVELD;
 using veld::test::hexBytes;
+using veld::test::OpenPanel;
 using veld::test::PanelHarness;
 using veld::test::PtyPair;
 
@@ -77,16 +78,6 @@ class FixedCommandsTest : public QObject {
     }
 
     // A started window on a pty, the start-up frame taken, polling switched on.
-    struct OpenPanel {
-        PanelHarness h;
-        PtyPair com1;
-        OpenPanel() {
-            h.mapPort(1, com1.slavePath());
-            h.start();
-            com1.receive(3);
-            h.controls().button(u"cmdTemp"_s)->click();
-        }
-    };
 
 private slots:
     void guardedWithThePortOpen_data() { rows(); }
@@ -95,7 +86,7 @@ private slots:
         QFETCH(QByteArray, frame);
         QFETCH(bool, clearsPolling);
         OpenPanel p;
-        QCOMPARE(p.h.window().temperaturePollingFlag(), 1);
+        p.startPolling();
         QFETCH(Handler, handler);
         (p.h.window().*handler)();
         QCOMPARE(p.com1.receive(frame.size()), frame);
@@ -123,6 +114,7 @@ private slots:
 
     void bottomButtonsWorkAsClicked() {
         OpenPanel p;
+        p.startPolling();
         for (const char* name : {"cmdFlash", "cmdOnBuz", "cmdOffBuz", "cmdOnOut", "cmdOFFOut",
                                  "cmdOnOut2", "cmdOffOut2"})
             clickControl(p.h, QString::fromLatin1(name));
@@ -136,6 +128,7 @@ private slots:
         QFETCH(QByteArray, frame);
         QFETCH(bool, clearsPolling);
         OpenPanel p;
+        p.startPolling();
         clickControl(p.h, control);
         QCOMPARE(p.com1.receive(frame.size()), frame);
         QCOMPARE(QByteArray::fromStdString(p.h.window().lastCommand()), frame);

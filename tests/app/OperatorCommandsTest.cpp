@@ -1,4 +1,4 @@
-#include "support/PanelHarness.h"
+#include "support/OpenPanel.h"
 #include "support/TestMain.h"
 
 #include <QLabel>
@@ -10,6 +10,7 @@
 
 using namespace Qt::StringLiterals;
 using veld::test::hexBytes;
+using veld::test::OpenPanel;
 using veld::test::PanelHarness;
 using veld::test::PtyPair;
 
@@ -17,21 +18,6 @@ using veld::test::PtyPair;
 // real window against a pty that plays the module.
 class OperatorCommandsTest : public QObject {
     Q_OBJECT
-
-    struct OpenPanel {
-        PanelHarness h;
-        PtyPair com1;
-        OpenPanel() {
-            h.mapPort(1, com1.slavePath());
-            h.start();
-            com1.receive(3); // the start-up frame
-        }
-        const veld::ui::Controls& c() const { return h.controls(); }
-        void startPolling() {
-            c().button(u"cmdTemp"_s)->click();
-            c().label(u"lblTemp"_s)->setText(u"25"_s);
-        }
-    };
 
     static void setCountdown(const OpenPanel& p, const QString& hours, const QString& minutes,
                              const QString& seconds) {

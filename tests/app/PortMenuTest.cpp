@@ -12,16 +12,6 @@ using veld::test::PanelHarness;
 using veld::test::PtyPair;
 
 namespace {
-const QStringList kPortItems{u"mnuCOM1"_s, u"mnuCOM2"_s, u"mnuCOM3"_s, u"mnuCOM4"_s, u"mnuCOM5"_s};
-const QStringList kSpeedItems{u"mnu12"_s, u"mnu24"_s, u"mnu48"_s, u"mnu96"_s, u"mnu192"_s};
-
-QStringList checkedItems(const PanelHarness& h, const QStringList& items) {
-    QStringList checked;
-    for (const QString& item : items)
-        if (h.controls().menuItem(item)->isChecked())
-            checked << item;
-    return checked;
-}
 
 // The nine port-dependent controls, enabled or not, in one list.
 QList<bool> portDependentStates(const PanelHarness& h) {
@@ -60,7 +50,7 @@ private slots:
         QCOMPARE(h.window().serialControl().openDevice(), com2.slavePath());
         QCOMPARE(h.storedProperty(u"CommPort"_s), u"2"_s);
         QCOMPARE(portDependentStates(h), kAllEnabled);
-        QCOMPARE(checkedItems(h, kPortItems), QStringList{u"mnuCOM2"_s});
+        QCOMPARE(h.checkedItems(PanelHarness::portItems()), QStringList{u"mnuCOM2"_s});
         QVERIFY(com2.receiveFor(50).isEmpty()); // choosing a port tells the module nothing
         QVERIFY(!h.hasStoredProperty(u"Settings"_s));
 
@@ -68,7 +58,7 @@ private slots:
         h.start();
         QVERIFY(h.boxes.isEmpty());
         QCOMPARE(com2.receive(3), hexBytes("FE15FF"));
-        QCOMPARE(checkedItems(h, kPortItems), QStringList{u"mnuCOM2"_s});
+        QCOMPARE(h.checkedItems(PanelHarness::portItems()), QStringList{u"mnuCOM2"_s});
     }
 
     void pickingAMissingPortChangesNothingButTheMark() {
@@ -79,14 +69,16 @@ private slots:
         h.start();
         com1.receive(3);
         QString markWhileBoxShown;
-        h.whileBoxShown = [&] { markWhileBoxShown = checkedItems(h, kPortItems).join(u','); };
+        h.whileBoxShown = [&] {
+            markWhileBoxShown = h.checkedItems(PanelHarness::portItems()).join(u',');
+        };
 
         pick(h, u"mnuCOM4"_s);
         QCOMPARE(h.boxes.size(), 1);
         QCOMPARE(h.boxes[0].title, u"COM PORT ERROR"_s);
         QCOMPARE(h.boxes[0].text, u"Port Not Available,Please select Another Port "_s);
         QCOMPARE(markWhileBoxShown, u"mnuCOM4"_s); // the mark moved first
-        QCOMPARE(checkedItems(h, kPortItems), QStringList{u"mnuCOM4"_s});
+        QCOMPARE(h.checkedItems(PanelHarness::portItems()), QStringList{u"mnuCOM4"_s});
         QCOMPARE(h.storedProperty(u"CommPort"_s), u"1"_s);
         QCOMPARE(portDependentStates(h), kAllEnabled);
         // The port that was open is still open and still working.
@@ -123,7 +115,7 @@ private slots:
         // The open port's own item: no error, still open.
         pick(h, u"mnuCOM5"_s);
         QVERIFY(h.boxes.isEmpty());
-        QCOMPARE(checkedItems(h, kPortItems), QStringList{u"mnuCOM5"_s});
+        QCOMPARE(h.checkedItems(PanelHarness::portItems()), QStringList{u"mnuCOM5"_s});
         QCOMPARE(h.window().serialControl().openDevice(), com5.slavePath());
     }
 
@@ -139,7 +131,7 @@ private slots:
         pick(h, u"mnu192"_s);
         QCOMPARE(com3.baudRate(), 19200);
         QCOMPARE(h.storedProperty(u"Settings"_s), u"19200,n,8,1"_s);
-        QCOMPARE(checkedItems(h, kSpeedItems), QStringList{u"mnu192"_s});
+        QCOMPARE(h.checkedItems(PanelHarness::speedItems()), QStringList{u"mnu192"_s});
         QVERIFY(com3.receiveFor(100).isEmpty());
         QVERIFY(h.boxes.isEmpty());
 
@@ -147,7 +139,7 @@ private slots:
         h.storeProperty(u"Settings"_s, u"overwritten"_s);
         pick(h, u"mnu192"_s);
         QCOMPARE(h.storedProperty(u"Settings"_s), u"19200,n,8,1"_s);
-        QCOMPARE(checkedItems(h, kSpeedItems), QStringList{u"mnu192"_s});
+        QCOMPARE(h.checkedItems(PanelHarness::speedItems()), QStringList{u"mnu192"_s});
         QCOMPARE(com3.baudRate(), 19200);
     }
 
@@ -175,10 +167,10 @@ private slots:
         pick(h, item);
         QCOMPARE(com1.baudRate(), baud);
         QCOMPARE(h.storedProperty(u"Settings"_s), settings);
-        QCOMPARE(checkedItems(h, kSpeedItems), QStringList{item});
+        QCOMPARE(h.checkedItems(PanelHarness::speedItems()), QStringList{item});
         // The next start uses it.
         h.start();
-        QCOMPARE(checkedItems(h, kSpeedItems), QStringList{item});
+        QCOMPARE(h.checkedItems(PanelHarness::speedItems()), QStringList{item});
         QCOMPARE(com1.baudRate(), baud);
     }
 

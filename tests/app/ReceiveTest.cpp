@@ -1,4 +1,4 @@
-#include "support/PanelHarness.h"
+#include "support/OpenPanel.h"
 #include "support/TestMain.h"
 
 #include <QLabel>
@@ -9,6 +9,7 @@
 
 using namespace Qt::StringLiterals;
 using veld::test::hexBytes;
+using veld::test::OpenPanel;
 using veld::test::PanelHarness;
 using veld::test::PtyPair;
 
@@ -16,24 +17,6 @@ using veld::test::PtyPair;
 // the module. Ticks are driven by calling the timer handlers.
 class ReceiveTest : public QObject {
     Q_OBJECT
-
-    struct OpenPanel {
-        PanelHarness h;
-        PtyPair com1;
-        OpenPanel() {
-            h.mapPort(1, com1.slavePath());
-            h.start();
-            com1.receive(3);
-        }
-        const veld::ui::Controls& c() const { return h.controls(); }
-        QString text(const QString& label) const { return c().label(label)->text(); }
-        bool shown(const QString& label) const { return !c().label(label)->isHidden(); }
-        void tick() { h.window().Timer1_Timer(); }
-        void receive(const char* hex) {
-            com1.send(hexBytes(hex));
-            tick();
-        }
-    };
 
     static const QString degrees(const char* unit) {
         return QString(QChar(0x00B0)) + u' ' + QLatin1StringView(unit);

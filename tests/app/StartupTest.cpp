@@ -14,19 +14,9 @@ using veld::test::PanelHarness;
 using veld::test::PtyPair;
 
 namespace {
-const QStringList kPortItems{u"mnuCOM1"_s, u"mnuCOM2"_s, u"mnuCOM3"_s, u"mnuCOM4"_s, u"mnuCOM5"_s};
-const QStringList kSpeedItems{u"mnu12"_s, u"mnu24"_s, u"mnu48"_s, u"mnu96"_s, u"mnu192"_s};
 const QStringList kPortDependentButtons{u"cmdSendAscii"_s, u"cmdSetDP"_s, u"cmdSetRTC"_s,
                                         u"cmdTemp"_s,      u"cmdCDSet"_s, u"cmdTimeStamp"_s};
 const QStringList kPortDependentMenus{u"mnuBaud"_s, u"mnuMbaud"_s, u"mnuStart"_s};
-
-QStringList checkedItems(const PanelHarness& h, const QStringList& items) {
-    QStringList checked;
-    for (const QString& item : items)
-        if (h.controls().menuItem(item)->isChecked())
-            checked << item;
-    return checked;
-}
 
 void verifyPortDependentEnabled(const PanelHarness& h, bool enabled) {
     for (const QString& b : kPortDependentButtons)
@@ -72,8 +62,8 @@ private slots:
         QCOMPARE(com1.baudRate(), 9600);
         // Exactly the counter-disable frame, and nothing else.
         QCOMPARE(com1.receive(3), hexBytes("FE15FF"));
-        QCOMPARE(checkedItems(h, kPortItems), QStringList{u"mnuCOM1"_s});
-        QCOMPARE(checkedItems(h, kSpeedItems), QStringList{u"mnu96"_s});
+        QCOMPARE(h.checkedItems(PanelHarness::portItems()), QStringList{u"mnuCOM1"_s});
+        QCOMPARE(h.checkedItems(PanelHarness::speedItems()), QStringList{u"mnu96"_s});
         verifyPortDependentEnabled(h, true);
         QVERIFY(h.controls().option(u"optCountDis"_s)->isChecked());
         QVERIFY(!h.controls().option(u"optCountEn"_s)->isChecked());
@@ -98,8 +88,8 @@ private slots:
         QCOMPARE(com3.baudRate(), 19200);
         QCOMPARE(com3.receive(3), hexBytes("FE15FF"));
         QVERIFY(com1.receiveFor(50).isEmpty());
-        QCOMPARE(checkedItems(h, kPortItems), QStringList{u"mnuCOM3"_s});
-        QCOMPARE(checkedItems(h, kSpeedItems), QStringList{u"mnu192"_s});
+        QCOMPARE(h.checkedItems(PanelHarness::portItems()), QStringList{u"mnuCOM3"_s});
+        QCOMPARE(h.checkedItems(PanelHarness::speedItems()), QStringList{u"mnu192"_s});
         verifyCommonEndState(h);
     }
 
@@ -123,8 +113,8 @@ private slots:
         QVERIFY(enabledWhileBoxShown); // disabled only once the box is closed
         QVERIFY(!h.window().serialControl().portOpen());
         verifyPortDependentEnabled(h, false);
-        QCOMPARE(checkedItems(h, kPortItems), QStringList{u"mnuCOM4"_s});
-        QCOMPARE(checkedItems(h, kSpeedItems), QStringList{u"mnu96"_s});
+        QCOMPARE(h.checkedItems(PanelHarness::portItems()), QStringList{u"mnuCOM4"_s});
+        QCOMPARE(h.checkedItems(PanelHarness::speedItems()), QStringList{u"mnu96"_s});
         QVERIFY(!h.controls().option(u"optCountEn"_s)->isChecked());
         QVERIFY(!h.controls().option(u"optCountDis"_s)->isChecked());
         QVERIFY(h.window().lastCommand().empty());
@@ -143,7 +133,7 @@ private slots:
         h.start();
         QVERIFY(h.boxes.isEmpty());
         QCOMPARE(com1.baudRate(), 38400);
-        QVERIFY(checkedItems(h, kSpeedItems).isEmpty());
+        QVERIFY(h.checkedItems(PanelHarness::speedItems()).isEmpty());
         QCOMPARE(com1.receive(3), hexBytes("FE15FF"));
         verifyPortDependentEnabled(h, true);
     }
@@ -155,7 +145,7 @@ private slots:
         h.storeProperty(u"Settings"_s, u"9600,N,8,1"_s);
         h.start();
         QVERIFY(h.boxes.isEmpty());
-        QVERIFY(checkedItems(h, kSpeedItems).isEmpty());
+        QVERIFY(h.checkedItems(PanelHarness::speedItems()).isEmpty());
     }
 
     void emptyStoredPortOpensPortOne() {
@@ -166,7 +156,7 @@ private slots:
         h.start();
         QVERIFY(h.boxes.isEmpty());
         QCOMPARE(h.window().serialControl().openDevice(), com1.slavePath());
-        QCOMPARE(checkedItems(h, kPortItems), QStringList{u"mnuCOM1"_s});
+        QCOMPARE(h.checkedItems(PanelHarness::portItems()), QStringList{u"mnuCOM1"_s});
     }
 
     void refusedSettingsTextTakesTheFailurePath() {
@@ -178,7 +168,7 @@ private slots:
         QCOMPARE(h.boxes.size(), 1);
         QCOMPARE(h.boxes[0].text, u"COM1 Not Available, Please Select Another Port"_s);
         verifyPortDependentEnabled(h, false);
-        QVERIFY(checkedItems(h, kSpeedItems).isEmpty());
+        QVERIFY(h.checkedItems(PanelHarness::speedItems()).isEmpty());
         QVERIFY(com1.receiveFor(100).isEmpty());
     }
 
@@ -189,7 +179,7 @@ private slots:
         h.storeProperty(u"CommPort"_s, u"abc"_s);
         h.start();
         QCOMPARE(h.boxes.size(), 1);
-        QCOMPARE(checkedItems(h, kPortItems), QStringList{u"mnuCOM1"_s});
+        QCOMPARE(h.checkedItems(PanelHarness::portItems()), QStringList{u"mnuCOM1"_s});
         verifyPortDependentEnabled(h, false);
     }
 };

@@ -2,6 +2,7 @@
 
 #include "serial/PortMap.h"
 
+#include <QAction>
 #include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
@@ -52,6 +53,28 @@ bool PanelHarness::hasStoredProperty(const QString& key) const {
 void PanelHarness::clearSettings() {
     QSettings s = openSettings();
     s.clear();
+}
+
+const QStringList& PanelHarness::portItems() {
+    static const QStringList items{QStringLiteral("mnuCOM1"), QStringLiteral("mnuCOM2"),
+                                   QStringLiteral("mnuCOM3"), QStringLiteral("mnuCOM4"),
+                                   QStringLiteral("mnuCOM5")};
+    return items;
+}
+
+const QStringList& PanelHarness::speedItems() {
+    static const QStringList items{QStringLiteral("mnu12"), QStringLiteral("mnu24"),
+                                   QStringLiteral("mnu48"), QStringLiteral("mnu96"),
+                                   QStringLiteral("mnu192")};
+    return items;
+}
+
+QStringList PanelHarness::checkedItems(const QStringList& items) const {
+    QStringList checked;
+    for (const QString& item : items)
+        if (controls().menuItem(item)->isChecked())
+            checked << item;
+    return checked;
 }
 
 app::frmVELD& PanelHarness::start() {

@@ -4,6 +4,7 @@
 #include "support/PtyPair.h"
 
 #include <QList>
+#include <QStringList>
 #include <QTime>
 #include <functional>
 #include <memory>
@@ -36,6 +37,11 @@ public:
     app::frmVELD& start();
     app::frmVELD& window() { return *m_window; }
     const ui::Controls& controls() const { return m_window->controls(); }
+
+    static const QStringList& portItems();
+    static const QStringList& speedItems();
+    // The items of the list that carry a check mark.
+    QStringList checkedItems(const QStringList& items) const;
 
     QList<ShownBox> boxes;
     // Runs while a message box is up, before it counts as dismissed.

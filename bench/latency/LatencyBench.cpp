@@ -395,9 +395,11 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "the window was not exposed\n");
         return 1;
     }
-    module.drain(50);
+    // What start-up sent, one terminator per frame.
+    const auto startupFrames = module.drain(50).count('\xFF');
     const int serialFd = descriptorOf(module.slavePath(), -1);
-    std::printf("serial.fd=%d\n", serialFd);
+    std::printf("serial.fd=%d\nframes.startup=%lld\n", serialFd,
+                static_cast<long long>(startupFrames));
     std::fflush(stdout);
 
     int split = 0;

@@ -12,8 +12,11 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <QTimer>
 #include <algorithm>
 #include <vector>
@@ -40,18 +43,93 @@ protected:
     }
 };
 
+// A push button whose caption wraps onto further lines when it is wider than
+// the button, as the fixed button sizes of the layout expect.
+class CaptionButton final : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        const QString caption = option.text;
+        option.text.clear();
+        painter.drawControl(QStyle::CE_PushButton, option);
+        const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+        painter.drawItemText(area, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic,
+                             option.palette, isEnabled(), caption, QPalette::ButtonText);
+    }
+};
+
+// A group frame with its caption set into the top line of its border, so that
+// the controls placed from its outer corner sit inside the border, clear of
+// the caption.
+class Frame final : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QFontMetrics metrics = fontMetrics();
+        // An etched line: a dark one with a light one just inside it.
+        const QRect border = rect().adjusted(0, metrics.height() / 2, -1, -1);
+        painter.setPen(palette().color(QPalette::Mid));
+        painter.drawRect(border.adjusted(0, 0, -1, -1));
+        painter.setPen(palette().color(QPalette::Light));
+        painter.drawRect(border.adjusted(1, 1, 0, 0));
+        if (title().isEmpty())
+            return;
+        const int gap = metrics.averageCharWidth() / 2 + 1;
+        const QRect caption(kCaptionIndent, 0, metrics.horizontalAdvance(title()) + 2 * gap,
+                            metrics.height());
+        painter.fillRect(caption, palette().window());
+        style()->drawItemText(&painter, caption, Qt::AlignCenter | Qt::TextShowMnemonic, palette(),
+                              isEnabled(), title(), QPalette::WindowText);
+    }
+
+private:
+    static constexpr int kCaptionIndent = 6;
+};
+
+// Font families to try for a requested face, in order: where the face itself
+// is missing, a face of the same build and similar width stands in, so that
+// captions fit the fixed control sizes as designed.
+QStringList fontFamilies(const QString& requested) {
+    if (requested == u"Times New Roman")
+        return {requested, QStringLiteral("Liberation Serif"),
+                QStringLiteral("DejaVu Serif Condensed"), QStringLiteral("DejaVu Serif")};
+    return {requested, QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")};
+}
+
+QFont makeFont(const QString& family, double pointSize, bool bold) {
+    QFont font(family);
+    font.setFamilies(fontFamilies(family));
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+// The window's own font, used by every control without a font of its own: the
+// usual 8-point dialog face. Its stand-in faces run a little wider, so the
+// letters are set a shade closer; that keeps the longest one-line captions
+// ("Key in ASCII characters ...", "Decimal Point 3") inside their controls.
+QFont windowFont() {
+    QFont font = makeFont(QStringLiteral("Tahoma"), 8, false);
+    font.setLetterSpacing(QFont::PercentageSpacing, 98);
+    return font;
+}
+
 QRect pixelRect(const ControlSpec& s) {
     return {twipsToPixels(s.left), twipsToPixels(s.top), twipsToPixels(s.width),
             twipsToPixels(s.height)};
 }
 
 void applyLook(QWidget& w, const ControlSpec& s, QPalette::ColorRole textRole) {
-    if (!s.font.family.isEmpty()) {
-        QFont font(s.font.family.toString());
-        font.setPointSizeF(s.font.pointSize);
-        font.setBold(s.font.bold);
-        w.setFont(font);
-    }
+    if (!s.font.family.isEmpty())
+        w.setFont(makeFont(s.font.family.toString(), s.font.pointSize, s.font.bold));
     if (s.colour) {
         QPalette palette = w.palette();
         palette.setColor(textRole, QColor(s.colour->red, s.colour->green, s.colour->blue));
@@ -62,13 +140,12 @@ void applyLook(QWidget& w, const ControlSpec& s, QPalette::ColorRole textRole) {
 QWidget* createControl(const ControlSpec& s, QWidget* parent) {
     switch (s.type) {
     case ControlType::Frame: {
-        auto* frame = new QGroupBox(s.caption.toString(), parent);
+        auto* frame = new Frame(s.caption.toString(), parent);
         frame->setFocusPolicy(Qt::NoFocus);
         return frame;
     }
     case ControlType::Label: {
         auto* label = new QLabel(s.caption.toString(), parent);
-        label->setWordWrap(true);
         label->setAlignment((s.align == TextAlign::Centre ? Qt::AlignHCenter : Qt::AlignLeft) |
                             Qt::AlignTop);
         if (s.border) {
@@ -77,10 +154,13 @@ QWidget* createControl(const ControlSpec& s, QWidget* parent) {
         }
         label->setFocusPolicy(Qt::NoFocus);
         applyLook(*label, s, QPalette::WindowText);
+        // A label one line high keeps its caption on that line; a wrapped second
+        // line would be cut off below it.
+        label->setWordWrap(pixelRect(s).height() >= 2 * label->fontMetrics().lineSpacing());
         return label;
     }
     case ControlType::Button: {
-        auto* button = new QPushButton(s.caption.toString(), parent);
+        auto* button = new CaptionButton(s.caption.toString(), parent);
         button->setAutoDefault(false);
         button->setFocusPolicy(Qt::StrongFocus);
         applyLook(*button, s, QPalette::ButtonText);
@@ -121,6 +201,7 @@ Controls WindowBuilder::build(QMainWindow& window, const QString& webAddress) {
     Controls controls;
     const WindowSpec& ws = windowSpec();
     window.setObjectName(ws.name.toString());
+    window.setFont(windowFont());
     window.setWindowTitle(ws.title.toString() + QStringLiteral(" (") + webAddress + u')');
 
     auto* client = new QWidget(&window);

@@ -8,10 +8,14 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
+#include <QStyleOptionButton>
 #include <QTimer>
 #include <QtTest>
 #include <memory>
@@ -98,6 +102,61 @@ private slots:
             QWidget* hit = client->childAt(p);
             QVERIFY2(hit == box || box->isAncestorOf(hit),
                      qPrintable(hit ? hit->objectName() : u"nothing"_s));
+        }
+    }
+
+    void everyCaptionFitsItsControl() {
+        // The fixed sizes were made for a narrow 8-point dialog face; a wider
+        // stand-in cannot fit them, and then there is nothing to check.
+        const QString face = QFontInfo(m_window->font()).family();
+        if (face != u"Tahoma"_s && face != u"DejaVu Sans Condensed"_s)
+            QSKIP(qPrintable(u"no narrow face for the window font, only "_s + face));
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+
+        for (const QString& name : controls().names()) {
+            auto* w = qobject_cast<QWidget*>(controls().object(name));
+            // Labels filled in while the panel runs are not looked at here.
+            if (!w || qobject_cast<QMenu*>(w) || qobject_cast<QLineEdit*>(w) ||
+                (qobject_cast<QLabel*>(w) && qobject_cast<QLabel*>(w)->text().isEmpty()))
+                continue;
+            const QFontMetrics metrics = w->fontMetrics();
+            if (auto* button = qobject_cast<QPushButton*>(w)) {
+                QStyleOptionButton option;
+                option.initFrom(button);
+                option.text = button->text();
+                const QRect area =
+                    button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+                const QRect used =
+                    metrics.boundingRect(area, Qt::AlignCenter | Qt::TextWordWrap, button->text());
+                QVERIFY2(area.contains(used), qPrintable(name));
+            } else if (auto* option = qobject_cast<QRadioButton*>(w)) {
+                QStyleOptionButton style;
+                style.initFrom(option);
+                style.text = option->text();
+                const QRect area =
+                    option->style()->subElementRect(QStyle::SE_RadioButtonContents, &style, option);
+                const QRect ink = metrics.tightBoundingRect(option->text());
+                QVERIFY2(
+                    ink.right() < area.width(),
+                    qPrintable(u"%1: %2 of %3"_s.arg(name).arg(ink.right()).arg(area.width())));
+            } else if (auto* label = qobject_cast<QLabel*>(w)) {
+                const QRect area = label->contentsRect();
+                if (label->wordWrap()) {
+                    const QRect used = metrics.boundingRect(
+                        area, label->alignment() | Qt::TextWordWrap, label->text());
+                    QVERIFY2(used.height() <= area.height(), qPrintable(name));
+                } else {
+                    // One line: the ink must end inside the label.
+                    const QRect ink = metrics.tightBoundingRect(label->text());
+                    QVERIFY2(
+                        ink.right() < area.width(),
+                        qPrintable(u"%1: %2 of %3"_s.arg(name).arg(ink.right()).arg(area.width())));
+                }
+            } else if (auto* frame = qobject_cast<QGroupBox*>(w)) {
+                QVERIFY2(metrics.horizontalAdvance(frame->title()) < frame->width() / 2,
+                         qPrintable(name));
+            }
         }
     }
 

@@ -168,6 +168,15 @@ private slots:
         QVERIFY(lampOn(u"output2"_s));
     }
 
+    void frameCutShortIsGivenUpWhenTheLineGoesQuiet() {
+        // A text frame that never ends holds a temperature request inside its
+        // nine bytes; once the line stays quiet the request is still answered.
+        m_panel->send(hex("FE 03 41 FE 04 FF"));
+        QCOMPARE(m_panel->receive(4).toHex(' '), hex("FE 04 19 FF").toHex(' '));
+        QVERIFY(child<QPlainTextEdit>(u"log"_s)->toPlainText().contains(u"skip"_s));
+        QCOMPARE(display().characters(), std::string(6, ' '));
+    }
+
     void buttonsSendTheirMessages_data() {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QByteArray>("message");

@@ -110,6 +110,7 @@ load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 echo "== start-up, footprint: $runs runs each; idle: $idle_runs x ${idle_seconds} s" >&2
 set +e
 "$bin/veld_bench_startup" --app "veld=$bin/veld" --app "floor=$bin/veld_bench_floor" \
+    --idle-app "floor_clock=$bin/veld_bench_floor --clock" \
     --runs "$runs" --idle-seconds "$idle_seconds" --idle-runs "$idle_runs" \
     >"$out/startup.txt" 2>"$out/startup.log"
 startup_status=$?
@@ -146,6 +147,10 @@ t=$out/traced.txt
 start_veld=$(value "$s" startup.veld.median_ms)
 start_floor=$(value "$s" startup.floor.median_ms)
 start_ratio=$(calc %.2f "$start_veld / $start_floor")
+start_cpu_veld=$(value "$s" startup.veld.median_cpu_ms)
+start_cpu_floor=$(value "$s" startup.floor.median_cpu_ms)
+start_wait_veld=$(value "$s" startup.veld.median_wait_ms)
+start_wait_floor=$(value "$s" startup.floor.median_wait_ms)
 rss_veld=$(value "$s" rss.veld.median_kb)
 rss_floor=$(value "$s" rss.floor.median_kb)
 rss_extra=$(calc %.1f "($rss_veld - $rss_floor) / 1024")
@@ -153,6 +158,8 @@ idle_veld=$(value "$s" idle.veld.median_pct)
 idle_floor=$(value "$s" idle.floor.median_pct)
 idle_veld_sched=$(value "$s" idle.veld.median_sched_pct)
 idle_floor_sched=$(value "$s" idle.floor.median_sched_pct)
+idle_clock=$(value "$s" idle.floor_clock.median_pct)
+idle_clock_sched=$(value "$s" idle.floor_clock.median_sched_pct)
 idle_cpu_ms=$(calc %.0f "$idle_veld / 100 * $idle_seconds * 1000")
 
 # Every write-family call on the serial port's descriptor, from the trace:
@@ -204,9 +211,11 @@ table=$out/table.md
     echo "| Figure | veld | floor | against the floor | target | met |"
     echo "| --- | --- | --- | --- | --- | --- |"
     echo "| Start-up, process start to window mapped (median of $runs) | $(calc %.1f "$start_veld") ms | $(calc %.1f "$start_floor") ms | ${start_ratio} × | ≤ 1.3 × floor | $(verdict "$start_veld <= 1.3 * $start_floor") |"
+    echo "| — CPU time of all its threads up to the map, from schedstat | $(calc %.1f "$start_cpu_veld") ms | $(calc %.1f "$start_cpu_floor") ms | $(calc %.2f "$start_cpu_veld / $start_cpu_floor") × | (diagnostic) | |"
+    echo "| — time its threads waited for a CPU up to the map (machine load), from schedstat | $(calc %.1f "$start_wait_veld") ms | $(calc %.1f "$start_wait_floor") ms | | (diagnostic) | |"
     echo "| Footprint, VmRSS 1 s after mapping (median of $runs) | $(calc %.1f "$rss_veld / 1024") MB | $(calc %.1f "$rss_floor / 1024") MB | +${rss_extra} MB | ≤ floor + 10 MB | $(verdict "$rss_veld - $rss_floor <= 10 * 1024") |"
-    echo "| Idle cost, utime+stime over ${idle_seconds} s, port open (median of $idle_runs) | $(calc %.3f "$idle_veld") % ($idle_cpu_ms ms) | $(calc %.3f "$idle_floor") % | | < 0.1 % of one core | $(verdict "$idle_veld < 0.1") |"
-    echo "| Idle cost, every thread's run time from schedstat | $(calc %.3f "$idle_veld_sched") % | $(calc %.3f "$idle_floor_sched") % | | (same, finer clock) | $(verdict "$idle_veld_sched < 0.1") |"
+    echo "| Idle cost, utime+stime over ${idle_seconds} s, port open (median of $idle_runs) | $(calc %.3f "$idle_veld") % ($idle_cpu_ms ms) | $(calc %.3f "$idle_floor") % | floor with a 500 ms clock label: $(calc %.3f "$idle_clock") % | < 0.1 % of one core | $(verdict "$idle_veld < 0.1") |"
+    echo "| Idle cost, every thread's run time from schedstat | $(calc %.3f "$idle_veld_sched") % | $(calc %.3f "$idle_floor_sched") % | floor with a 500 ms clock label: $(calc %.3f "$idle_clock_sched") % | (same, finer clock) | $(verdict "$idle_veld_sched < 0.1") |"
     echo "| Click to wire, mouse release to frame at the module end ($(value "$l" click.count) clicks) | median $(calc %.3f "$click_med") ms, p99 $(calc %.3f "$click_p99") ms | | | p99 < 2 ms | $(verdict "$click_p99 < 2") |"
     echo "| — the same less the thread's run-queue wait | median $(calc %.3f "$(value "$l" click.own.median_ms)") ms, p99 $(calc %.3f "$click_own_p99") ms | | | (diagnostic) | |"
     echo "| — QAbstractButton::click() to frame, no repaint | median $(calc %.3f "$call_med") ms, p99 $(calc %.3f "$call_p99") ms | | | (diagnostic) | |"

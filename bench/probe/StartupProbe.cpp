@@ -46,7 +46,8 @@ using Clock = std::chrono::steady_clock;
 
 struct App {
     std::string name;
-    std::string path;
+    std::vector<std::string> argv; // program path first
+    bool idleOnly = false;
 };
 
 struct Options {
@@ -200,10 +201,12 @@ pid_t launch(const App& app, const Sandbox& box) {
         ::setenv("VELD_COM1", box.slavePath().c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", box.configDir().c_str(), 1);
         ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-        char* argv[] = {const_cast<char*>(app.path.c_str()), nullptr};
-        ::execv(app.path.c_str(), argv);
-        std::fprintf(stderr, "startup-probe: exec %s: %s\n", app.path.c_str(),
-                     std::strerror(errno));
+        std::vector<char*> argv;
+        for (const std::string& a : app.argv)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        std::fprintf(stderr, "startup-probe: exec %s: %s\n", argv[0], std::strerror(errno));
         ::_exit(127);
     }
     return pid;
@@ -249,6 +252,7 @@ long residentKb(pid_t pid) {
 struct CpuTime {
     double statMs = 0;  // utime + stime, in clock ticks turned into ms
     double schedMs = 0; // sum of every thread's run time from schedstat
+    double waitMs = 0;  // sum of every thread's wait for a CPU, from schedstat
 };
 
 CpuTime cpuTime(pid_t pid) {
@@ -277,9 +281,11 @@ CpuTime cpuTime(pid_t pid) {
             if (e->d_name[0] == '.')
                 continue;
             std::ifstream in(base + "/task/" + e->d_name + "/schedstat");
-            unsigned long long ns = 0;
-            if (in >> ns)
+            unsigned long long ns = 0, waitNs = 0;
+            if (in >> ns >> waitNs) {
                 t.schedMs += static_cast<double>(ns) / 1e6;
+                t.waitMs += static_cast<double>(waitNs) / 1e6;
+            }
         }
         ::closedir(d);
     }
@@ -289,6 +295,8 @@ CpuTime cpuTime(pid_t pid) {
 struct Started {
     pid_t pid;
     double startupMs;
+    double cpuMs;  // run time of all its threads up to the map, less sensitive to load
+    double waitMs; // time its threads waited for a CPU up to the map
 };
 
 std::optional<Started> startAndWait(XWatcher& x, const App& app, Sandbox& box, int timeoutMs) {
@@ -302,14 +310,19 @@ std::optional<Started> startAndWait(XWatcher& x, const App& app, Sandbox& box, i
         stop(pid);
         return std::nullopt;
     }
-    return Started{pid, std::chrono::duration<double, std::milli>(*mapped - t0).count()};
+    const CpuTime used = cpuTime(pid);
+    return Started{pid, std::chrono::duration<double, std::milli>(*mapped - t0).count(),
+                   used.schedMs, used.waitMs};
 }
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: startup-probe --app NAME=PATH [--app NAME=PATH ...] [--runs N]\n"
-                 "       [--warmups N] [--settle-ms MS] [--idle-seconds S] [--idle-runs N]\n"
-                 "Needs DISPLAY. --runs 0 skips start-up; --idle-runs 0 skips idle.\n");
+                 "usage: startup-probe --app 'NAME=PATH [ARG...]' [--app ...] [--idle-app ...]\n"
+                 "       [--runs N] [--warmups N] [--settle-ms MS] [--idle-seconds S]\n"
+                 "       [--idle-runs N]\n"
+                 "Needs DISPLAY. --idle-app programs are measured idle only. --runs 0 skips\n"
+                 "start-up; --idle-runs 0 skips idle. A program named floor* need not open\n"
+                 "its pseudo-terminal.\n");
     return 2;
 }
 
@@ -324,12 +337,19 @@ int main(int argc, char* argv[]) {
                 std::exit(usage());
             return argv[++i];
         };
-        if (a == "--app") {
+        if (a == "--app" || a == "--idle-app") {
+            // NAME=PATH [ARG ...], split at spaces.
             const std::string v = next();
             const auto eq = v.find('=');
             if (eq == std::string::npos)
                 return usage();
-            o.apps.push_back({v.substr(0, eq), v.substr(eq + 1)});
+            App app{v.substr(0, eq), {}, a == "--idle-app"};
+            std::istringstream words(v.substr(eq + 1));
+            for (std::string w; words >> w;)
+                app.argv.push_back(w);
+            if (app.argv.empty())
+                return usage();
+            o.apps.push_back(std::move(app));
         } else if (a == "--runs") {
             o.runs = std::stoi(next());
         } else if (a == "--warmups") {
@@ -350,7 +370,8 @@ int main(int argc, char* argv[]) {
 
     XWatcher x;
     int failures = 0;
-    std::vector<std::vector<double>> startup(o.apps.size()), rss(o.apps.size());
+    std::vector<std::vector<double>> startup(o.apps.size()), startupCpu(o.apps.size()),
+        startupWait(o.apps.size()), rss(o.apps.size());
 
     // Start-up and footprint: the programs take turns, and the first one of
     // each run changes, so that drift on the machine hits them all alike.
@@ -358,6 +379,8 @@ int main(int argc, char* argv[]) {
         for (std::size_t k = 0; k < o.apps.size(); ++k) {
             const std::size_t i = (k + static_cast<std::size_t>(std::max(run, 0))) % o.apps.size();
             const App& app = o.apps[i];
+            if (app.idleOnly)
+                continue;
             Sandbox box;
             const auto started = startAndWait(x, app, box, o.mapTimeoutMs);
             if (!started) {
@@ -369,15 +392,20 @@ int main(int argc, char* argv[]) {
             const bool portOpen = hasOpen(started->pid, box.slavePath());
             const long kb = residentKb(started->pid);
             stop(started->pid);
-            std::fprintf(stderr, "run %s %d: start-up %.1f ms, rss %ld kB, pty %s%s\n",
-                         app.name.c_str(), run, started->startupMs, kb,
-                         portOpen ? "open" : "NOT OPEN", run < 0 ? " (warm-up, not counted)" : "");
-            if (!portOpen && app.name != "floor") {
+            std::fprintf(stderr,
+                         "run %s %d: start-up %.1f ms (%.1f ms CPU, %.1f ms waiting for one), rss "
+                         "%ld kB, pty %s%s\n",
+                         app.name.c_str(), run, started->startupMs, started->cpuMs, started->waitMs,
+                         kb, portOpen ? "open" : "NOT OPEN",
+                         run < 0 ? " (warm-up, not counted)" : "");
+            if (!portOpen && app.name.rfind("floor", 0) != 0) {
                 ++failures;
                 continue;
             }
             if (run >= 0) {
                 startup[i].push_back(started->startupMs);
+                startupCpu[i].push_back(started->cpuMs);
+                startupWait[i].push_back(started->waitMs);
                 rss[i].push_back(static_cast<double>(kb));
             }
         }
@@ -416,7 +444,7 @@ int main(int argc, char* argv[]) {
                          "idle %s %d: %.0f ms utime+stime, %.2f ms run time in %.1f s, pty %s\n",
                          o.apps[i].name.c_str(), run, statMs, schedMs, wallMs / 1000,
                          portOpen ? "open" : "NOT OPEN");
-            if (!portOpen && o.apps[i].name != "floor") {
+            if (!portOpen && o.apps[i].name.rfind("floor", 0) != 0) {
                 ++failures;
                 continue;
             }
@@ -429,6 +457,8 @@ int main(int argc, char* argv[]) {
         const char* n = o.apps[i].name.c_str();
         if (!startup[i].empty()) {
             std::printf("startup.%s.median_ms=%.1f\n", n, median(startup[i]));
+            std::printf("startup.%s.median_cpu_ms=%.1f\n", n, median(startupCpu[i]));
+            std::printf("startup.%s.median_wait_ms=%.1f\n", n, median(startupWait[i]));
             std::printf("startup.%s.runs=%zu\n", n, startup[i].size());
             std::printf("rss.%s.median_kb=%.0f\n", n, median(rss[i]));
         }

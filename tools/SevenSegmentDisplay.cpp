@@ -75,12 +75,13 @@ void SevenSegmentDisplay::paintEvent(QPaintEvent*) {
 
 void SevenSegmentDisplay::drawDigit(QPainter& painter, const QRectF& cell, std::uint8_t segments,
                                     bool point) const {
-    // Digit box with room on the right for the point; segments slant a little.
-    const qreal w = cell.width() * 0.72;
+    // Digit box about half as wide as high, centred in its cell with room on
+    // the right for the point; segments slant a little.
     const qreal h = cell.height();
-    const qreal thick = std::min(w, h) * 0.14;
+    const qreal w = std::min(cell.width() * 0.68, h * 0.52);
+    const qreal thick = w * 0.17;
     const qreal slant = w * 0.12;
-    const qreal left = cell.left() + cell.width() * 0.08;
+    const qreal left = cell.left() + (cell.width() - w - thick * 2) / 2;
     const auto at = [&](qreal x, qreal y) { // x, y in 0..1 of the digit box
         return QPointF(left + x * w + (1 - y) * slant, cell.top() + y * h);
     };

@@ -18,12 +18,16 @@
 using namespace veld::tools;
 
 int main(int argc, char** argv) {
-    // The kind of application must be chosen before the arguments are parsed.
+    // The kind of application must be chosen before the arguments are parsed;
+    // help needs no display either.
     bool headless = false;
-    for (int i = 1; i < argc; ++i)
+    bool help = false;
+    for (int i = 1; i < argc; ++i) {
         headless |= std::strcmp(argv[i], "--headless") == 0;
+        help |= std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0;
+    }
     std::unique_ptr<QCoreApplication> app;
-    if (headless)
+    if (headless || help)
         app = std::make_unique<QCoreApplication>(argc, argv);
     else
         app = std::make_unique<QApplication>(argc, argv);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, starts a virtual VELD module in the
-# background and the panel on it as COM1. The module stops when the panel
-# exits. Arguments go to the panel.
+# background and the panel on it. Every COM item leads to the module, so a
+# port stored by an earlier run with real hardware does not open the real
+# device. The module stops when the panel exits. Arguments go to the panel.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -24,4 +25,5 @@ if ! read -r -t 10 device <&"$module_out"; then
 fi
 echo "Virtual VELD module on $device, linked as $link"
 
-VELD_COM1="$link" build/bin/veld "$@"
+for n in 1 2 3 4 5; do export "VELD_COM$n=$link"; done
+build/bin/veld "$@"

@@ -9,6 +9,8 @@ packages=(
     libgtest-dev
     fontconfig fonts-dejavu-core
     clang-format
+    # fuzzing (clang, libFuzzer), symbolised sanitizer reports, static checks
+    clang libclang-rt-14-dev llvm-14 clang-tidy cppcheck
     "$@"
 )
 

@@ -200,13 +200,22 @@ slack_ms=5
 cpu_model=$(grep -m1 '^model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
 qt_version=$(dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null || echo unknown)
 commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
-dirty=$(git status --porcelain --untracked-files=no 2>/dev/null | grep -q . && echo ", with uncommitted changes in the tree" || true)
+# Tracked files that differ from the commit (README.md is this script's own output).
+dirty=$(git status --porcelain --untracked-files=no 2>/dev/null | cut -c4- |
+    { grep -vx README.md || true; } | paste -sd, - | sed 's/,/, /g')
+[[ -n $dirty ]] && dirty=" plus uncommitted changes in $dirty"
 
 table=$out/table.md
 {
-    echo "Measured $(date -u '+%Y-%m-%d %H:%M UTC') at commit $commit$dirty, Release build, Xvfb."
-    echo "Machine: $(nproc) cores ($(nproc) from \`nproc\`), $cpu_model; Qt $qt_version;"
-    echo "load average $load_before before, $load_after after. Command: \`$command_line\`"
+    echo "Benchmark: \`bench/run.sh\` builds in Release into \`build-bench/\`, starts its own Xvfb and"
+    echo "prints this table (about 8 minutes; \`--quick\` about 2; \`--readme\` writes it here). It"
+    echo "is not part of ctest or CI. The floor (\`bench/floor/\`) is a bare Qt 6 QMainWindow"
+    echo "with a menu bar and the panel's 723 × 568 client area; methods and causes of"
+    echo "missed targets are in \`bench/README.md\`."
+    echo
+    echo "Measured $(date -u '+%Y-%m-%d %H:%M UTC') at commit $commit$dirty;"
+    echo "\`nproc\` $(nproc), $cpu_model, Qt $qt_version; load average $load_before before"
+    echo "and $load_after after (other work on the machine). Command: \`$command_line\`"
     echo
     echo "| Figure | veld | floor | against the floor | target | met |"
     echo "| --- | --- | --- | --- | --- | --- |"

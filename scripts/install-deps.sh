@@ -11,6 +11,7 @@ packages=(
     clang-format
     # fuzzing (clang, libFuzzer), symbolised sanitizer reports, static checks
     clang libclang-rt-14-dev llvm-14 clang-tidy cppcheck
+    dpkg-dev file desktop-file-utils appstream lintian
     "$@"
 )
 

@@ -184,6 +184,23 @@ private slots:
         QVERIFY(!dp3->isChecked());
         QCOMPARE(window().decimalPointChoice(), 4);
     }
+
+    void arrowKeysMoveWithinTheGroupAndTabCarriesOnFromThere() {
+        m_window = std::make_unique<veld::app::frmVELD>();
+        QVERIFY(showAndActivate());
+        QRadioButton* dp4 = controls().option(u"optDP4"_s);
+        dp4->setFocus(Qt::TabFocusReason);
+        QCOMPARE(QApplication::focusWidget(), dp4);
+
+        // optDP6 stands right below optDP4.
+        QTest::keyClick(dp4, Qt::Key_Down);
+        QCOMPARE(focusName(), u"optDP6"_s);
+        QCOMPARE(window().decimalPointChoice(), 0); // moving the focus selects nothing
+
+        QCOMPARE(walk(Qt::NoModifier, 2), (QStringList{u"txtCDHour"_s, u"cmdOnOut2"_s}));
+        QCOMPARE(walk(Qt::ShiftModifier, 3),
+                 (QStringList{u"txtCDHour"_s, u"optDP6"_s, u"optDP5"_s}));
+    }
 };
 
 VELD_QTEST_MAIN(KeyboardFocusTest)

@@ -15,7 +15,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QStringList kDecimalPoints{u"optDP1"_s, u"optDP2"_s, u"optDP3"_s, u"optDP4"_s,
+const QStringList kDecimalPoints{u"optDP1"_s, u"optDP2"_s, u"optDP3"_s,  u"optDP4"_s,
                                  u"optDP5"_s, u"optDP6"_s, u"optOFFDP"_s};
 const QStringList kUnits{u"optCEL"_s, u"optFAH"_s};
 const QStringList kCounter{u"optCountEn"_s, u"optCountDis"_s};

@@ -182,6 +182,16 @@ private slots:
         }
     }
 
+    void disablingAMenuGreysItsEntryInTheMenuBar() {
+        // Start-up disables the speed and start-up menus as a whole when the port fails.
+        QMenu* menu = controls().menu(u"mnuBaud"_s);
+        menu->setEnabled(false);
+        QVERIFY(!menu->menuAction()->isEnabled());
+        QVERIFY(m_window->menuBar()->actions().contains(menu->menuAction()));
+        menu->setEnabled(true);
+        QVERIFY(menu->menuAction()->isEnabled());
+    }
+
     void menuItems_data() {
         QTest::addColumn<QString>("menu");
         QTest::addColumn<MenuItems>("items");

@@ -1,5 +1,7 @@
 #include "support/PtyPair.h"
 
+#include "tools/TermiosSpeed.h"
+
 #include <QtTest>
 #include <cerrno>
 #include <fcntl.h>
@@ -90,26 +92,7 @@ QByteArray PtyPair::receiveFor(int milliseconds) {
 int PtyPair::baudRate() const {
     termios t{};
     ::tcgetattr(m_slave, &t);
-    switch (::cfgetospeed(&t)) {
-    case B1200:
-        return 1200;
-    case B2400:
-        return 2400;
-    case B4800:
-        return 4800;
-    case B9600:
-        return 9600;
-    case B19200:
-        return 19200;
-    case B38400:
-        return 38400;
-    case B57600:
-        return 57600;
-    case B115200:
-        return 115200;
-    default:
-        return -1;
-    }
+    return static_cast<int>(tools::bitsPerSecond(::cfgetospeed(&t)).value_or(0));
 }
 
 void PtyPair::closeMaster() {

@@ -28,7 +28,7 @@ public:
     // Everything that arrives within the quiet period (nothing expected).
     QByteArray receiveFor(int milliseconds);
 
-    // Line speed that the panel set on the line, in bit/s.
+    // Line speed that the panel set on the line, in bit/s; 0 for an unusual one.
     int baudRate() const;
 
     // The device goes away from the panel's side: closes the module's end.

@@ -7,7 +7,7 @@ packages=(
     cmake make g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
     libgtest-dev
-    fontconfig fonts-dejavu-core
+    fontconfig fonts-dejavu-core fonts-dejavu-extra fonts-liberation2
     clang-format
     # fuzzing (clang, libFuzzer), symbolised sanitizer reports, static checks
     clang libclang-rt-14-dev llvm-14 clang-tidy cppcheck

@@ -59,6 +59,7 @@ public:
 
 private:
     void onError(QSerialPort::SerialPortError error);
+    void noticeVanishedDevice();
     void closeIfLost();
     void pullWaitingBytes();
     bool applySettings(QSerialPort& port, const LineSettings& settings);

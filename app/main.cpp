@@ -4,11 +4,11 @@
 #include <QIcon>
 
 namespace {
-// The panel's icon in every size the resource holds; the window system picks
-// the one that fits.
+// The panel's icon in the sizes a title bar and task switcher use; the window
+// system picks the one that fits. Larger ones would only slow the start.
 QIcon panelIcon() {
     QIcon icon;
-    for (const int size : {32, 48, 64, 128, 256})
+    for (const int size : {32, 48, 64})
         icon.addFile(QStringLiteral(":/icons/veld-%1.png").arg(size), QSize(size, size));
     return icon;
 }

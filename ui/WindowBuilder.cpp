@@ -271,6 +271,8 @@ Controls WindowBuilder::build(QMainWindow& window, const QString& webAddress) {
         auto* timer = new QTimer(&window);
         timer->setObjectName(ts.name.toString());
         timer->setInterval(ts.intervalMs);
+        // On time, not coalesced: a coarse timer may drift 5 % either way.
+        timer->setTimerType(Qt::PreciseTimer);
         timer->start();
         controls.add(ts.name.toString(), timer);
     }

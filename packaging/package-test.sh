@@ -243,6 +243,25 @@ fi
 grep -q "no-such-port-1" "$scratch/veld.err" ||
     fail "veld did not report the unopenable COM1 device on standard error"
 
+# --- The unpacked virtual module answers on standard input ----------------------------
+if [[ $with_module == 1 ]]; then
+    status=0
+    printf 'state\nquit\n' |
+        timeout --kill-after=5 10 "$root/usr/bin/veld-module" --headless \
+            >"$scratch/module.out" 2>"$scratch/module.err" || status=$?
+    first_line=$(head -n1 "$scratch/module.out")
+    if ((status != 0)); then
+        fail "veld-module --headless ended with status $status"
+        sed 's/^/    stderr: /' "$scratch/module.err" >&2
+    elif [[ $first_line != /dev/* ]]; then
+        fail "veld-module printed '$first_line' where the device path belongs"
+    elif ! grep -q '^state ' "$scratch/module.out"; then
+        fail "veld-module did not answer 'state'"
+    else
+        pass "veld-module --headless gave its device ($first_line) and its state, and quit"
+    fi
+fi
+
 if ((failures)); then
     echo "$failures check(s) failed" >&2
     exit 1

@@ -99,7 +99,7 @@ kill -0 "$module_pid" 2>/dev/null || module_alive=no
 # RSS: median of the first minute after warm-up against the median of the last
 # minute; the peak too.
 report=$(awk -v warm="$warmup" -v hz="$hz" '
-    NR == 1 { next }
+    NR == 1 { n = 0; next }
     { t[n] = $1; rss[n] = $2; cpu[n] = $3; mrss[n] = $4; n++ }
     function median(a, from, to,    k, m, v, i, j, tmp) {
         m = 0

@@ -7,7 +7,9 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 namespace veld::test {
@@ -15,6 +17,8 @@ namespace veld::test {
 namespace {
 constexpr int kWaitMs = 2000;
 constexpr int kTrailingMs = 30;
+// What the line discipline of a tty holds before the rest waits upstream.
+constexpr qsizetype kTtyInputQueue = 4095;
 
 bool waitReadable(int fd, int ms) {
     pollfd p{fd, POLLIN, 0};
@@ -50,6 +54,7 @@ PtyPair::~PtyPair() {
 }
 
 void PtyPair::send(const QByteArray& bytes) {
+    const int before = queuedAtPanel();
     qsizetype done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(m_master, bytes.constData() + done, bytes.size() - done);
@@ -58,8 +63,24 @@ void PtyPair::send(const QByteArray& bytes) {
         else if (n < 0 && errno != EAGAIN && errno != EINTR)
             qFatal("pty write failed: %s", strerror(errno));
     }
-    if (!waitReadable(m_slave, kWaitMs))
-        qWarning("bytes sent to the panel did not arrive");
+    // The kernel hands the bytes on to the panel's end a moment later; wait
+    // until all of them wait there, as far as its input queue holds them.
+    const qsizetype expected = std::min<qsizetype>(before + bytes.size(), kTtyInputQueue);
+    QDeadlineTimer deadline(kWaitMs);
+    while (queuedAtPanel() < expected) {
+        if (deadline.hasExpired()) {
+            qWarning("bytes sent to the panel did not arrive");
+            return;
+        }
+        std::this_thread::yield();
+    }
+}
+
+int PtyPair::queuedAtPanel() const {
+    int queued = 0;
+    if (::ioctl(m_slave, FIONREAD, &queued) != 0)
+        return 0;
+    return queued;
 }
 
 QByteArray PtyPair::receive(qsizetype count) {

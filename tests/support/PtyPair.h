@@ -19,8 +19,11 @@ public:
 
     QString slavePath() const { return m_slavePath; }
 
-    // Module to panel: writes the bytes and waits until they wait at the panel's end.
+    // Module to panel: writes the bytes and waits until they wait at the panel's
+    // end (up to the 4095 bytes a tty's input queue takes).
     void send(const QByteArray& bytes);
+    // Bytes waiting at the panel's end that nobody has read yet.
+    int queuedAtPanel() const;
 
     // Panel to module: waits up to two seconds for `count` bytes, then takes
     // whatever else follows at once, so that extra bytes show up in the result.

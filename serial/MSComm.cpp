@@ -122,8 +122,6 @@ void MSComm::onError(QSerialPort::SerialPortError error) {
         qCWarning(lcSerial, "%s lost (%s); the port is closed until it is opened again",
                   qUtf8Printable(openDevice()), qUtf8Printable(m_port->errorString()));
     // Closing inside the port's own signal is unsafe; close on the next call or event.
-    // The queued call owns its slot object (the analyzer cannot see that).
-    // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks)
     QMetaObject::invokeMethod(this, &MSComm::closeIfLost, Qt::QueuedConnection);
 }
 

@@ -39,6 +39,9 @@ PtyPair::PtyPair() {
     if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0)
         qFatal("openpty failed: %s", strerror(errno));
     m_slavePath = QString::fromLocal8Bit(name);
+    m_link = m_linkFolder.filePath(QStringLiteral("tty"));
+    if (!QFile::link(m_slavePath, m_link))
+        qFatal("no link to %s", name);
     // The module's end reads raw bytes too.
     termios t{};
     ::tcgetattr(m_slave, &t);

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QTemporaryDir>
 
 namespace veld::test {
 
@@ -17,7 +18,11 @@ public:
     PtyPair(const PtyPair&) = delete;
     PtyPair& operator=(const PtyPair&) = delete;
 
-    QString slavePath() const { return m_slavePath; }
+    // A link of this pair's own to the panel's end. Device numbers of ptys are
+    // reused at once across processes, and so would be the serial port lock
+    // named after them; the link's name is never reused.
+    QString slavePath() const { return m_link; }
+    QString devicePath() const { return m_slavePath; }
 
     // Module to panel: writes the bytes and waits until they wait at the panel's
     // end (up to the 4095 bytes a tty's input queue takes).
@@ -41,6 +46,8 @@ private:
     int m_master = -1;
     int m_slave = -1;
     QString m_slavePath;
+    QTemporaryDir m_linkFolder;
+    QString m_link;
 };
 
 } // namespace veld::test

@@ -156,14 +156,14 @@ void frmVELD::showMessage(const QString& title, const QString& text) {
 }
 
 void frmVELD::sendCommand(Command command, std::initializer_list<std::uint8_t> data) {
-    const auto spec = protocol::findCommand(protocol::codeOf(command));
-    Q_ASSERT(spec && spec->dataBytes == data.size());
-    const bool guarded = spec->send == protocol::SendRule::Guarded;
+    const auto entry = protocol::findCommand(protocol::codeOf(command));
+    Q_ASSERT(entry && entry->dataBytes == data.size());
+    const bool guarded = entry->send == protocol::SendRule::Guarded;
     if (!guarded || MSComm1.portOpen()) {
         m_lastCommand = protocol::buildFrame(m_frameHeader, protocol::codeOf(command), data);
         MSComm1.setOutput(m_lastCommand);
     }
-    if (spec->polling == protocol::PollingEffect::Clears)
+    if (entry->polling == protocol::PollingEffect::Clears)
         m_temperaturePolling = 0;
 }
 

@@ -9,7 +9,7 @@ using enum Command;
 using enum SendRule;
 using enum PollingEffect;
 
-constexpr std::array<CommandSpec, 19> kTable{{
+constexpr std::array<CommandEntry, 19> kTable{{
     {CountdownInterval, 3, Unguarded, Clears, "cmdCDSet"},
     {DisplayText, 6, OwnRule, Clears, "cmdSendAscii"},
     {TemperatureRequest, 0, Unguarded, Reads, "Timer2"},
@@ -32,14 +32,14 @@ constexpr std::array<CommandSpec, 19> kTable{{
 }};
 } // namespace
 
-std::span<const CommandSpec> commandTable() {
+std::span<const CommandEntry> commandTable() {
     return kTable;
 }
 
-std::optional<CommandSpec> findCommand(std::uint8_t code) {
-    for (const CommandSpec& spec : kTable)
-        if (codeOf(spec.command) == code)
-            return spec;
+std::optional<CommandEntry> findCommand(std::uint8_t code) {
+    for (const CommandEntry& entry : kTable)
+        if (codeOf(entry.command) == code)
+            return entry;
     return std::nullopt;
 }
 

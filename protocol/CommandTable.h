@@ -36,7 +36,7 @@ enum class SendRule { Guarded, Unguarded, OwnRule };
 // What sending the command does to the temperature polling flag.
 enum class PollingEffect { Clears, Leaves, Reads };
 
-struct CommandSpec {
+struct CommandEntry {
     Command command;
     std::size_t dataBytes;
     SendRule send;
@@ -44,8 +44,8 @@ struct CommandSpec {
     std::string_view sender; // the control that sends it
 };
 
-std::span<const CommandSpec> commandTable();
-std::optional<CommandSpec> findCommand(std::uint8_t code);
+std::span<const CommandEntry> commandTable();
+std::optional<CommandEntry> findCommand(std::uint8_t code);
 
 inline constexpr std::uint8_t codeOf(Command c) {
     return static_cast<std::uint8_t>(c);

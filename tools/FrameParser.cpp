@@ -41,12 +41,12 @@ std::vector<ReceivedFrame> FrameParser::parse() {
         dropFront(static_cast<std::size_t>(header - m_buffer.begin()));
         if (m_buffer.size() < 2)
             break;
-        const auto spec = protocol::findCommand(m_buffer[1]);
-        if (!spec) {
+        const auto entry = protocol::findCommand(m_buffer[1]);
+        if (!entry) {
             dropFront(1);
             continue;
         }
-        const std::size_t length = 3 + spec->dataBytes;
+        const std::size_t length = 3 + entry->dataBytes;
         if (m_buffer.size() < length)
             break;
         if (m_buffer[length - 1] != protocol::kFrameTerminator) {
@@ -55,7 +55,7 @@ std::vector<ReceivedFrame> FrameParser::parse() {
         }
         frames.push_back({m_buffer[1],
                           {m_buffer.begin() + 2,
-                           m_buffer.begin() + 2 + static_cast<std::ptrdiff_t>(spec->dataBytes)}});
+                           m_buffer.begin() + 2 + static_cast<std::ptrdiff_t>(entry->dataBytes)}});
         m_buffer.erase(m_buffer.begin(), m_buffer.begin() + static_cast<std::ptrdiff_t>(length));
     }
     return frames;

@@ -63,11 +63,11 @@ std::string quotedText(const std::string& characters) {
 
 std::string describeFrame(const ReceivedFrame& frame) {
     using protocol::Command;
-    const auto spec = protocol::findCommand(frame.code);
-    if (!spec || spec->dataBytes != frame.data.size())
+    const auto entry = protocol::findCommand(frame.code);
+    if (!entry || entry->dataBytes != frame.data.size())
         return "unknown code " + hexByte(frame.code);
     const auto& d = frame.data;
-    switch (spec->command) {
+    switch (entry->command) {
     case Command::CountdownInterval:
         return "countdown interval " + timeText(d);
     case Command::DisplayText:

@@ -40,11 +40,11 @@ ModuleState::ModuleState(NowFn now)
     , m_clockSetAt(m_now()) {}
 
 protocol::Bytes ModuleState::apply(const ReceivedFrame& frame) {
-    const auto spec = protocol::findCommand(frame.code);
-    if (!spec || spec->dataBytes != frame.data.size())
+    const auto entry = protocol::findCommand(frame.code);
+    if (!entry || entry->dataBytes != frame.data.size())
         return {};
     const auto& d = frame.data;
-    switch (spec->command) {
+    switch (entry->command) {
     case Command::DisplayText:
         m_text.assign(d.begin(), d.end());
         m_function = ModuleFunction::DisplayMode;

@@ -11,14 +11,14 @@ constexpr Colour kGreen{0, 255, 0};
 constexpr Colour kRed{255, 0, 0};
 constexpr Colour kDarkBlue{0, 0, 192};
 
-constexpr FontSpec kButtonLabelFont{u"Tahoma", 9.75, true};
-constexpr FontSpec kTimeStampFont{u"Tahoma", 12, true};
-constexpr FontSpec kLargeFont{u"Tahoma", 15.75, false};
+constexpr FontChoice kButtonLabelFont{u"Tahoma", 9.75, true};
+constexpr FontChoice kTimeStampFont{u"Tahoma", 12, true};
+constexpr FontChoice kLargeFont{u"Tahoma", 15.75, false};
 
-constexpr WindowSpec kWindow{u"frmVELD", u"VELD - 6  Digits Serial Display", 10845, 8520};
+constexpr WindowLayout kWindow{u"frmVELD", u"VELD - 6  Digits Serial Display", 10845, 8520};
 
 // clang-format off
-constexpr auto kControls = std::to_array<ControlSpec>({
+constexpr auto kControls = std::to_array<ControlEntry>({
     // Frames on the window
     {.name = u"Frame1", .type = Frame, .caption = u"Serial Display", .left = 360, .top = 360, .width = 10215, .height = 2055, .tabIndex = 1},
     {.name = u"Frame2", .type = Frame, .caption = u"Real Time Clock", .left = 360, .top = 2640, .width = 4935, .height = 1575, .tabIndex = 5},
@@ -88,28 +88,28 @@ constexpr auto kControls = std::to_array<ControlSpec>({
     {.name = u"cmdOffOut2", .type = Button, .caption = u"Turn Off Output 2", .left = 8760, .top = 7680, .width = 1095, .height = 615, .tabIndex = 51},
 });
 
-constexpr std::array<MenuItemSpec, 5> kCommItems{{
+constexpr std::array<MenuItemEntry, 5> kCommItems{{
     {u"mnuCOM1", u"COM1", true},
     {u"mnuCOM2", u"COM2"},
     {u"mnuCOM3", u"COM3"},
     {u"mnuCOM4", u"COM4"},
     {u"mnuCOM5", u"COM5"},
 }};
-constexpr std::array<MenuItemSpec, 5> kBaudItems{{
+constexpr std::array<MenuItemEntry, 5> kBaudItems{{
     {u"mnu12", u"1200bps"},
     {u"mnu24", u"2400bps"},
     {u"mnu48", u"4800bps"},
     {u"mnu96", u"9600bps"},
     {u"mnu192", u"19200bps"},
 }};
-constexpr std::array<MenuItemSpec, 5> kModuleBaudItems{{
+constexpr std::array<MenuItemEntry, 5> kModuleBaudItems{{
     {u"mnum12", u"1200bps"},
     {u"mnum24", u"2400bps"},
     {u"mnum48", u"4800bps"},
     {u"mnum96", u"9600bps"},
     {u"mnum192", u"19200bps"},
 }};
-constexpr std::array<MenuItemSpec, 6> kStartItems{{
+constexpr std::array<MenuItemEntry, 6> kStartItems{{
     {u"mnuF1", u"F&1 Real Time Clock"},
     {u"mnuF2", u"F&2 Countdown Timer"},
     {u"mnuF3", u"F&3 Show Temperature"},
@@ -119,29 +119,29 @@ constexpr std::array<MenuItemSpec, 6> kStartItems{{
 }};
 // clang-format on
 
-constexpr std::array<MenuSpec, 4> kMenus{{
+constexpr std::array<MenuEntry, 4> kMenus{{
     {u"mnuComm", u"&Comm Setting", kCommItems, true},
     {u"mnuBaud", u"&Baud Rate", kBaudItems, true},
     {u"mnuMbaud", u"&Module Baud Rate", kModuleBaudItems},
     {u"mnuStart", u"&Startup Function", kStartItems},
 }};
 
-constexpr std::array<TimerSpec, 2> kTimers{{
+constexpr std::array<TimerEntry, 2> kTimers{{
     {u"Timer1", 500},
     {u"Timer2", 2000},
 }};
 } // namespace
 
-const WindowSpec& windowSpec() {
+const WindowLayout& windowLayout() {
     return kWindow;
 }
-std::span<const ControlSpec> controlTable() {
+std::span<const ControlEntry> controlTable() {
     return kControls;
 }
-std::span<const MenuSpec> menuTable() {
+std::span<const MenuEntry> menuTable() {
     return kMenus;
 }
-std::span<const TimerSpec> timerTable() {
+std::span<const TimerEntry> timerTable() {
     return kTimers;
 }
 

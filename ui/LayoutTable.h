@@ -8,7 +8,7 @@ namespace veld::ui {
 enum class ControlType { Frame, Label, Button, OptionButton, TextBox };
 enum class TextAlign { Left, Centre };
 
-struct FontSpec {
+struct FontChoice {
     QStringView family = {}; // empty: the window's default font
     double pointSize = 0;
     bool bold = false;
@@ -22,7 +22,7 @@ struct Colour {
 
 // One control as laid out: positions and sizes in twips, relative to its
 // container's outer corner (the client area for the window itself).
-struct ControlSpec {
+struct ControlEntry {
     QStringView name = {};
     int index = -1; // element of a control array, -1 when not one
     ControlType type = ControlType::Label;
@@ -33,7 +33,7 @@ struct ControlSpec {
     int width = 0;
     int height = 0;
     int tabIndex = 0;
-    FontSpec font{};
+    FontChoice font{};
     const Colour* colour = nullptr; // nullptr: default text colour
     TextAlign align = TextAlign::Left;
     bool border = false;
@@ -42,34 +42,34 @@ struct ControlSpec {
     int maxLength = 0; // text boxes; 0: no limit
 };
 
-struct MenuItemSpec {
+struct MenuItemEntry {
     QStringView name = {};
     QStringView caption = {};
     bool checked = false;
 };
 
-struct MenuSpec {
+struct MenuEntry {
     QStringView name = {};
     QStringView caption = {};
-    std::span<const MenuItemSpec> items = {};
+    std::span<const MenuItemEntry> items = {};
     bool checkMarks = false; // whether its items ever show a check mark
 };
 
-struct TimerSpec {
+struct TimerEntry {
     QStringView name = {};
     int intervalMs = 0;
 };
 
-struct WindowSpec {
+struct WindowLayout {
     QStringView name = {};
     QStringView title = {}; // the address is appended at build time
     int clientWidth = 0;
     int clientHeight = 0;
 };
 
-const WindowSpec& windowSpec();
-std::span<const ControlSpec> controlTable();
-std::span<const MenuSpec> menuTable();
-std::span<const TimerSpec> timerTable();
+const WindowLayout& windowLayout();
+std::span<const ControlEntry> controlTable();
+std::span<const MenuEntry> menuTable();
+std::span<const TimerEntry> timerTable();
 
 } // namespace veld::ui

@@ -122,12 +122,12 @@ QFont windowFont() {
     return font;
 }
 
-QRect pixelRect(const ControlSpec& s) {
+QRect pixelRect(const ControlEntry& s) {
     return {twipsToPixels(s.left), twipsToPixels(s.top), twipsToPixels(s.width),
             twipsToPixels(s.height)};
 }
 
-void applyLook(QWidget& w, const ControlSpec& s, QPalette::ColorRole textRole) {
+void applyLook(QWidget& w, const ControlEntry& s, QPalette::ColorRole textRole) {
     if (!s.font.family.isEmpty())
         w.setFont(makeFont(s.font.family.toString(), s.font.pointSize, s.font.bold));
     if (s.colour) {
@@ -137,7 +137,7 @@ void applyLook(QWidget& w, const ControlSpec& s, QPalette::ColorRole textRole) {
     }
 }
 
-QWidget* createControl(const ControlSpec& s, QWidget* parent) {
+QWidget* createControl(const ControlEntry& s, QWidget* parent) {
     switch (s.type) {
     case ControlType::Frame: {
         auto* frame = new Frame(s.caption.toString(), parent);
@@ -192,14 +192,14 @@ bool takesFocus(ControlType type) {
 
 } // namespace
 
-QString WindowBuilder::controlKey(const ControlSpec& spec) {
-    return spec.index < 0 ? spec.name.toString()
-                          : QStringLiteral("%1(%2)").arg(spec.name).arg(spec.index);
+QString WindowBuilder::controlKey(const ControlEntry& entry) {
+    return entry.index < 0 ? entry.name.toString()
+                           : QStringLiteral("%1(%2)").arg(entry.name).arg(entry.index);
 }
 
 Controls WindowBuilder::build(QMainWindow& window, const QString& webAddress) {
     Controls controls;
-    const WindowSpec& ws = windowSpec();
+    const WindowLayout& ws = windowLayout();
     window.setObjectName(ws.name.toString());
     window.setFont(windowFont());
     window.setWindowTitle(ws.title.toString() + QStringLiteral(" (") + webAddress + u')');
@@ -215,7 +215,7 @@ Controls WindowBuilder::build(QMainWindow& window, const QString& webAddress) {
     QHash<QWidget*, QButtonGroup*> optionGroups;
     std::vector<std::pair<int, QWidget*>> focusOrder;
     for (int pass = 0; pass < 2; ++pass) {
-        for (const ControlSpec& s : controlTable()) {
+        for (const ControlEntry& s : controlTable()) {
             if ((s.type == ControlType::Frame) != (pass == 0))
                 continue;
             QWidget* parent =
@@ -253,11 +253,11 @@ Controls WindowBuilder::build(QMainWindow& window, const QString& webAddress) {
     if (!focusOrder.empty())
         focusOrder.front().second->setFocus();
 
-    for (const MenuSpec& ms : menuTable()) {
+    for (const MenuEntry& ms : menuTable()) {
         QMenu* menu = window.menuBar()->addMenu(ms.caption.toString());
         menu->setObjectName(ms.name.toString());
         controls.add(ms.name.toString(), menu);
-        for (const MenuItemSpec& item : ms.items) {
+        for (const MenuItemEntry& item : ms.items) {
             QAction* action = menu->addAction(item.caption.toString());
             action->setObjectName(item.name.toString());
             // Not exclusive: the handlers move the marks themselves.
@@ -267,7 +267,7 @@ Controls WindowBuilder::build(QMainWindow& window, const QString& webAddress) {
         }
     }
 
-    for (const TimerSpec& ts : timerTable()) {
+    for (const TimerEntry& ts : timerTable()) {
         auto* timer = new QTimer(&window);
         timer->setObjectName(ts.name.toString());
         timer->setInterval(ts.intervalMs);

@@ -12,7 +12,7 @@ namespace veld::ui {
 class WindowBuilder {
 public:
     static Controls build(QMainWindow& window, const QString& webAddress);
-    static QString controlKey(const struct ControlSpec& spec);
+    static QString controlKey(const struct ControlEntry& entry);
 };
 
 } // namespace veld::ui

@@ -40,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::size_t frameBytes = 0;
     for (const ReceivedFrame& f : once) {
-        const auto spec = veld::protocol::findCommand(f.code);
-        FUZZ_CHECK(spec && spec->dataBytes == f.data.size());
+        const auto entry = veld::protocol::findCommand(f.code);
+        FUZZ_CHECK(entry && entry->dataBytes == f.data.size());
         frameBytes += 3 + f.data.size();
     }
     FUZZ_CHECK(frameBytes <= stream.size());

@@ -29,11 +29,11 @@ class CommandFrames : public ::testing::TestWithParam<CommandRow> {};
 
 TEST_P(CommandFrames, BuildsTheFrameAndCarriesItsSendRules) {
     const CommandRow& row = GetParam();
-    const auto spec = findCommand(row.code);
-    ASSERT_TRUE(spec.has_value());
-    EXPECT_EQ(spec->dataBytes, row.data.size());
-    EXPECT_EQ(spec->send, row.send);
-    EXPECT_EQ(spec->polling, row.polling);
+    const auto entry = findCommand(row.code);
+    ASSERT_TRUE(entry.has_value());
+    EXPECT_EQ(entry->dataBytes, row.data.size());
+    EXPECT_EQ(entry->send, row.send);
+    EXPECT_EQ(entry->polling, row.polling);
     EXPECT_EQ(toHex(buildFrame(kFrameHeader, row.code, row.data)), row.expectedFrame);
 }
 
@@ -67,11 +67,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CommandTable, HoldsExactlyTheCodesThePanelSends) {
     std::set<std::uint8_t> codes;
-    for (const CommandSpec& spec : commandTable()) {
-        codes.insert(codeOf(spec.command));
+    for (const CommandEntry& entry : commandTable()) {
+        codes.insert(codeOf(entry.command));
         // Frames are 3, 4, 6 or 9 bytes long.
-        EXPECT_TRUE(spec.dataBytes == 0 || spec.dataBytes == 1 || spec.dataBytes == 3 ||
-                    spec.dataBytes == 6);
+        EXPECT_TRUE(entry.dataBytes == 0 || entry.dataBytes == 1 || entry.dataBytes == 3 ||
+                    entry.dataBytes == 6);
     }
     const std::set<std::uint8_t> expected{0x01, 0x03, 0x04, 0x05, 0x10, 0x11, 0x13,
                                           0x15, 0x21, 0x80, 0x90, 0xF5, 0xF6, 0xF7,

@@ -48,15 +48,15 @@ std::vector<ReceivedFrame> feedInChunks(const Bytes& stream, std::size_t chunk) 
 
 // A frame of the command with data bytes that look like header, terminator
 // and zero, which a parser must take as plain data.
-ReceivedFrame awkwardFrame(const protocol::CommandSpec& spec) {
+ReceivedFrame awkwardFrame(const protocol::CommandEntry& entry) {
     static const Bytes awkward{0xFE, 0xFF, 0x00, 0xFE, 0x20, 0xFF};
-    return {protocol::codeOf(spec.command),
-            Bytes(awkward.begin(), awkward.begin() + static_cast<std::ptrdiff_t>(spec.dataBytes))};
+    return {protocol::codeOf(entry.command),
+            Bytes(awkward.begin(), awkward.begin() + static_cast<std::ptrdiff_t>(entry.dataBytes))};
 }
 
 // ---- Every command of the table -------------------------------------------
 
-class EveryCommand : public ::testing::TestWithParam<protocol::CommandSpec> {};
+class EveryCommand : public ::testing::TestWithParam<protocol::CommandEntry> {};
 
 TEST_P(EveryCommand, WholeFrameGivesItsCodeAndDataBytes) {
     const ReceivedFrame frame = awkwardFrame(GetParam());

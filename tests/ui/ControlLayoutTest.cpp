@@ -278,7 +278,7 @@ private slots:
         QFETCH(Expected, expected);
         // The layout table keeps every control's place, frames and labels too.
         const auto table = veld::ui::controlTable();
-        const auto entry = std::ranges::find_if(table, [&](const veld::ui::ControlSpec& s) {
+        const auto entry = std::ranges::find_if(table, [&](const veld::ui::ControlEntry& s) {
             const QString key =
                 s.index < 0 ? s.name.toString() : u"%1(%2)"_s.arg(s.name.toString()).arg(s.index);
             return key == str(expected.name);

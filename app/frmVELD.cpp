@@ -65,9 +65,6 @@ QString twoDigits(std::uint8_t value) {
     return text;
 }
 
-std::string toLatin1Name(const char16_t* text) {
-    return name(text).toStdString();
-}
 } // namespace
 
 frmVELD::frmVELD(QWidget* parent)
@@ -173,7 +170,7 @@ void frmVELD::checkOnly(std::initializer_list<const char16_t*> group, const QStr
 }
 
 void frmVELD::setPortDependentEnabled(bool enabled) {
-    // The order matters to nobody watching, but follows the start-up sequence.
+    // The six buttons, then the three menus.
     const char16_t* const buttons[] = {u"cmdSendAscii", u"cmdSetDP", u"cmdSetRTC",
                                        u"cmdTemp",      u"cmdCDSet", u"cmdTimeStamp"};
     const char16_t* const menus[] = {u"mnuBaud", u"mnuMbaud", u"mnuStart"};
@@ -446,51 +443,51 @@ void frmVELD::cmdOffOut2_Click() {
     sendCommand(Command::Output2Off);
 }
 
-void frmVELD::sendModuleLineSpeed(const char16_t* item) {
-    const auto byte = protocol::moduleLineSpeedByte(toLatin1Name(item));
+void frmVELD::sendModuleLineSpeed(std::string_view item) {
+    const auto byte = protocol::moduleLineSpeedByte(item);
     Q_ASSERT(byte);
     sendCommand(Command::ModuleLineSpeed, {*byte});
 }
 
 void frmVELD::mnum12_Click() {
-    sendModuleLineSpeed(u"mnum12");
+    sendModuleLineSpeed("mnum12");
 }
 void frmVELD::mnum24_Click() {
-    sendModuleLineSpeed(u"mnum24");
+    sendModuleLineSpeed("mnum24");
 }
 void frmVELD::mnum48_Click() {
-    sendModuleLineSpeed(u"mnum48");
+    sendModuleLineSpeed("mnum48");
 }
 void frmVELD::mnum96_Click() {
-    sendModuleLineSpeed(u"mnum96");
+    sendModuleLineSpeed("mnum96");
 }
 void frmVELD::mnum192_Click() {
-    sendModuleLineSpeed(u"mnum192");
+    sendModuleLineSpeed("mnum192");
 }
 
-void frmVELD::sendStartupFunction(const char16_t* item) {
-    const auto byte = protocol::startupFunctionByte(toLatin1Name(item));
+void frmVELD::sendStartupFunction(std::string_view item) {
+    const auto byte = protocol::startupFunctionByte(item);
     Q_ASSERT(byte);
     sendCommand(Command::StartupFunction, {*byte});
 }
 
 void frmVELD::mnuF1_Click() {
-    sendStartupFunction(u"mnuF1");
+    sendStartupFunction("mnuF1");
 }
 void frmVELD::mnuF2_Click() {
-    sendStartupFunction(u"mnuF2");
+    sendStartupFunction("mnuF2");
 }
 void frmVELD::mnuF3_Click() {
-    sendStartupFunction(u"mnuF3");
+    sendStartupFunction("mnuF3");
 }
 void frmVELD::mnuF4_Click() {
-    sendStartupFunction(u"mnuF4");
+    sendStartupFunction("mnuF4");
 }
 void frmVELD::mnuF5_Click() {
-    sendStartupFunction(u"mnuF5");
+    sendStartupFunction("mnuF5");
 }
 void frmVELD::mnuF6_Click() {
-    sendStartupFunction(u"mnuF6");
+    sendStartupFunction("mnuF6");
 }
 
 // ---- Port and line settings -----------------------------------------------

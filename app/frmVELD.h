@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <string_view>
 
 namespace veld::app {
 
@@ -114,8 +115,8 @@ private:
     void checkOnly(std::initializer_list<const char16_t*> group, const QString& item);
     void selectPort(int portNumber);
     void selectLineSettings(const QString& item, const QString& settings);
-    void sendModuleLineSpeed(const char16_t* item);
-    void sendStartupFunction(const char16_t* item);
+    void sendModuleLineSpeed(std::string_view item);
+    void sendStartupFunction(std::string_view item);
     void chooseDecimalPoint(std::uint8_t choice) { m_decimalPoint = choice; }
     void showTemperature();
     void refuseInterval(const QString& text);

@@ -100,15 +100,15 @@ bool MSComm::setPortOpen(bool open) {
                   qUtf8Printable(openFailureHint(*port)), qUtf8Printable(port->errorString()));
         return false;
     }
-    port->setProperty("veldDevice", *device);
     connect(port.get(), &QSerialPort::errorOccurred, this, &MSComm::onError);
     m_port = std::move(port);
+    m_openDevice = *device;
     m_lineLost = false;
     return true;
 }
 
 QString MSComm::openDevice() const {
-    return m_port ? m_port->property("veldDevice").toString() : QString();
+    return m_port ? m_openDevice : QString();
 }
 
 void MSComm::onError(QSerialPort::SerialPortError error) {

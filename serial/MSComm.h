@@ -70,6 +70,7 @@ private:
     int m_inputLen = 0;
     int m_inputMode = kInputModeText;
     std::unique_ptr<QSerialPort> m_port;
+    QString m_openDevice; // the path it was opened by
     bool m_lineLost = false;
 };
 

@@ -443,51 +443,49 @@ void frmVELD::cmdOffOut2_Click() {
     sendCommand(Command::Output2Off);
 }
 
-void frmVELD::sendModuleLineSpeed(std::string_view item) {
-    const auto byte = protocol::moduleLineSpeedByte(item);
-    Q_ASSERT(byte);
-    sendCommand(Command::ModuleLineSpeed, {*byte});
+void frmVELD::sendModuleLineSpeed(std::uint32_t bitsPerSecond) {
+    if (const auto byte = protocol::moduleLineSpeedByte(bitsPerSecond))
+        sendCommand(Command::ModuleLineSpeed, {*byte});
 }
 
 void frmVELD::mnum12_Click() {
-    sendModuleLineSpeed("mnum12");
+    sendModuleLineSpeed(1200);
 }
 void frmVELD::mnum24_Click() {
-    sendModuleLineSpeed("mnum24");
+    sendModuleLineSpeed(2400);
 }
 void frmVELD::mnum48_Click() {
-    sendModuleLineSpeed("mnum48");
+    sendModuleLineSpeed(4800);
 }
 void frmVELD::mnum96_Click() {
-    sendModuleLineSpeed("mnum96");
+    sendModuleLineSpeed(9600);
 }
 void frmVELD::mnum192_Click() {
-    sendModuleLineSpeed("mnum192");
+    sendModuleLineSpeed(19200);
 }
 
-void frmVELD::sendStartupFunction(std::string_view item) {
-    const auto byte = protocol::startupFunctionByte(item);
-    Q_ASSERT(byte);
-    sendCommand(Command::StartupFunction, {*byte});
+void frmVELD::sendStartupFunction(int item) {
+    if (const auto byte = protocol::startupFunctionByte(item))
+        sendCommand(Command::StartupFunction, {*byte});
 }
 
 void frmVELD::mnuF1_Click() {
-    sendStartupFunction("mnuF1");
+    sendStartupFunction(1);
 }
 void frmVELD::mnuF2_Click() {
-    sendStartupFunction("mnuF2");
+    sendStartupFunction(2);
 }
 void frmVELD::mnuF3_Click() {
-    sendStartupFunction("mnuF3");
+    sendStartupFunction(3);
 }
 void frmVELD::mnuF4_Click() {
-    sendStartupFunction("mnuF4");
+    sendStartupFunction(4);
 }
 void frmVELD::mnuF5_Click() {
-    sendStartupFunction("mnuF5");
+    sendStartupFunction(5);
 }
 void frmVELD::mnuF6_Click() {
-    sendStartupFunction("mnuF6");
+    sendStartupFunction(6);
 }
 
 // ---- Port and line settings -----------------------------------------------

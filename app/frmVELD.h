@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
-#include <string_view>
 
 namespace veld::app {
 
@@ -115,8 +114,8 @@ private:
     void checkOnly(std::initializer_list<const char16_t*> group, const QString& item);
     void selectPort(int portNumber);
     void selectLineSettings(const QString& item, const QString& settings);
-    void sendModuleLineSpeed(std::string_view item);
-    void sendStartupFunction(std::string_view item);
+    void sendModuleLineSpeed(std::uint32_t bitsPerSecond);
+    void sendStartupFunction(int item);
     void chooseDecimalPoint(std::uint8_t choice) { m_decimalPoint = choice; }
     void showTemperature();
     void refuseInterval(const QString& text);

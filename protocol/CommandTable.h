@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <string_view>
 
 namespace veld::protocol {
 
@@ -31,17 +30,16 @@ enum class Command : std::uint8_t {
 };
 
 // How a handler writes its frame: asking first whether the port is open, or not.
-enum class SendRule { Guarded, Unguarded, OwnRule };
+enum class SendRule { Guarded, Unguarded };
 
 // What sending the command does to the temperature polling flag.
-enum class PollingEffect { Clears, Leaves, Reads };
+enum class PollingEffect { Clears, Leaves };
 
 struct CommandEntry {
     Command command;
     std::size_t dataBytes;
     SendRule send;
     PollingEffect polling;
-    std::string_view sender; // the control that sends it
 };
 
 std::span<const CommandEntry> commandTable();

@@ -6,11 +6,11 @@ namespace veld::protocol {
 
 namespace {
 constexpr std::array<ModuleLineSpeed, 5> kSpeeds{{
-    {"mnum12", 1200, 0xAB},
-    {"mnum24", 2400, 0x55},
-    {"mnum48", 4800, 0x2B},
-    {"mnum96", 9600, 0x15},
-    {"mnum192", 19200, 0x0B},
+    {1200, 0xAB},
+    {2400, 0x55},
+    {4800, 0x2B},
+    {9600, 0x15},
+    {19200, 0x0B},
 }};
 } // namespace
 
@@ -18,9 +18,9 @@ std::span<const ModuleLineSpeed> moduleLineSpeeds() {
     return kSpeeds;
 }
 
-std::optional<std::uint8_t> moduleLineSpeedByte(std::string_view menuItem) {
+std::optional<std::uint8_t> moduleLineSpeedByte(std::uint32_t bitsPerSecond) {
     for (const auto& s : kSpeeds)
-        if (s.menuItem == menuItem)
+        if (s.bitsPerSecond == bitsPerSecond)
             return s.dataByte;
     return std::nullopt;
 }

@@ -5,25 +5,20 @@
 namespace veld::protocol {
 
 namespace {
-// Not in menu order: the module's own numbering.
-constexpr std::array<StartupFunction, 6> kFunctions{{
-    {"mnuF1", 0},
-    {"mnuF2", 1},
-    {"mnuF3", 4},
-    {"mnuF4", 6},
-    {"mnuF5", 5},
-    {"mnuF6", 3},
-}};
+// F1 to F6, in menu order.
+constexpr std::array<std::uint8_t, 6> kBytes{0, 1, 4, 6, 5, 3};
 } // namespace
 
-std::span<const StartupFunction> startupFunctions() {
-    return kFunctions;
+std::optional<std::uint8_t> startupFunctionByte(int item) {
+    if (item < kFirstStartupFunction || item > kLastStartupFunction)
+        return std::nullopt;
+    return kBytes[static_cast<std::size_t>(item - kFirstStartupFunction)];
 }
 
-std::optional<std::uint8_t> startupFunctionByte(std::string_view menuItem) {
-    for (const auto& f : kFunctions)
-        if (f.menuItem == menuItem)
-            return f.dataByte;
+std::optional<int> startupFunctionItem(std::uint8_t dataByte) {
+    for (std::size_t i = 0; i < kBytes.size(); ++i)
+        if (kBytes[i] == dataByte)
+            return static_cast<int>(i) + kFirstStartupFunction;
     return std::nullopt;
 }
 

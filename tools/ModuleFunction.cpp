@@ -5,17 +5,15 @@
 namespace veld::tools {
 
 std::optional<ModuleFunction> moduleFunctionForByte(std::uint8_t dataByte) {
-    for (const auto& f : protocol::startupFunctions())
-        if (f.dataByte == dataByte)
-            return static_cast<ModuleFunction>(dataByte);
-    return std::nullopt;
+    if (!protocol::startupFunctionItem(dataByte))
+        return std::nullopt;
+    return static_cast<ModuleFunction>(dataByte);
 }
 
 std::string functionName(ModuleFunction function) {
     std::string item;
-    for (const auto& f : protocol::startupFunctions())
-        if (f.dataByte == static_cast<std::uint8_t>(function))
-            item = std::string(f.menuItem.substr(3)); // "mnuF1" -> "F1"
+    if (const auto n = protocol::startupFunctionItem(static_cast<std::uint8_t>(function)))
+        item = "F" + std::to_string(*n);
     switch (function) {
     case ModuleFunction::RealTimeClock:
         return item + " real-time clock";

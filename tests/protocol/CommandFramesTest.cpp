@@ -44,10 +44,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(CommandRow{0x01, {0x00, 0x1E, 0x01}, Unguarded, Clears, "FE 01 00 1E 01 FF"},
                       CommandRow{0x03,
                                  {0x20, 0x20, 0x20, 0x20, 0x31, 0x32},
-                                 OwnRule,
+                                 Guarded,
                                  Clears,
                                  "FE 03 20 20 20 20 31 32 FF"},
-                      CommandRow{0x04, {}, Unguarded, Reads, "FE 04 FF"},
+                      CommandRow{0x04, {}, Unguarded, Leaves, "FE 04 FF"},
                       CommandRow{0x05, {}, Unguarded, Clears, "FE 05 FF"},
                       CommandRow{0x10, {0x00, 0x00, 0x00}, Guarded, Clears, "FE 10 00 00 00 FF"},
                       CommandRow{0x11, {}, Guarded, Clears, "FE 11 FF"},
@@ -90,31 +90,30 @@ TEST(Frame, KeepsZeroAndFullBytesUnchanged) {
 }
 
 TEST(StartupFunctions, MenuItemsCarryTheModulesOwnNumbers) {
-    const std::vector<std::pair<std::string, std::uint8_t>> expected{
-        {"mnuF1", 0}, {"mnuF2", 1}, {"mnuF3", 4}, {"mnuF4", 6}, {"mnuF5", 5}, {"mnuF6", 3}};
+    const std::vector<std::pair<int, std::uint8_t>> expected{{1, 0}, {2, 1}, {3, 4},
+                                                             {4, 6}, {5, 5}, {6, 3}};
     for (const auto& [item, byte] : expected) {
         const auto actual = startupFunctionByte(item);
         ASSERT_TRUE(actual.has_value()) << item;
         EXPECT_EQ(*actual, byte) << item;
+        EXPECT_EQ(startupFunctionItem(byte), item);
     }
-    EXPECT_EQ(startupFunctions().size(), expected.size());
-    EXPECT_FALSE(startupFunctionByte("mnuF7").has_value());
+    EXPECT_FALSE(startupFunctionByte(0).has_value());
+    EXPECT_FALSE(startupFunctionByte(7).has_value());
+    EXPECT_FALSE(startupFunctionItem(2).has_value());
     EXPECT_EQ(toHex(buildFrame(kFrameHeader, codeOf(Command::StartupFunction),
-                               {*startupFunctionByte("mnuF1")})),
+                               {*startupFunctionByte(1)})),
               "FE 90 00 FF");
 }
 
 TEST(ModuleLineSpeeds, MenuItemsCarryTheSpeedBytes) {
-    const std::vector<std::tuple<std::string, std::uint32_t, std::uint8_t>> expected{
-        {"mnum12", 1200, 0xAB},
-        {"mnum24", 2400, 0x55},
-        {"mnum48", 4800, 0x2B},
-        {"mnum96", 9600, 0x15},
-        {"mnum192", 19200, 0x0B}};
-    for (const auto& [item, speed, byte] : expected) {
-        EXPECT_EQ(moduleLineSpeedByte(item), byte) << item;
-        EXPECT_EQ(moduleLineSpeedForByte(byte), speed) << item;
+    const std::vector<std::pair<std::uint32_t, std::uint8_t>> expected{
+        {1200, 0xAB}, {2400, 0x55}, {4800, 0x2B}, {9600, 0x15}, {19200, 0x0B}};
+    for (const auto& [speed, byte] : expected) {
+        EXPECT_EQ(moduleLineSpeedByte(speed), byte) << speed;
+        EXPECT_EQ(moduleLineSpeedForByte(byte), speed) << speed;
     }
+    EXPECT_FALSE(moduleLineSpeedByte(38400).has_value());
     EXPECT_EQ(moduleLineSpeeds().size(), expected.size());
     EXPECT_FALSE(moduleLineSpeedForByte(0x00).has_value());
 }

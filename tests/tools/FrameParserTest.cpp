@@ -106,7 +106,9 @@ TEST_P(EveryCommand, FrameAfterABrokenOneOfTheSameCommandSurvives) {
 INSTANTIATE_TEST_SUITE_P(ModuleParserCommands, EveryCommand,
                          ::testing::ValuesIn(protocol::commandTable().begin(),
                                              protocol::commandTable().end()),
-                         [](const auto& info) { return std::string(info.param.sender); });
+                         [](const auto& info) {
+                             return "code" + std::to_string(protocol::codeOf(info.param.command));
+                         });
 
 // ---- Garbage, broken frames and resynchronisation -------------------------
 

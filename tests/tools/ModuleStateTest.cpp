@@ -193,7 +193,7 @@ TEST_F(ModuleStateTest, LineSpeedFollowsEveryMenuByteAndIgnoresOthers) {
     EXPECT_EQ(module.lineSpeed(), 9600u);
     for (const auto& speed : protocol::moduleLineSpeeds()) {
         send(0x80, {speed.dataByte});
-        EXPECT_EQ(module.lineSpeed(), speed.bitsPerSecond) << speed.menuItem;
+        EXPECT_EQ(module.lineSpeed(), speed.bitsPerSecond) << speed.bitsPerSecond;
     }
     send(0x80, {0x00});
     EXPECT_EQ(module.lineSpeed(), 19200u);

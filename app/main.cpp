@@ -1,4 +1,5 @@
 #include "app/frmVELD.h"
+#include "serial/QuitOnSignal.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -21,9 +22,26 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral(VELD_APP_ID));
     QApplication::setWindowIcon(panelIcon());
 
-    veld::app::frmVELD window;
-    window.Form_Load();
-    window.centreOnScreen();
-    window.show();
-    return QApplication::exec();
+    // SIGINT, SIGTERM and SIGHUP end the panel as closing its window does.
+    veld::serial::QuitOnSignal quitOnSignal;
+    // Message boxes included: one may be open, also before the event loop runs.
+    QObject::connect(&quitOnSignal, &veld::serial::QuitOnSignal::signalled, &application, [] {
+        QApplication::closeAllWindows();
+        QCoreApplication::quit();
+    });
+
+    int status = 0;
+    {
+        veld::app::frmVELD window;
+        window.Form_Load();
+        // A signal during start-up (its message box runs an event loop) ends
+        // the panel before the window is shown.
+        if (quitOnSignal.received() == 0) {
+            window.centreOnScreen();
+            window.show();
+            status = QApplication::exec();
+        }
+    }
+    quitOnSignal.endByReceivedSignal();
+    return status;
 }

@@ -1,10 +1,10 @@
 // veld-module: a virtual VELD module on a pseudo-terminal, for running and
 // testing the panel without the hardware. See HeadlessConsole.h for the
 // command language of --headless.
+#include "serial/QuitOnSignal.h"
 #include "tools/HeadlessConsole.h"
 #include "tools/ModuleWindow.h"
 #include "tools/PtyEndpoint.h"
-#include "tools/QuitOnSignal.h"
 #include "tools/VirtualModule.h"
 
 #include <QApplication>
@@ -63,8 +63,9 @@ int main(int argc, char** argv) {
     std::printf("%s\n", qUtf8Printable(line.devicePath()));
     std::fflush(stdout);
 
-    QuitOnSignal quitOnSignal;
-    QObject::connect(&quitOnSignal, &QuitOnSignal::signalled, app.get(), &QCoreApplication::quit);
+    veld::serial::QuitOnSignal quitOnSignal;
+    QObject::connect(&quitOnSignal, &veld::serial::QuitOnSignal::signalled, app.get(),
+                     &QCoreApplication::quit);
 
     VirtualModule module(line);
     std::unique_ptr<HeadlessConsole> console;

@@ -1,14 +1,15 @@
-#include "tools/QuitOnSignal.h"
+#include "serial/QuitOnSignal.h"
 
 #include <QSocketNotifier>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace veld::tools {
+namespace veld::serial {
 
 namespace {
 int g_pipe[2] = {-1, -1};
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 extern "C" void onSignal(int signalNumber) {
     const auto byte = static_cast<unsigned char>(signalNumber);
@@ -24,21 +25,33 @@ QuitOnSignal::QuitOnSignal(QObject* parent)
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
+    for (const int s : kEndingSignals)
+        ::sigaction(s, &action, nullptr);
+    ::signal(SIGPIPE, SIG_IGN);
     m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &QuitOnSignal::onReadable);
 }
 
 QuitOnSignal::~QuitOnSignal() {
-    ::signal(SIGINT, SIG_DFL);
-    ::signal(SIGTERM, SIG_DFL);
+    for (const int s : kEndingSignals)
+        ::signal(s, SIG_DFL);
+    ::signal(SIGPIPE, SIG_DFL);
 }
 
 void QuitOnSignal::onReadable() {
     unsigned char byte = 0;
-    while (::read(g_pipe[0], &byte, 1) == 1)
+    while (::read(g_pipe[0], &byte, 1) == 1) {
+        if (m_received == 0)
+            m_received = byte;
         emit signalled(byte);
+    }
 }
 
-} // namespace veld::tools
+void QuitOnSignal::endByReceivedSignal() const {
+    if (m_received == 0)
+        return;
+    ::signal(m_received, SIG_DFL);
+    ::raise(m_received);
+}
+
+} // namespace veld::serial

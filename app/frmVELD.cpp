@@ -10,20 +10,13 @@
 #include "protocol/TextCommand.h"
 #include "serial/PortMap.h"
 #include "serial/SettingsStore.h"
-#include "ui/WindowBuilder.h"
+#include "ui_frmVELD.h"
 
-#include <QAbstractButton>
-#include <QAction>
 #include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
+#include <QLayout>
 #include <QLocale>
-#include <QMenu>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
 #include <QStyle>
-#include <QTimer>
 
 namespace veld::app {
 
@@ -40,22 +33,11 @@ constexpr auto kCommPortKey = u"CommPort";
 constexpr auto kSettingsKey = u"Settings";
 constexpr QChar kDegreeSign(0x00B0);
 
-constexpr std::initializer_list<const char16_t*> kPortItems = {u"mnuCOM1", u"mnuCOM2", u"mnuCOM3",
-                                                               u"mnuCOM4", u"mnuCOM5"};
-constexpr std::initializer_list<const char16_t*> kSpeedItems = {u"mnu12", u"mnu24", u"mnu48",
-                                                                u"mnu96", u"mnu192"};
-struct SpeedItem {
-    const char16_t* item;
-    const char16_t* settings;
-};
-constexpr SpeedItem kSpeedSettings[] = {{u"mnu12", u"1200,n,8,1"},
-                                        {u"mnu24", u"2400,n,8,1"},
-                                        {u"mnu48", u"4800,n,8,1"},
-                                        {u"mnu96", u"9600,n,8,1"},
-                                        {u"mnu192", u"19200,n,8,1"}};
+// The speeds of the items of "Baud Rate" and "Module Baud Rate", in menu order.
+constexpr std::array<int, 5> kLineSpeeds{1200, 2400, 4800, 9600, 19200};
 
-QString name(const char16_t* text) {
-    return QString::fromUtf16(text);
+QString lineSettingsText(int bitsPerSecond) {
+    return QString::number(bitsPerSecond) + u",n,8,1"_s;
 }
 
 QString twoDigits(std::uint8_t value) {
@@ -65,78 +47,115 @@ QString twoDigits(std::uint8_t value) {
     return text;
 }
 
+void setPointSize(QWidget* widget, double points) {
+    QFont font = widget->font();
+    font.setPointSizeF(points);
+    widget->setFont(font);
+}
+
+// Clears an option button's selection, which its group's exclusivity
+// otherwise forbids; no handler runs.
+void deselect(QAbstractButton* option, QButtonGroup* group) {
+    group->setExclusive(false);
+    option->setChecked(false);
+    group->setExclusive(true);
+}
 } // namespace
 
 frmVELD::frmVELD(QWidget* parent)
     : QMainWindow(parent)
-    , m_controls(ui::WindowBuilder::build(*this, QStringLiteral(VELD_WEB_ADDRESS))) {
+    , ui(std::make_unique<Ui::frmVELD>())
+    , Timer1(this)
+    , Timer2(this) {
+    ui->setupUi(this);
+    setWindowTitle(windowTitle() + u" ("_s + QStringLiteral(VELD_WEB_ADDRESS) + u')');
+    // What the form cannot hold: fractional point sizes and the window font's
+    // letters set a shade closer, which keeps the longest one-line captions
+    // inside their controls.
+    for (QWidget* w : {static_cast<QWidget*>(ui->lblButton1), static_cast<QWidget*>(ui->lblButton2),
+                       static_cast<QWidget*>(ui->lblButton3)})
+        setPointSize(w, 9.75);
+    for (QWidget* w : {static_cast<QWidget*>(ui->txtDigit), static_cast<QWidget*>(ui->lblUnit),
+                       static_cast<QWidget*>(ui->lblCounter)})
+        setPointSize(w, 15.75);
+    QFont windowFont = font();
+    windowFont.setLetterSpacing(QFont::PercentageSpacing, 98);
+    setFont(windowFont);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    ui->txtDigit->setFocus();
+
+    Timer1.setObjectName(u"Timer1"_s);
+    Timer2.setObjectName(u"Timer2"_s);
+    for (QTimer* timer : {&Timer1, &Timer2})
+        // On time, not coalesced: a coarse timer may drift 5 % either way.
+        timer->setTimerType(Qt::PreciseTimer);
+    Timer1.start(500);
+    Timer2.start(2000);
     connectHandlers();
 }
 
 frmVELD::~frmVELD() = default;
 
 void frmVELD::connectHandlers() {
-    using Handler = void (frmVELD::*)();
-    const std::pair<const char16_t*, Handler> handlers[] = {
-        {u"cmdSendAscii", &frmVELD::cmdSendAscii_Click},
-        {u"cmdSetDP", &frmVELD::cmdSetDP_Click},
-        {u"optDP1", &frmVELD::optDP1_Click},
-        {u"optDP2", &frmVELD::optDP2_Click},
-        {u"optDP3", &frmVELD::optDP3_Click},
-        {u"optDP4", &frmVELD::optDP4_Click},
-        {u"optDP5", &frmVELD::optDP5_Click},
-        {u"optDP6", &frmVELD::optDP6_Click},
-        {u"optOFFDP", &frmVELD::optOFFDP_Click},
-        {u"cmdSetRTC", &frmVELD::cmdSetRTC_Click},
-        {u"cmdTimeStamp", &frmVELD::cmdTimeStamp_Click},
-        {u"cmdCDSet", &frmVELD::cmdCDSet_Click},
-        {u"cmdStartStop", &frmVELD::cmdStartStop_Click},
-        {u"cmdReset", &frmVELD::cmdReset_Click},
-        {u"cmdTemp", &frmVELD::cmdTemp_Click},
-        {u"optCEL", &frmVELD::optCEL_Click},
-        {u"optFAH", &frmVELD::optFAH_Click},
-        {u"optCountEn", &frmVELD::optCountEn_Click},
-        {u"optCountDis", &frmVELD::optCountDis_Click},
-        {u"cmdFlash", &frmVELD::cmdFlash_Click},
-        {u"cmdOnBuz", &frmVELD::cmdOnBuz_Click},
-        {u"cmdOffBuz", &frmVELD::cmdOffBuz_Click},
-        {u"cmdOnOut", &frmVELD::cmdOnOut_Click},
-        {u"cmdOFFOut", &frmVELD::cmdOFFOut_Click},
-        {u"cmdOnOut2", &frmVELD::cmdOnOut2_Click},
-        {u"cmdOffOut2", &frmVELD::cmdOffOut2_Click},
-        {u"mnuCOM1", &frmVELD::mnuCOM1_Click},
-        {u"mnuCOM2", &frmVELD::mnuCOM2_Click},
-        {u"mnuCOM3", &frmVELD::mnuCOM3_Click},
-        {u"mnuCOM4", &frmVELD::mnuCOM4_Click},
-        {u"mnuCOM5", &frmVELD::mnuCOM5_Click},
-        {u"mnu12", &frmVELD::mnu12_Click},
-        {u"mnu24", &frmVELD::mnu24_Click},
-        {u"mnu48", &frmVELD::mnu48_Click},
-        {u"mnu96", &frmVELD::mnu96_Click},
-        {u"mnu192", &frmVELD::mnu192_Click},
-        {u"mnum12", &frmVELD::mnum12_Click},
-        {u"mnum24", &frmVELD::mnum24_Click},
-        {u"mnum48", &frmVELD::mnum48_Click},
-        {u"mnum96", &frmVELD::mnum96_Click},
-        {u"mnum192", &frmVELD::mnum192_Click},
-        {u"mnuF1", &frmVELD::mnuF1_Click},
-        {u"mnuF2", &frmVELD::mnuF2_Click},
-        {u"mnuF3", &frmVELD::mnuF3_Click},
-        {u"mnuF4", &frmVELD::mnuF4_Click},
-        {u"mnuF5", &frmVELD::mnuF5_Click},
-        {u"mnuF6", &frmVELD::mnuF6_Click},
-        {u"Timer1", &frmVELD::Timer1_Timer},
-        {u"Timer2", &frmVELD::Timer2_Timer},
+    const auto onClick = [this](QAbstractButton* button, void (frmVELD::*handler)()) {
+        connect(button, &QAbstractButton::clicked, this, handler);
     };
-    for (const auto& [control, handler] : handlers) {
-        QObject* object = m_controls.object(name(control));
-        if (auto* button = qobject_cast<QAbstractButton*>(object))
-            connect(button, &QAbstractButton::clicked, this, handler);
-        else if (auto* action = qobject_cast<QAction*>(object))
-            connect(action, &QAction::triggered, this, handler);
-        else if (auto* timer = qobject_cast<QTimer*>(object))
-            connect(timer, &QTimer::timeout, this, handler);
-    }
+    const auto onChoice = [this](ui::OptionButton* option, void (frmVELD::*handler)()) {
+        connect(option, &ui::OptionButton::chosen, this, handler);
+    };
+    const auto onPick = [this](QAction* item, void (frmVELD::*handler)()) {
+        connect(item, &QAction::triggered, this, handler);
+    };
+    connect(&Timer1, &QTimer::timeout, this, &frmVELD::Timer1_Timer);
+    connect(&Timer2, &QTimer::timeout, this, &frmVELD::Timer2_Timer);
+
+    onClick(ui->cmdSendAscii, &frmVELD::cmdSendAscii_Click);
+    onClick(ui->cmdSetDP, &frmVELD::cmdSetDP_Click);
+    onChoice(ui->optDP1, &frmVELD::optDP1_Click);
+    onChoice(ui->optDP2, &frmVELD::optDP2_Click);
+    onChoice(ui->optDP3, &frmVELD::optDP3_Click);
+    onChoice(ui->optDP4, &frmVELD::optDP4_Click);
+    onChoice(ui->optDP5, &frmVELD::optDP5_Click);
+    onChoice(ui->optDP6, &frmVELD::optDP6_Click);
+    onChoice(ui->optOFFDP, &frmVELD::optOFFDP_Click);
+    onClick(ui->cmdSetRTC, &frmVELD::cmdSetRTC_Click);
+    onClick(ui->cmdTimeStamp, &frmVELD::cmdTimeStamp_Click);
+    onClick(ui->cmdCDSet, &frmVELD::cmdCDSet_Click);
+    onClick(ui->cmdStartStop, &frmVELD::cmdStartStop_Click);
+    onClick(ui->cmdReset, &frmVELD::cmdReset_Click);
+    onClick(ui->cmdTemp, &frmVELD::cmdTemp_Click);
+    onChoice(ui->optCEL, &frmVELD::optCEL_Click);
+    onChoice(ui->optFAH, &frmVELD::optFAH_Click);
+    onChoice(ui->optCountEn, &frmVELD::optCountEn_Click);
+    onChoice(ui->optCountDis, &frmVELD::optCountDis_Click);
+    onClick(ui->cmdFlash, &frmVELD::cmdFlash_Click);
+    onClick(ui->cmdOnBuz, &frmVELD::cmdOnBuz_Click);
+    onClick(ui->cmdOffBuz, &frmVELD::cmdOffBuz_Click);
+    onClick(ui->cmdOnOut, &frmVELD::cmdOnOut_Click);
+    onClick(ui->cmdOFFOut, &frmVELD::cmdOFFOut_Click);
+    onClick(ui->cmdOnOut2, &frmVELD::cmdOnOut2_Click);
+    onClick(ui->cmdOffOut2, &frmVELD::cmdOffOut2_Click);
+    onPick(ui->mnuCOM1, &frmVELD::mnuCOM1_Click);
+    onPick(ui->mnuCOM2, &frmVELD::mnuCOM2_Click);
+    onPick(ui->mnuCOM3, &frmVELD::mnuCOM3_Click);
+    onPick(ui->mnuCOM4, &frmVELD::mnuCOM4_Click);
+    onPick(ui->mnuCOM5, &frmVELD::mnuCOM5_Click);
+    onPick(ui->mnu12, &frmVELD::mnu12_Click);
+    onPick(ui->mnu24, &frmVELD::mnu24_Click);
+    onPick(ui->mnu48, &frmVELD::mnu48_Click);
+    onPick(ui->mnu96, &frmVELD::mnu96_Click);
+    onPick(ui->mnu192, &frmVELD::mnu192_Click);
+    onPick(ui->mnum12, &frmVELD::mnum12_Click);
+    onPick(ui->mnum24, &frmVELD::mnum24_Click);
+    onPick(ui->mnum48, &frmVELD::mnum48_Click);
+    onPick(ui->mnum96, &frmVELD::mnum96_Click);
+    onPick(ui->mnum192, &frmVELD::mnum192_Click);
+    onPick(ui->mnuF1, &frmVELD::mnuF1_Click);
+    onPick(ui->mnuF2, &frmVELD::mnuF2_Click);
+    onPick(ui->mnuF3, &frmVELD::mnuF3_Click);
+    onPick(ui->mnuF4, &frmVELD::mnuF4_Click);
+    onPick(ui->mnuF5, &frmVELD::mnuF5_Click);
+    onPick(ui->mnuF6, &frmVELD::mnuF6_Click);
 }
 
 void frmVELD::centreOnScreen() {
@@ -154,9 +173,9 @@ void frmVELD::showMessage(const QString& title, const QString& text) {
 
 void frmVELD::sendCommand(Command command, std::initializer_list<std::uint8_t> data) {
     const auto entry = protocol::findCommand(protocol::codeOf(command));
-    Q_ASSERT(entry && entry->dataBytes == data.size());
-    const bool guarded = entry->send == protocol::SendRule::Guarded;
-    if (!guarded || MSComm1.portOpen()) {
+    if (!entry || entry->dataBytes != data.size())
+        return;
+    if (entry->send == protocol::SendRule::Unguarded || MSComm1.portOpen()) {
         m_lastCommand = protocol::buildFrame(m_frameHeader, protocol::codeOf(command), data);
         MSComm1.setOutput(m_lastCommand);
     }
@@ -164,25 +183,32 @@ void frmVELD::sendCommand(Command command, std::initializer_list<std::uint8_t> d
         m_temperaturePolling = 0;
 }
 
-void frmVELD::checkOnly(std::initializer_list<const char16_t*> group, const QString& item) {
-    for (const char16_t* member : group)
-        m_controls.menuItem(name(member))->setChecked(name(member) == item);
+std::array<QWidget*, 9> frmVELD::portDependentControls() const {
+    return {ui->cmdSendAscii, ui->cmdSetDP, ui->cmdSetRTC, ui->cmdTemp, ui->cmdCDSet,
+            ui->cmdTimeStamp, ui->mnuBaud,  ui->mnuMbaud,  ui->mnuStart};
 }
 
 void frmVELD::setPortDependentEnabled(bool enabled) {
-    // The six buttons, then the three menus.
-    const char16_t* const buttons[] = {u"cmdSendAscii", u"cmdSetDP", u"cmdSetRTC",
-                                       u"cmdTemp",      u"cmdCDSet", u"cmdTimeStamp"};
-    const char16_t* const menus[] = {u"mnuBaud", u"mnuMbaud", u"mnuStart"};
-    for (const char16_t* b : buttons)
-        m_controls.button(name(b))->setEnabled(enabled);
-    for (const char16_t* m : menus)
-        m_controls.menu(name(m))->setEnabled(enabled);
+    for (QWidget* control : portDependentControls())
+        control->setEnabled(enabled);
 }
 
 void frmVELD::setCountdownButtonsEnabled(bool enabled) {
-    m_controls.button(u"cmdStartStop"_s)->setEnabled(enabled);
-    m_controls.button(u"cmdReset"_s)->setEnabled(enabled);
+    ui->cmdStartStop->setEnabled(enabled);
+    ui->cmdReset->setEnabled(enabled);
+}
+
+std::array<QAction*, 5> frmVELD::portItems() const {
+    return {ui->mnuCOM1, ui->mnuCOM2, ui->mnuCOM3, ui->mnuCOM4, ui->mnuCOM5};
+}
+
+std::array<QAction*, 5> frmVELD::speedItems() const {
+    return {ui->mnu12, ui->mnu24, ui->mnu48, ui->mnu96, ui->mnu192};
+}
+
+void frmVELD::checkOnly(const std::array<QAction*, 5>& group, int n) {
+    for (std::size_t i = 0; i < group.size(); ++i)
+        group[i]->setChecked(static_cast<int>(i) + 1 == n);
 }
 
 // ---- Start-up -------------------------------------------------------------
@@ -208,40 +234,34 @@ void frmVELD::Form_Load() {
 
     if (failed) {
         showMessage(kComPortError, u"COM1 Not Available, Please Select Another Port"_s);
-        for (const char16_t* b :
-             {u"cmdSendAscii", u"cmdSetDP", u"cmdSetRTC", u"cmdTemp", u"cmdCDSet"})
-            m_controls.button(name(b))->setEnabled(false);
-        for (const char16_t* m : {u"mnuBaud", u"mnuMbaud", u"mnuStart"})
-            m_controls.menu(name(m))->setEnabled(false);
-        m_controls.button(u"cmdTimeStamp"_s)->setEnabled(false);
-        m_controls.deselect(m_controls.option(u"optCountEn"_s));
+        setPortDependentEnabled(false);
+        deselect(ui->optCountEn, ui->counterGroup);
     } else {
-        m_controls.option(u"optCountDis"_s)->click();
+        ui->optCountDis->click();
     }
 
     if (const auto number = portNumberFromText(port);
         number && *number >= serial::kFirstPort && *number <= serial::kLastPort)
-        checkOnly(kPortItems, u"mnuCOM"_s + QString::number(*number));
-    for (const SpeedItem& s : kSpeedSettings)
-        if (settings == name(s.settings))
-            checkOnly(kSpeedItems, name(s.item));
+        checkOnly(portItems(), *number);
+    for (std::size_t i = 0; i < kLineSpeeds.size(); ++i)
+        if (settings == lineSettingsText(kLineSpeeds[i]))
+            checkOnly(speedItems(), static_cast<int>(i) + 1);
 
-    m_controls.option(u"optCEL"_s)->click();
-    m_controls.option(u"optOFFDP"_s)->click();
-    m_controls.label(u"lblTemp"_s)->setText(QString());
+    ui->optCEL->click();
+    ui->optOFFDP->click();
+    ui->lblTemp->setText(QString());
 }
 
 // ---- Poll timers ----------------------------------------------------------
 
 void frmVELD::Timer1_Timer() {
-    QLabel* time = m_controls.label(u"lblTIME"_s);
     const QString now = m_clock().toString(u"h:mm:ss"_s);
-    if (time->text() != now)
-        time->setText(now);
+    if (ui->lblTIME->text() != now)
+        ui->lblTIME->setText(now);
 
     if (MSComm1.inBufferCount() == 0)
-        for (const char16_t* l : {u"lblButton1", u"lblButton2", u"lblButton3"})
-            m_controls.label(name(l))->setVisible(false);
+        for (QLabel* label : {ui->lblButton1, ui->lblButton2, ui->lblButton3})
+            label->setVisible(false);
     if (MSComm1.inBufferCount() < 4)
         return;
 
@@ -257,37 +277,41 @@ void frmVELD::Timer1_Timer() {
     case MessageKind::TemperatureAtOrAboveZero:
         m_celsius = message->celsius;
         m_fahrenheit = protocol::fahrenheitAtOrAboveZero(message->celsius);
-        if (m_controls.option(u"optCEL"_s)->isChecked())
-            m_controls.label(u"lblTemp"_s)->setText(QString::number(message->celsius));
-        if (m_controls.option(u"optFAH"_s)->isChecked())
-            m_controls.label(u"lblTemp"_s)->setText(QString::number(m_fahrenheit));
+        showTemperature(QString::number(message->celsius));
         break;
     case MessageKind::TemperatureBelowZero:
         m_celsius = static_cast<std::int16_t>(-message->celsius);
         m_fahrenheit = protocol::fahrenheitBelowZero(message->celsius);
-        if (m_controls.option(u"optCEL"_s)->isChecked())
-            m_controls.label(u"lblTemp"_s)->setText(u'-' + QString::number(message->celsius));
-        if (m_controls.option(u"optFAH"_s)->isChecked())
-            m_controls.label(u"lblTemp"_s)->setText(QString::number(m_fahrenheit));
+        showTemperature(u'-' + QString::number(message->celsius));
         break;
     case MessageKind::CounterEvent:
         m_eventCount = protocol::nextEventCount(m_eventCount);
-        m_controls.label(u"lblCounter"_s)->setText(QString::number(m_eventCount));
+        ui->lblCounter->setText(QString::number(m_eventCount));
         break;
     case MessageKind::CounterReset:
         m_eventCount = 0;
-        m_controls.label(u"lblCounter"_s)->setText(u"0"_s);
+        ui->lblCounter->setText(u"0"_s);
         break;
-    case MessageKind::ButtonPressed:
+    case MessageKind::ButtonPressed: {
+        const std::array<QLabel*, 3> labels{ui->lblButton1, ui->lblButton2, ui->lblButton3};
         if (message->button >= 1 && message->button <= 3)
-            m_controls.label(u"lblButton"_s + QString::number(message->button))->setVisible(true);
-        break;
-    case MessageKind::TimeStamp:
-        m_controls.label(u"lblSec"_s)->setText(twoDigits(message->seconds));
-        m_controls.label(u"lblMin"_s)->setText(twoDigits(message->minutes));
-        m_controls.label(u"lblHour"_s)->setText(QString::number(message->hours));
+            labels[static_cast<std::size_t>(message->button - 1)]->setVisible(true);
         break;
     }
+    case MessageKind::TimeStamp:
+        ui->lblSec->setText(twoDigits(message->seconds));
+        ui->lblMin->setText(twoDigits(message->minutes));
+        ui->lblHour->setText(QString::number(message->hours));
+        break;
+    }
+}
+
+// The reading just stored, in the unit whose option is selected now.
+void frmVELD::showTemperature(const QString& celsiusText) {
+    if (ui->optCEL->isChecked())
+        ui->lblTemp->setText(celsiusText);
+    if (ui->optFAH->isChecked())
+        ui->lblTemp->setText(QString::number(m_fahrenheit));
 }
 
 void frmVELD::Timer2_Timer() {
@@ -299,10 +323,9 @@ void frmVELD::Timer2_Timer() {
 // ---- Display text and decimal point ---------------------------------------
 
 void frmVELD::cmdSendAscii_Click() {
-    m_controls.label(u"lblTemp"_s)->setText(QString());
+    ui->lblTemp->setText(QString());
     m_temperaturePolling = 0;
-    QLineEdit* digits = m_controls.textBox(u"txtDigit"_s);
-    const std::u16string text = digits->text().toStdU16String();
+    const std::u16string text = ui->txtDigit->text().toStdU16String();
     m_lastCommand = protocol::textBytes(text);
     if (!MSComm1.portOpen()) {
         showMessage(kComPortError, u"Com Port Not Available"_s);
@@ -311,7 +334,7 @@ void frmVELD::cmdSendAscii_Click() {
             m_lastCommand = protocol::buildTextFrame(m_frameHeader, text);
         MSComm1.setOutput(m_lastCommand);
     }
-    digits->setText(QString());
+    ui->txtDigit->setText(QString());
 }
 
 void frmVELD::cmdSetDP_Click() {
@@ -344,7 +367,7 @@ void frmVELD::optOFFDP_Click() {
 // ---- Clock and countdown --------------------------------------------------
 
 void frmVELD::cmdSetRTC_Click() {
-    m_controls.label(u"lblTemp"_s)->setText(QString());
+    ui->lblTemp->setText(QString());
     const QTime now = m_clock();
     sendCommand(Command::SetClock,
                 {static_cast<std::uint8_t>(now.second()), static_cast<std::uint8_t>(now.minute()),
@@ -356,25 +379,20 @@ void frmVELD::cmdTimeStamp_Click() {
     sendCommand(Command::TimeStampRequest);
 }
 
-void frmVELD::refuseInterval(const QString& text) {
-    showMessage(kInputError, text);
-    for (const char16_t* box : {u"txtCDMin", u"txtCDSec", u"txtCDHour"})
-        m_controls.textBox(name(box))->setText(QString());
-}
-
 void frmVELD::cmdCDSet_Click() {
-    m_controls.label(u"lblTemp"_s)->setText(QString());
+    ui->lblTemp->setText(QString());
     m_temperaturePolling = 0;
     const QString separator = QLocale().decimalPoint();
-    const auto result =
-        protocol::convertInterval(m_controls.textBox(u"txtCDHour"_s)->text().toStdU16String(),
-                                  m_controls.textBox(u"txtCDMin"_s)->text().toStdU16String(),
-                                  m_controls.textBox(u"txtCDSec"_s)->text().toStdU16String(),
-                                  separator.size() == 1 ? separator.at(0).unicode() : u'.');
+    const auto result = protocol::convertInterval(
+        ui->txtCDHour->text().toStdU16String(), ui->txtCDMin->text().toStdU16String(),
+        ui->txtCDSec->text().toStdU16String(),
+        separator.size() == 1 ? separator.at(0).unicode() : u'.');
     if (!result.payload) {
-        refuseInterval(result.error == protocol::IntervalError::NotNumeric
-                           ? u"Please Key In Numeric Value"_s
-                           : u"Please Key In Values From 0 To 255"_s);
+        showMessage(kInputError, result.error == protocol::IntervalError::NotNumeric
+                                     ? u"Please Key In Numeric Value"_s
+                                     : u"Please Key In Values From 0 To 255"_s);
+        for (QLineEdit* box : {ui->txtCDMin, ui->txtCDSec, ui->txtCDHour})
+            box->setText(QString());
         return;
     }
     sendCommand(Command::CountdownInterval,
@@ -397,25 +415,25 @@ void frmVELD::cmdTemp_Click() {
 }
 
 void frmVELD::optCEL_Click() {
-    m_controls.label(u"lblUnit"_s)->setText(kDegreeSign + u" C"_s);
-    m_controls.label(u"lblTemp"_s)->setText(QString::number(m_celsius));
+    ui->lblUnit->setText(kDegreeSign + u" C"_s);
+    ui->lblTemp->setText(QString::number(m_celsius));
 }
 
 void frmVELD::optFAH_Click() {
-    m_controls.label(u"lblUnit"_s)->setText(kDegreeSign + u" F"_s);
-    m_controls.label(u"lblTemp"_s)->setText(QString::number(m_fahrenheit));
+    ui->lblUnit->setText(kDegreeSign + u" F"_s);
+    ui->lblTemp->setText(QString::number(m_fahrenheit));
 }
 
 void frmVELD::optCountEn_Click() {
     m_eventCount = 0;
-    m_controls.label(u"lblCounter"_s)->setText(QString::number(m_eventCount));
-    m_controls.label(u"lblTemp"_s)->setText(QString());
+    ui->lblCounter->setText(QString::number(m_eventCount));
+    ui->lblTemp->setText(QString());
     sendCommand(Command::CounterEnable);
 }
 
 void frmVELD::optCountDis_Click() {
     m_eventCount = 0;
-    m_controls.label(u"lblCounter"_s)->setText(u"0000"_s);
+    ui->lblCounter->setText(u"0000"_s);
     sendCommand(Command::CounterDisable);
 }
 
@@ -443,27 +461,31 @@ void frmVELD::cmdOffOut2_Click() {
     sendCommand(Command::Output2Off);
 }
 
-void frmVELD::sendModuleLineSpeed(std::uint32_t bitsPerSecond) {
-    if (const auto byte = protocol::moduleLineSpeedByte(bitsPerSecond))
+// Item n of "Module Baud Rate", 1 to 5.
+void frmVELD::sendModuleLineSpeed(int item) {
+    const auto byte =
+        protocol::moduleLineSpeedByte(kLineSpeeds.at(static_cast<std::size_t>(item - 1)));
+    if (byte)
         sendCommand(Command::ModuleLineSpeed, {*byte});
 }
 
 void frmVELD::mnum12_Click() {
-    sendModuleLineSpeed(1200);
+    sendModuleLineSpeed(1);
 }
 void frmVELD::mnum24_Click() {
-    sendModuleLineSpeed(2400);
+    sendModuleLineSpeed(2);
 }
 void frmVELD::mnum48_Click() {
-    sendModuleLineSpeed(4800);
+    sendModuleLineSpeed(3);
 }
 void frmVELD::mnum96_Click() {
-    sendModuleLineSpeed(9600);
+    sendModuleLineSpeed(4);
 }
 void frmVELD::mnum192_Click() {
-    sendModuleLineSpeed(19200);
+    sendModuleLineSpeed(5);
 }
 
+// Item Fn of "Startup Function", 1 to 6.
 void frmVELD::sendStartupFunction(int item) {
     if (const auto byte = protocol::startupFunctionByte(item))
         sendCommand(Command::StartupFunction, {*byte});
@@ -493,7 +515,7 @@ void frmVELD::mnuF6_Click() {
 void frmVELD::selectPort(int portNumber) {
     // Continue on error: both steps are tried, any failure is remembered.
     bool failed = false;
-    checkOnly(kPortItems, u"mnuCOM"_s + QString::number(portNumber));
+    checkOnly(portItems(), portNumber);
     failed |= !MSComm1.setCommPort(portNumber);
     failed |= !MSComm1.setPortOpen(true);
     if (failed) {
@@ -520,26 +542,29 @@ void frmVELD::mnuCOM5_Click() {
     selectPort(5);
 }
 
-void frmVELD::selectLineSettings(const QString& item, const QString& settings) {
-    checkOnly(kSpeedItems, item);
+// Item n of "Baud Rate", 1 to 5.
+void frmVELD::selectLineSpeed(int item) {
+    checkOnly(speedItems(), item);
+    const QString settings = lineSettingsText(kLineSpeeds.at(static_cast<std::size_t>(item - 1)));
+    // The control logs a refusal; this menu shows no message.
     MSComm1.setSettings(settings);
     SettingsStore::write(SettingsStore::kProperties, kSettingsKey, settings);
 }
 
 void frmVELD::mnu12_Click() {
-    selectLineSettings(u"mnu12"_s, u"1200,n,8,1"_s);
+    selectLineSpeed(1);
 }
 void frmVELD::mnu24_Click() {
-    selectLineSettings(u"mnu24"_s, u"2400,n,8,1"_s);
+    selectLineSpeed(2);
 }
 void frmVELD::mnu48_Click() {
-    selectLineSettings(u"mnu48"_s, u"4800,n,8,1"_s);
+    selectLineSpeed(3);
 }
 void frmVELD::mnu96_Click() {
-    selectLineSettings(u"mnu96"_s, u"9600,n,8,1"_s);
+    selectLineSpeed(4);
 }
 void frmVELD::mnu192_Click() {
-    selectLineSettings(u"mnu192"_s, u"19200,n,8,1"_s);
+    selectLineSpeed(5);
 }
 
 } // namespace veld::app

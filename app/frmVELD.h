@@ -4,18 +4,26 @@
 #include "protocol/CommandTable.h"
 #include "protocol/Frame.h"
 #include "serial/MSComm.h"
-#include "ui/Controls.h"
 
 #include <QMainWindow>
 #include <QTime>
+#include <QTimer>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <memory>
+
+class QAction;
+
+namespace Ui {
+class frmVELD;
+}
 
 namespace veld::app {
 
-// The panel's one window: its controls, the serial control, the two poll
-// timers and the window state that the handlers share.
+// The panel's one window: its controls (the form frmVELD.ui), the serial
+// control, the two poll timers and the window state that the handlers share.
 class frmVELD : public QMainWindow {
     Q_OBJECT
 
@@ -29,7 +37,10 @@ public:
     void setMessageBox(MessageBoxFn show) { m_showMessage = std::move(show); }
     void setClock(ClockFn clock) { m_clock = std::move(clock); }
 
-    const ui::Controls& controls() const { return m_controls; }
+    // The controls, for tests that click them and read them.
+    const Ui::frmVELD& form() const { return *ui; }
+    QTimer& timer1() { return Timer1; }
+    QTimer& timer2() { return Timer2; }
     serial::MSComm& serialControl() { return MSComm1; }
     void centreOnScreen();
 
@@ -44,6 +55,9 @@ public:
 
     // Start-up: runs once, before the window is shown.
     void Form_Load();
+
+private:
+    void connectHandlers();
 
     void Timer1_Timer();
     void Timer2_Timer();
@@ -103,25 +117,28 @@ public:
     void mnuF5_Click();
     void mnuF6_Click();
 
-private:
-    void connectHandlers();
     // Builds the command's frame and writes it by the table's send rule, then
     // applies the table's effect on the temperature polling flag.
     void sendCommand(protocol::Command command, std::initializer_list<std::uint8_t> data = {});
     void showMessage(const QString& title, const QString& text);
+    std::array<QWidget*, 9> portDependentControls() const;
     void setPortDependentEnabled(bool enabled);
     void setCountdownButtonsEnabled(bool enabled);
-    void checkOnly(std::initializer_list<const char16_t*> group, const QString& item);
+    std::array<QAction*, 5> portItems() const;
+    std::array<QAction*, 5> speedItems() const;
+    // Item n of a menu group (1 to 5) gets the check mark; the others lose theirs.
+    static void checkOnly(const std::array<QAction*, 5>& group, int n);
     void selectPort(int portNumber);
-    void selectLineSettings(const QString& item, const QString& settings);
-    void sendModuleLineSpeed(std::uint32_t bitsPerSecond);
+    void selectLineSpeed(int item);
+    void sendModuleLineSpeed(int item);
     void sendStartupFunction(int item);
     void chooseDecimalPoint(std::uint8_t choice) { m_decimalPoint = choice; }
-    void showTemperature();
-    void refuseInterval(const QString& text);
+    void showTemperature(const QString& celsiusText);
 
-    ui::Controls m_controls;
+    std::unique_ptr<Ui::frmVELD> ui;
     serial::MSComm MSComm1;
+    QTimer Timer1;
+    QTimer Timer2;
     MessageBoxFn m_showMessage = showInformationBox;
     ClockFn m_clock = [] { return QTime::currentTime(); };
 

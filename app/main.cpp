@@ -1,3 +1,4 @@
+#include "app/FontSubstitutes.h"
 #include "app/frmVELD.h"
 #include "serial/QuitOnSignal.h"
 
@@ -21,6 +22,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("VELD"));
     QGuiApplication::setDesktopFileName(QStringLiteral(VELD_APP_ID));
     QApplication::setWindowIcon(panelIcon());
+    veld::app::installFontSubstitutes();
 
     // SIGINT, SIGTERM and SIGHUP end the panel as closing its window does.
     veld::serial::QuitOnSignal quitOnSignal;

@@ -14,6 +14,7 @@
 // Prints samples' summaries as key=value lines on standard output.
 
 #include "app/frmVELD.h"
+#include "ui_frmVELD.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -273,8 +274,8 @@ ReceiveSamples receiveToScreen(veld::app::frmVELD& window, ModuleEnd& module, in
     ReceiveSamples out;
     if (messages <= 0)
         return out;
-    QTimer* timer1 = window.controls().timer(u"Timer1"_s);
-    QLabel* counter = window.controls().label(u"lblCounter"_s);
+    QTimer* timer1 = &window.timer1();
+    QLabel* counter = window.form().lblCounter;
     const QByteArray message("\xFE\x05\x00\xFF", 4);
     QElapsedTimer clock;
     clock.start();
@@ -404,14 +405,14 @@ int main(int argc, char* argv[]) {
 
     int split = 0;
     int wrong = 0;
-    auto* flash = window.controls().button(u"cmdFlash"_s);
+    auto* flash = window.form().cmdFlash;
     const auto clicks =
         clickToWire(window, module, flash, ClickBy::Mouse, o.clicks, &split, &wrong);
     const auto calls = clickToWire(window, module, flash, ClickBy::Call, o.clicks, &split, &wrong);
 
     // Nine-byte frames, for the one-read check only.
-    auto* sendAscii = window.controls().button(u"cmdSendAscii"_s);
-    auto* digits = window.controls().textBox(u"txtDigit"_s);
+    auto* sendAscii = window.form().cmdSendAscii;
+    auto* digits = window.form().txtDigit;
     int textSplit = 0;
     int textWrong = 0;
     for (int i = 0; i < o.textClicks; ++i) {
@@ -435,7 +436,7 @@ int main(int argc, char* argv[]) {
         print("receive.text", summarise(received.textMs));
         print("receive.paint", summarise(received.paintMs));
         print("timer1.gap", summarise(received.tickGapMs));
-        std::printf("timer1.interval_ms=%d\n", window.controls().timer(u"Timer1"_s)->interval());
+        std::printf("timer1.interval_ms=%d\n", &window.timer1()->interval());
     }
     const bool ok = !clicks.ms.empty() && split + textSplit == 0 && wrong + textWrong == 0 &&
                     received.missed == 0;

@@ -11,6 +11,7 @@
 // shown or the port was lost.
 
 #include "app/frmVELD.h"
+#include "ui_frmVELD.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -114,35 +115,34 @@ int main(int argc, char** argv) {
                      qUtf8Printable(parser.value(deviceOption)));
         return 1;
     }
-    const veld::ui::Controls& c = window.controls();
+    const Ui::frmVELD& c = window.form();
 
     TickWatch watch(clock);
-    QTimer* timer1 = c.timer(u"Timer1"_s);
+    QTimer* timer1 = &window.timer1();
     timer1->installEventFilter(&watch);
     QObject::connect(timer1, &QTimer::timeout, &app, [&watch] { watch.tickDone(); });
 
     // Counter on, then temperature polling on; clicks that clear the polling
     // flag are followed by "Show Temperature" again.
-    c.option(u"optCountEn"_s)->click();
-    c.button(u"cmdTemp"_s)->click();
+    window.form().optCountEn->click();
+    window.form().cmdTemp->click();
 
-    const QStringList clicks = {u"cmdFlash"_s,  u"cmdOnBuz"_s,     u"cmdOffBuz"_s,  u"cmdOnOut"_s,
-                                u"cmdOFFOut"_s, u"cmdOnOut2"_s,    u"cmdOffOut2"_s, u"cmdFlash"_s,
-                                u"text"_s,      u"cmdTimeStamp"_s, u"cmdTemp"_s,    u"optFAH"_s,
-                                u"optCEL"_s,    u"optCountEn"_s,   u"cmdTemp"_s};
+    // nullptr: type a number into the text box and send it.
+    const QList<QAbstractButton*> clicks = {c.cmdFlash,  c.cmdOnBuz,     c.cmdOffBuz,  c.cmdOnOut,
+                                            c.cmdOFFOut, c.cmdOnOut2,    c.cmdOffOut2, c.cmdFlash,
+                                            nullptr,     c.cmdTimeStamp, c.cmdTemp,    c.optFAH,
+                                            c.optCEL,    c.optCountEn,   c.cmdTemp};
     qsizetype nextClick = 0;
     qint64 clicksDone = 0;
     QTimer clicker;
     QObject::connect(&clicker, &QTimer::timeout, &app, [&] {
-        const QString& name = clicks[nextClick];
+        QAbstractButton* button = clicks[nextClick];
         nextClick = (nextClick + 1) % clicks.size();
-        if (name == u"text"_s) {
-            c.textBox(u"txtDigit"_s)->setText(QString::number(clicksDone % 1000000));
-            c.button(u"cmdSendAscii"_s)->click();
-        } else if (name.startsWith(u"opt"_s)) {
-            c.option(name)->click();
+        if (!button) {
+            window.form().txtDigit->setText(QString::number(clicksDone % 1000000));
+            window.form().cmdSendAscii->click();
         } else {
-            c.button(name)->click();
+            button->click();
         }
         ++clicksDone;
     });
@@ -156,8 +156,8 @@ int main(int argc, char** argv) {
     QString lastCounter;
     QTimer sampler;
     QObject::connect(&sampler, &QTimer::timeout, &app, [&] {
-        const QString temp = c.label(u"lblTemp"_s)->text();
-        const QString counter = c.label(u"lblCounter"_s)->text();
+        const QString temp = window.form().lblTemp->text();
+        const QString counter = window.form().lblCounter->text();
         tempChanges += temp != lastTemp;
         counterChanges += counter != lastCounter;
         lastTemp = temp;

@@ -13,21 +13,11 @@ using veld::test::PanelHarness;
 using veld::test::PtyPair;
 
 namespace {
-using Handler = void (frmVELD::*)();
-
 // Clicks the control the way a user would: a button, or a menu item.
 void clickControl(PanelHarness& h, const QString& name) {
-    QObject* control = h.controls().object(name);
-    if (auto* button = qobject_cast<QPushButton*>(control))
-        button->click();
-    else if (auto* item = qobject_cast<QAction*>(control))
-        item->trigger();
-    else
-        QFAIL(qPrintable(u"not clickable: "_s + name));
+    h.controls().click(name);
 }
 } // namespace
-
-Q_DECLARE_METATYPE(Handler)
 
 // The buttons and menu items whose frames are fixed: bytes on the wire with
 // the port open, nothing with it closed, and the temperature polling flag.
@@ -36,27 +26,17 @@ class FixedCommandsTest : public QObject {
 
     void rows() {
         QTest::addColumn<QString>("control");
-        QTest::addColumn<Handler>("handler");
         QTest::addColumn<QByteArray>("frame");
         QTest::addColumn<bool>("clearsPolling");
-        QTest::newRow("flash") << u"cmdFlash"_s << &frmVELD::cmdFlash_Click << hexBytes("FEFCFF")
-                               << false;
-        QTest::newRow("buzzer on")
-            << u"cmdOnBuz"_s << &frmVELD::cmdOnBuz_Click << hexBytes("FEFAFF") << false;
-        QTest::newRow("buzzer off")
-            << u"cmdOffBuz"_s << &frmVELD::cmdOffBuz_Click << hexBytes("FEFBFF") << false;
-        QTest::newRow("output 1 on")
-            << u"cmdOnOut"_s << &frmVELD::cmdOnOut_Click << hexBytes("FEF9FF") << false;
-        QTest::newRow("output 1 off")
-            << u"cmdOFFOut"_s << &frmVELD::cmdOFFOut_Click << hexBytes("FEF8FF") << false;
-        QTest::newRow("output 2 on")
-            << u"cmdOnOut2"_s << &frmVELD::cmdOnOut2_Click << hexBytes("FEF6FF") << false;
-        QTest::newRow("output 2 off")
-            << u"cmdOffOut2"_s << &frmVELD::cmdOffOut2_Click << hexBytes("FEF5FF") << false;
-        QTest::newRow("reset") << u"cmdReset"_s << &frmVELD::cmdReset_Click << hexBytes("FE21FF")
-                               << true;
-        QTest::newRow("start/stop")
-            << u"cmdStartStop"_s << &frmVELD::cmdStartStop_Click << hexBytes("FE11FF") << true;
+        QTest::newRow("flash") << u"cmdFlash"_s << hexBytes("FEFCFF") << false;
+        QTest::newRow("buzzer on") << u"cmdOnBuz"_s << hexBytes("FEFAFF") << false;
+        QTest::newRow("buzzer off") << u"cmdOffBuz"_s << hexBytes("FEFBFF") << false;
+        QTest::newRow("output 1 on") << u"cmdOnOut"_s << hexBytes("FEF9FF") << false;
+        QTest::newRow("output 1 off") << u"cmdOFFOut"_s << hexBytes("FEF8FF") << false;
+        QTest::newRow("output 2 on") << u"cmdOnOut2"_s << hexBytes("FEF6FF") << false;
+        QTest::newRow("output 2 off") << u"cmdOffOut2"_s << hexBytes("FEF5FF") << false;
+        QTest::newRow("reset") << u"cmdReset"_s << hexBytes("FE21FF") << true;
+        QTest::newRow("start/stop") << u"cmdStartStop"_s << hexBytes("FE11FF") << true;
     }
 
     void unguardedRows() {
@@ -87,8 +67,7 @@ private slots:
         QFETCH(bool, clearsPolling);
         OpenPanel p;
         p.startPolling();
-        QFETCH(Handler, handler);
-        (p.h.window().*handler)();
+        clickControl(p.h, control);
         QCOMPARE(p.com1.receive(frame.size()), frame);
         QCOMPARE(QByteArray::fromStdString(p.h.window().lastCommand()), frame);
         QCOMPARE(p.h.window().temperaturePollingFlag(), clearsPolling ? 0 : 1);
@@ -97,14 +76,14 @@ private slots:
 
     void guardedWithThePortClosed_data() { rows(); }
     void guardedWithThePortClosed() {
-        QFETCH(Handler, handler);
+        QFETCH(QString, control);
         QFETCH(bool, clearsPolling);
         PanelHarness h;
         h.start();
         h.boxes.clear();
-        h.window().cmdTemp_Click();
+        veld::test::NamedControls(h.window()).click(QStringLiteral("cmdTemp"));
         QCOMPARE(h.window().temperaturePollingFlag(), 1);
-        (h.window().*handler)();
+        clickControl(h, control);
         // Nothing built, nothing written, nothing shown.
         QVERIFY(h.window().lastCommand().empty());
         QVERIFY(h.boxes.isEmpty());
@@ -151,15 +130,15 @@ private slots:
         PanelHarness h;
         h.start();
         h.boxes.clear();
-        h.window().mnuF5_Click();
+        veld::test::NamedControls(h.window()).menuItem(QStringLiteral("mnuF5"))->trigger();
         QCOMPARE(QByteArray::fromStdString(h.window().lastCommand()), hexBytes("FE9005FF"));
         QVERIFY(h.boxes.isEmpty());
     }
 
     void startStopSendsTheSameFrameEveryTime() {
         OpenPanel p;
-        p.h.window().cmdStartStop_Click();
-        p.h.window().cmdStartStop_Click();
+        veld::test::NamedControls(p.h.window()).click(QStringLiteral("cmdStartStop"));
+        veld::test::NamedControls(p.h.window()).click(QStringLiteral("cmdStartStop"));
         QCOMPARE(p.com1.receive(6), hexBytes("FE11FFFE11FF"));
     }
 };

@@ -89,7 +89,7 @@ private slots:
         h.controls().textBox(u"txtDigit"_s)->setText(u"12"_s);
         QString textWhileBoxShown;
         h.whileBoxShown = [&] { textWhileBoxShown = h.controls().textBox(u"txtDigit"_s)->text(); };
-        h.window().cmdSendAscii_Click();
+        veld::test::NamedControls(h.window()).click(QStringLiteral("cmdSendAscii"));
         QCOMPARE(h.boxes.size(), 1);
         QCOMPARE(h.boxes[0].title, u"COM PORT ERROR"_s);
         QCOMPARE(h.boxes[0].text, u"Com Port Not Available"_s);
@@ -168,7 +168,7 @@ private slots:
         h.boxes.clear();
         h.controls().button(u"cmdStartStop"_s)->setEnabled(true);
         h.controls().button(u"cmdReset"_s)->setEnabled(true);
-        h.window().cmdSetRTC_Click();
+        veld::test::NamedControls(h.window()).click(QStringLiteral("cmdSetRTC"));
         QVERIFY(h.window().lastCommand().empty());
         QVERIFY(h.boxes.isEmpty());
         QVERIFY(!h.controls().button(u"cmdStartStop"_s)->isEnabled());
@@ -297,10 +297,10 @@ private slots:
         // Polling is on only after "Show Temperature", which disables both
         // buttons; their handlers still clear it.
         p.startPolling();
-        p.h.window().cmdStartStop_Click();
+        veld::test::NamedControls(p.h.window()).click(QStringLiteral("cmdStartStop"));
         QCOMPARE(p.h.window().temperaturePollingFlag(), 0);
         p.startPolling();
-        p.h.window().cmdReset_Click();
+        veld::test::NamedControls(p.h.window()).click(QStringLiteral("cmdReset"));
         QCOMPARE(p.h.window().temperaturePollingFlag(), 0);
         QCOMPARE(p.com1.receive(6), hexBytes("FE11FFFE21FF"));
 

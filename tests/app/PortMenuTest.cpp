@@ -182,10 +182,10 @@ private slots:
         com1->receive(3);
         com1->closeMaster();
         for (int i = 0; i < 5; ++i)
-            h.window().Timer1_Timer();
+            veld::test::fire(h.window().timer1());
         QCoreApplication::processEvents();
         h.controls().button(u"cmdFlash"_s)->click();
-        h.window().Timer2_Timer();
+        veld::test::fire(h.window().timer2());
         QVERIFY(h.boxes.isEmpty());
         QVERIFY(!h.window().serialControl().portOpen());
 

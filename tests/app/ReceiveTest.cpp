@@ -37,7 +37,7 @@ private slots:
         PanelHarness h;
         h.start();
         h.now = QTime(0, 0, 1);
-        h.window().Timer1_Timer();
+        veld::test::fire(h.window().timer1());
         QCOMPARE(h.controls().label(u"lblTIME"_s)->text(), u"0:00:01"_s);
     }
 
@@ -144,12 +144,12 @@ private slots:
 
     void temperatureRequestsGoOutOnlyWhilePolling() {
         OpenPanel p;
-        p.h.window().Timer2_Timer();
+        veld::test::fire(p.h.window().timer2());
         QVERIFY(p.com1.receiveFor(50).isEmpty());
         p.c().button(u"cmdTemp"_s)->click();
         QVERIFY(p.com1.receiveFor(50).isEmpty()); // the click itself sends nothing
-        p.h.window().Timer2_Timer();
-        p.h.window().Timer2_Timer();
+        veld::test::fire(p.h.window().timer2());
+        veld::test::fire(p.h.window().timer2());
         QCOMPARE(p.com1.receive(6), hexBytes("FE04FFFE04FF"));
         QCOMPARE(QByteArray::fromStdString(p.h.window().lastCommand()), hexBytes("FE04FF"));
     }
@@ -159,7 +159,7 @@ private slots:
         p.c().button(u"cmdTemp"_s)->click();
         p.c().option(u"optCountDis"_s)->click();
         QCOMPARE(p.com1.receive(3), hexBytes("FE15FF"));
-        p.h.window().Timer2_Timer();
+        veld::test::fire(p.h.window().timer2());
         QVERIFY(p.com1.receiveFor(50).isEmpty());
     }
 
@@ -266,7 +266,7 @@ private slots:
         PanelHarness h;
         h.start();
         h.boxes.clear();
-        h.window().cmdTemp_Click();
+        veld::test::NamedControls(h.window()).click(QStringLiteral("cmdTemp"));
         h.controls().option(u"optCountEn"_s)->click();
         QCOMPARE(h.window().eventCount(), 0);
         QCOMPARE(h.controls().label(u"lblCounter"_s)->text(), u"0"_s);
@@ -275,7 +275,7 @@ private slots:
         QCOMPARE(QByteArray::fromStdString(h.window().lastCommand()), hexBytes("FE05FF"));
         QVERIFY(h.boxes.isEmpty());
 
-        h.window().cmdTemp_Click();
+        veld::test::NamedControls(h.window()).click(QStringLiteral("cmdTemp"));
         h.controls().label(u"lblTemp"_s)->setText(u"5"_s);
         h.controls().option(u"optCountDis"_s)->click();
         QCOMPARE(h.controls().label(u"lblCounter"_s)->text(), u"0000"_s);

@@ -193,8 +193,8 @@ void DamagedSettingsTest::startUp() {
     QCOMPARE(w.temperaturePollingFlag(), std::uint8_t{0});
 
     // The poll timers keep working on whatever start-up left.
-    w.Timer1_Timer();
-    w.Timer2_Timer();
+    veld::test::fire(w.timer1());
+    veld::test::fire(w.timer2());
     QCOMPARE(h.controls().label(u"lblTIME"_s)->text(), u"12:00:00"_s);
 
     // Start-up stores nothing: the file is untouched, also once every settings

@@ -87,7 +87,9 @@ void LineFaultsTest::floodOfRandomBytesKeepsTheBufferBounded() {
     app::frmVELD& w = h.start();
     QVERIFY(h.boxes.isEmpty());
     QCOMPARE(pty.receive(3), kCounterDisable);
-    w.cmdTemp_Click(); // the panel writes while the flood comes in
+    veld::test::NamedControls(w)
+        .button(QStringLiteral("cmdTemp"))
+        ->click(); // the panel writes while the flood comes in
 
     constexpr qsizetype kTotal = 3 * 1024 * 1024;
     QRandomGenerator rng(20261205);
@@ -117,14 +119,14 @@ void LineFaultsTest::floodOfRandomBytesKeepsTheBufferBounded() {
             if (waiting < 4)
                 break;
             h.now = h.now.addSecs(1);
-            w.Timer1_Timer();
+            veld::test::fire(w.timer1());
             ++ticks;
             QCOMPARE(labelText(h, u"lblTIME"_s), h.now.toString(u"h:mm:ss"_s));
             QVERIFY(w.serialControl().inBufferCount() <= 1024);
         }
         QVERIFY2(w.serialControl().inBufferCount() < 4, "the panel fell behind the line");
         if (round % 4 == 0)
-            w.Timer2_Timer();
+            veld::test::fire(w.timer2());
     }
     qInfo("flood: %lld bytes in %d rounds, %d ticks, at most %d bytes waiting",
           static_cast<long long>(sent), round, ticks, largest);
@@ -136,13 +138,13 @@ void LineFaultsTest::floodOfRandomBytesKeepsTheBufferBounded() {
     // The decoder is still in step once the line is quiet: a read of four
     // zero bytes takes whatever is left, then whole messages decode.
     pty.send(QByteArray(4, '\0'));
-    w.Timer1_Timer();
+    veld::test::fire(w.timer1());
     QCOMPARE(w.serialControl().inBufferCount(), qint16{0});
     pty.send(kCounterReset);
-    w.Timer1_Timer();
+    veld::test::fire(w.timer1());
     QCOMPARE(labelText(h, u"lblCounter"_s), u"0"_s);
     pty.send(kCounterEvent);
-    w.Timer1_Timer();
+    veld::test::fire(w.timer1());
     QCOMPARE(labelText(h, u"lblCounter"_s), u"1"_s);
     // The temperature requests went out whole through the flood.
     const QByteArray requests = pty.receiveFor(50);
@@ -164,7 +166,7 @@ void LineFaultsTest::messagesSplitAcrossTicksResynchronise() {
     const QByteArray stamp = QByteArray::fromHex("fe01050709ff");
     for (int i = 0; i < 4; ++i) {
         pty.send(stamp.mid(i, 1));
-        w.Timer1_Timer();
+        veld::test::fire(w.timer1());
         QCOMPARE(w.serialControl().inBufferCount(), qint16(i < 3 ? i + 1 : 0));
     }
     QCOMPARE(labelText(h, u"lblSec"_s), secBefore);
@@ -172,20 +174,20 @@ void LineFaultsTest::messagesSplitAcrossTicksResynchronise() {
     // The tail of the stamp lies in front of the next message, which is lost
     // with it; the one after that decodes.
     pty.send(stamp.mid(4));
-    w.Timer1_Timer();
+    veld::test::fire(w.timer1());
     QCOMPARE(w.serialControl().inBufferCount(), qint16{2});
     pty.send(kCounterEvent);
-    w.Timer1_Timer();
+    veld::test::fire(w.timer1());
     QCOMPARE(w.eventCount(), std::int16_t{0});
     pty.send(kCounterEvent);
-    w.Timer1_Timer();
+    veld::test::fire(w.timer1());
     QCOMPARE(w.eventCount(), std::int16_t{1});
 
     // Half a message at a time, two messages per read: one effect per read.
     pty.send(kCounterEvent.left(2));
-    w.Timer1_Timer();
+    veld::test::fire(w.timer1());
     pty.send(kCounterEvent.mid(2) + kCounterEvent);
-    w.Timer1_Timer();
+    veld::test::fire(w.timer1());
     QCOMPARE(w.eventCount(), std::int16_t{2});
     QCOMPARE(w.serialControl().inBufferCount(), qint16{0});
     QVERIFY(h.boxes.isEmpty());
@@ -198,7 +200,7 @@ void LineFaultsTest::lineClosedMidSessionThenNewLineFromPortMenu() {
     app::frmVELD& w = h.start();
     QCOMPARE(first->receive(3), kCounterDisable);
     first->send(kCounterEvent);
-    w.Timer1_Timer();
+    veld::test::fire(w.timer1());
     QCOMPARE(w.eventCount(), std::int16_t{1});
 
     SerialWarnings warnings;
@@ -206,7 +208,7 @@ void LineFaultsTest::lineClosedMidSessionThenNewLineFromPortMenu() {
     // Ticks and the event loop go on with the line gone.
     for (int i = 0; i < 10; ++i) {
         h.now = h.now.addSecs(1);
-        w.Timer1_Timer();
+        veld::test::fire(w.timer1());
         QCOMPARE(labelText(h, u"lblTIME"_s), h.now.toString(u"h:mm:ss"_s));
         QCoreApplication::processEvents();
     }
@@ -227,16 +229,16 @@ void LineFaultsTest::lineClosedMidSessionThenNewLineFromPortMenu() {
     // A new line on COM1, picked from the port menu.
     test::PtyPair second;
     h.mapPort(1, second.slavePath());
-    w.mnuCOM1_Click();
+    veld::test::NamedControls(w).menuItem(QStringLiteral("mnuCOM1"))->trigger();
     QVERIFY2(h.boxes.isEmpty(), qPrintable(h.boxes.value(0).text));
     QVERIFY(w.serialControl().portOpen());
     QCOMPARE(w.serialControl().openDevice(), second.slavePath());
-    w.cmdFlash_Click();
+    veld::test::NamedControls(w).click(QStringLiteral("cmdFlash"));
     QCOMPARE(second.receive(w.lastCommand().size()),
              QByteArray(reinterpret_cast<const char*>(w.lastCommand().data()),
                         static_cast<qsizetype>(w.lastCommand().size())));
     second.send(kCounterEvent);
-    w.Timer1_Timer();
+    veld::test::fire(w.timer1());
     QCOMPARE(w.eventCount(), std::int16_t{2});
     first.reset();
 }
@@ -252,13 +254,13 @@ void LineFaultsTest::writesOnALineThatIsGone() {
     pty.closeMaster();
     // Guarded and unguarded sends alike, many times over.
     for (int i = 0; i < 200; ++i) {
-        w.cmdFlash_Click();
-        w.cmdOnBuz_Click();
-        w.cmdTimeStamp_Click();
-        w.Timer2_Timer();
+        veld::test::NamedControls(w).click(QStringLiteral("cmdFlash"));
+        veld::test::NamedControls(w).click(QStringLiteral("cmdOnBuz"));
+        veld::test::NamedControls(w).click(QStringLiteral("cmdTimeStamp"));
+        veld::test::fire(w.timer2());
     }
-    w.cmdTemp_Click();
-    w.Timer2_Timer();
+    veld::test::NamedControls(w).click(QStringLiteral("cmdTemp"));
+    veld::test::fire(w.timer2());
     QVERIFY(!w.serialControl().portOpen());
     QVERIFY(h.boxes.isEmpty());
     QVERIFY2(warnings.count() <= 1, qPrintable(QString::number(warnings.count())));
@@ -276,11 +278,11 @@ void LineFaultsTest::lineGoesAwayWithBytesWaiting() {
     QCOMPARE(pty.receive(3), kCounterDisable);
 
     pty.send(QByteArray::fromHex("fe05"));
-    w.Timer1_Timer();
+    veld::test::fire(w.timer1());
     QCOMPARE(w.serialControl().inBufferCount(), qint16{2});
     pty.closeMaster();
     for (int i = 0; i < 5; ++i) {
-        w.Timer1_Timer();
+        veld::test::fire(w.timer1());
         QCoreApplication::processEvents();
     }
     QCOMPARE(w.eventCount(), std::int16_t{0});

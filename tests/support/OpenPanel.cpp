@@ -22,7 +22,7 @@ bool OpenPanel::shown(const QString& label) const {
 }
 
 void OpenPanel::tick() {
-    h.window().Timer1_Timer();
+    h.tick();
 }
 
 void OpenPanel::receive(const char* hex) {

@@ -11,7 +11,7 @@ class OpenPanel {
 public:
     OpenPanel();
 
-    const ui::Controls& c() const { return h.controls(); }
+    NamedControls c() const { return h.controls(); }
     QString text(const QString& label) const;
     bool shown(const QString& label) const;
 

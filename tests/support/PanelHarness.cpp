@@ -77,6 +77,14 @@ QStringList PanelHarness::checkedItems(const QStringList& items) const {
     return checked;
 }
 
+void PanelHarness::tick() {
+    fire(m_window->timer1());
+}
+
+void PanelHarness::tick2() {
+    fire(m_window->timer2());
+}
+
 app::frmVELD& PanelHarness::start() {
     m_window.reset();
     m_window = std::make_unique<app::frmVELD>();

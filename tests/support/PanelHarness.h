@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/frmVELD.h"
+#include "support/NamedControls.h"
 #include "support/PtyPair.h"
 
 #include <QList>
@@ -36,7 +37,10 @@ public:
     // A new window, after Form_Load.
     app::frmVELD& start();
     app::frmVELD& window() { return *m_window; }
-    const ui::Controls& controls() const { return m_window->controls(); }
+    NamedControls controls() const { return NamedControls(*m_window); }
+    // One tick of Timer1 or Timer2, through their connections.
+    void tick();
+    void tick2();
 
     static const QStringList& portItems();
     static const QStringList& speedItems();

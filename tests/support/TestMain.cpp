@@ -1,5 +1,7 @@
 #include "support/TestMain.h"
 
+#include "app/FontSubstitutes.h"
+
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -18,6 +20,7 @@ int runQtTest(int argc, char** argv, QObject* (*makeTest)()) {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("VELD"));
     QCoreApplication::setApplicationName(QStringLiteral("VELD"));
+    veld::app::installFontSubstitutes();
     std::unique_ptr<QObject> test(makeTest());
     return QTest::qExec(test.get(), argc, argv);
 }

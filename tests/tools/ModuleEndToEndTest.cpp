@@ -33,7 +33,7 @@ class ModuleEndToEndTest : public QObject {
     bool tickWhenArrived() {
         if (!QTest::qWaitFor([this] { return waiting() >= 4; }, ModuleProcess::kWaitMs))
             return false;
-        panel().Timer1_Timer();
+        veld::test::fire(panel().timer1());
         return true;
     }
 
@@ -66,18 +66,18 @@ private slots:
 
     void textAndDecimalPointReachTheDisplay() {
         m_harness->controls().textBox(u"txtDigit"_s)->setText(u"12"_s);
-        panel().cmdSendAscii_Click();
+        veld::test::NamedControls(panel()).click(QStringLiteral("cmdSendAscii"));
         QVERIFY(
             !line(u"rx FE 03 20 20 20 20 31 32 FF"_s, {u"display \"    12\" dp 0"_s}).isEmpty());
 
         m_harness->controls().option(u"optDP3"_s)->click();
-        panel().cmdSetDP_Click();
+        veld::test::NamedControls(panel()).click(QStringLiteral("cmdSetDP"));
         QVERIFY(!line(u"rx FE 13 03 FF"_s, {u"decimal point 3"_s, u"display \"    12\" dp 3"_s})
                      .isEmpty());
 
         m_harness->controls().textBox(u"txtDigit"_s)->setText(u"AbCdEF"_s);
-        panel().cmdSendAscii_Click();
-        panel().cmdFlash_Click();
+        veld::test::NamedControls(panel()).click(QStringLiteral("cmdSendAscii"));
+        veld::test::NamedControls(panel()).click(QStringLiteral("cmdFlash"));
         QVERIFY(!line(u"rx FE FC FF"_s, {u"display \"AbCdEF\" dp 3 flashing on"_s}).isEmpty());
 
         m_module->command(u"state"_s);
@@ -88,10 +88,10 @@ private slots:
 
     void setClockThenTimeStampShowsTheModulesTime() {
         m_harness->now = QTime(14, 5, 9);
-        panel().cmdSetRTC_Click();
+        veld::test::NamedControls(panel()).click(QStringLiteral("cmdSetRTC"));
         QVERIFY(!line(u"rx FE 10 09 05 0E FF"_s, {u"set clock 14:05:09"_s}).isEmpty());
 
-        panel().cmdTimeStamp_Click();
+        veld::test::NamedControls(panel()).click(QStringLiteral("cmdTimeStamp"));
         QVERIFY(!line(u"tx FE 01"_s, {u"time stamp 14:05:"_s}).isEmpty());
         QVERIFY(tickWhenArrived());
         QCOMPARE(text(u"lblHour"_s), u"14"_s);
@@ -123,8 +123,8 @@ private slots:
         m_module->command(u"temp %1"_s.arg(celsius));
         QVERIFY(!line(u"ok"_s, {u"temperature %1 C"_s.arg(celsius)}).isEmpty());
 
-        panel().cmdTemp_Click();
-        panel().Timer2_Timer();
+        veld::test::NamedControls(panel()).click(QStringLiteral("cmdTemp"));
+        veld::test::fire(panel().timer2());
         QVERIFY(!line(u"rx FE 04 FF"_s, {u"temperature request"_s}).isEmpty());
         QVERIFY(!line(message).isEmpty());
         QVERIFY(tickWhenArrived());
@@ -134,7 +134,7 @@ private slots:
         QCOMPARE(text(u"lblTemp"_s), fahrenheitText);
 
         // Polling goes on; the next answer arrives in the unit now selected.
-        panel().Timer2_Timer();
+        veld::test::fire(panel().timer2());
         QVERIFY(!line(message).isEmpty());
         QVERIFY(tickWhenArrived());
         QCOMPARE(text(u"lblTemp"_s), fahrenheitText);
@@ -143,7 +143,7 @@ private slots:
     }
 
     void counterEventsAndReset() {
-        panel().optCountEn_Click();
+        veld::test::NamedControls(panel()).click(QStringLiteral("optCountEn"));
         QVERIFY(!line(u"rx FE 05 FF"_s, {u"counter enable"_s}).isEmpty());
         QCOMPARE(text(u"lblCounter"_s), u"0"_s);
         for (int n = 1; n <= 3; ++n) {
@@ -164,12 +164,12 @@ private slots:
         QCOMPARE(text(u"lblCounter"_s), u"1"_s);
 
         // Disabled, the module keeps its counter events to itself.
-        panel().optCountDis_Click();
+        veld::test::NamedControls(panel()).click(QStringLiteral("optCountDis"));
         QVERIFY(!line(u"rx FE 15 FF"_s).isEmpty());
         m_module->command(u"count"_s);
         QVERIFY(!line(u"ok"_s, {u"counter disabled, event ignored"_s}).isEmpty());
         QCOMPARE(waiting(), 0);
-        panel().Timer1_Timer();
+        veld::test::fire(panel().timer1());
         QCOMPARE(text(u"lblCounter"_s), u"0000"_s);
     }
 
@@ -189,43 +189,43 @@ private slots:
         QVERIFY(tickWhenArrived());
         for (int n = 1; n <= 3; ++n)
             QCOMPARE(shown(u"lblButton%1"_s.arg(n)), n == button);
-        panel().Timer1_Timer(); // nothing waiting: the label goes again
+        veld::test::fire(panel().timer1()); // nothing waiting: the label goes again
         for (int n = 1; n <= 3; ++n)
             QVERIFY(!shown(u"lblButton%1"_s.arg(n)));
     }
 
     void moduleLineSpeedChangeBreaksTheLineUntilThePanelFollows() {
-        panel().mnum192_Click();
+        veld::test::NamedControls(panel()).menuItem(QStringLiteral("mnum192"))->trigger();
         QVERIFY(!line(u"rx FE 80 0B FF"_s, {u"module line speed 19200 bit/s"_s}).isEmpty());
 
         // The panel still talks at 9600 bit/s: the module hears only noise
         // and answers nothing.
-        panel().cmdTimeStamp_Click();
+        veld::test::NamedControls(panel()).click(QStringLiteral("cmdTimeStamp"));
         QVERIFY(
             !line(u"lost FE F7 FF"_s, {u"line at 9600 bit/s, module at 19200 bit/s"_s}).isEmpty());
         m_module->command(u"button 2"_s);
         QVERIFY(!line(u"unsent FE 03 20 FF"_s).isEmpty());
         QCOMPARE(waiting(), 0);
-        panel().Timer1_Timer();
+        veld::test::fire(panel().timer1());
         QVERIFY(!shown(u"lblButton2"_s));
         QCOMPARE(text(u"lblHour"_s), QString());
 
         // The panel follows: the line works again.
-        panel().mnu192_Click();
+        veld::test::NamedControls(panel()).menuItem(QStringLiteral("mnu192"))->trigger();
         m_module->command(u"state"_s);
         QVERIFY(!line(u"state"_s, {u"speed=19200"_s, u"line=19200"_s}).isEmpty());
-        panel().cmdTimeStamp_Click();
+        veld::test::NamedControls(panel()).click(QStringLiteral("cmdTimeStamp"));
         QVERIFY(!line(u"rx FE F7 FF"_s, {u"time stamp request"_s}).isEmpty());
         QVERIFY(tickWhenArrived());
         QCOMPARE(text(u"lblHour"_s), u"0"_s); // the module's clock was never set
         QCOMPARE(text(u"lblMin"_s), u"00"_s);
 
         // And back down to 9600 bit/s the same way.
-        panel().mnum96_Click();
+        veld::test::NamedControls(panel()).menuItem(QStringLiteral("mnum96"))->trigger();
         QVERIFY(!line(u"rx FE 80 15 FF"_s, {u"module line speed 9600 bit/s"_s}).isEmpty());
         m_module->command(u"button 1"_s);
         QVERIFY(!line(u"unsent FE 03 10 FF"_s).isEmpty());
-        panel().mnu96_Click();
+        veld::test::NamedControls(panel()).menuItem(QStringLiteral("mnu96"))->trigger();
         m_module->command(u"button 1"_s);
         QVERIFY(!line(u"tx FE 03 10 FF"_s).isEmpty());
         QVERIFY(tickWhenArrived());
@@ -234,9 +234,9 @@ private slots:
 
     void panelClosingAndReopeningThePortKeepsTheLine() {
         QVERIFY(panel().serialControl().setPortOpen(false));
-        panel().mnuCOM1_Click();
+        veld::test::NamedControls(panel()).menuItem(QStringLiteral("mnuCOM1"))->trigger();
         QVERIFY(m_harness->boxes.isEmpty());
-        panel().cmdTimeStamp_Click();
+        veld::test::NamedControls(panel()).click(QStringLiteral("cmdTimeStamp"));
         QVERIFY(!line(u"tx FE 01"_s).isEmpty());
         QVERIFY(tickWhenArrived());
         QCOMPARE(text(u"lblHour"_s), u"0"_s);

@@ -3,6 +3,7 @@
 // Every enabled option button is a stop of its own, whichever is selected.
 
 #include "app/frmVELD.h"
+#include "support/NamedControls.h"
 #include "support/PanelHarness.h"
 #include "support/TestMain.h"
 
@@ -78,7 +79,7 @@ private:
     std::unique_ptr<veld::app::frmVELD> m_window;
 
     veld::app::frmVELD& window() { return m_window ? *m_window : m_harness->window(); }
-    const veld::ui::Controls& controls() { return window().controls(); }
+    veld::test::NamedControls controls() { return veld::test::NamedControls(window()); }
 
     bool showAndActivate() {
         window().show();
@@ -130,14 +131,14 @@ private slots:
 
         QTest::newRow("countdown buttons enabled") << Setup([](auto&, auto& window) {
             window = std::make_unique<veld::app::frmVELD>();
-            window->controls().button(u"cmdStartStop"_s)->setEnabled(true);
-            window->controls().button(u"cmdReset"_s)->setEnabled(true);
+            veld::test::NamedControls(*window).button(u"cmdStartStop"_s)->setEnabled(true);
+            veld::test::NamedControls(*window).button(u"cmdReset"_s)->setEnabled(true);
         }) << kTabOrder;
 
         QTest::newRow("one option selected in each group") << Setup([](auto&, auto& window) {
             window = std::make_unique<veld::app::frmVELD>();
             for (const QString& name : {u"optDP2"_s, u"optFAH"_s, u"optCountEn"_s})
-                window->controls().option(name)->click();
+                veld::test::NamedControls(*window).option(name)->click();
         }) << without(kTabOrder, {u"cmdStartStop"_s, u"cmdReset"_s});
 
         // Start-up without a serial port disables the port-dependent buttons.

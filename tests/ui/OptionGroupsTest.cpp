@@ -4,8 +4,13 @@
 // mouse does; a group may have nothing selected.
 
 #include "app/frmVELD.h"
+#include "support/NamedControls.h"
+#include "support/OpenPanel.h"
 #include "support/TestMain.h"
+#include "ui_frmVELD.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QLabel>
 #include <QRadioButton>
 #include <QtTest>
@@ -30,7 +35,7 @@ class OptionGroupsTest : public QObject {
 private:
     std::unique_ptr<veld::app::frmVELD> m_window;
 
-    const veld::ui::Controls& controls() const { return m_window->controls(); }
+    veld::test::NamedControls controls() const { return veld::test::NamedControls(*m_window); }
     QRadioButton* option(const QString& name) const { return controls().option(name); }
     QString labelText(const QString& name) const { return controls().label(name)->text(); }
 
@@ -157,6 +162,20 @@ private slots:
         option(u"optCountDis"_s)->click();
         option(u"optCountEn"_s)->click();
         QCOMPARE(selected(), (QStringList{u"optDP4"_s, u"optCountEn"_s}));
+    }
+
+    void anAccessibleToggleRunsTheHandlerAsAClickDoes() {
+        // What a screen reader or voice control sends: the option's "Toggle" action.
+        veld::test::OpenPanel p;
+        QAccessibleInterface* dp6 =
+            QAccessible::queryAccessibleInterface(p.h.window().form().optDP6);
+        QVERIFY(dp6 && dp6->actionInterface());
+        QVERIFY(dp6->actionInterface()->actionNames().contains(
+            QAccessibleActionInterface::toggleAction()));
+        dp6->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        QVERIFY(p.h.window().form().optDP6->isChecked());
+        p.h.window().form().cmdSetDP->click();
+        QCOMPARE(p.com1.receive(4), veld::test::hexBytes("FE1306FF"));
     }
 };
 

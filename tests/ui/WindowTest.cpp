@@ -2,6 +2,7 @@
 // the text box over the first frame, the menus and the two timers.
 
 #include "app/frmVELD.h"
+#include "support/NamedControls.h"
 #include "support/TestMain.h"
 
 #include <QAction>
@@ -40,7 +41,7 @@ class WindowTest : public QObject {
 private:
     std::unique_ptr<veld::app::frmVELD> m_window;
 
-    const veld::ui::Controls& controls() const { return m_window->controls(); }
+    veld::test::NamedControls controls() const { return veld::test::NamedControls(*m_window); }
 
 private slots:
     void init() { m_window = std::make_unique<veld::app::frmVELD>(); }

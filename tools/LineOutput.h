@@ -30,8 +30,6 @@ public:
     void print(const QString& line);
     // Bytes printed but not yet written.
     qsizetype queued() const { return m_queued.size(); }
-    // True once the reading end has gone: nothing printed will ever be read.
-    bool readerGone() const { return m_readerGone; }
 
 signals:
     // The queue has emptied.

@@ -1,6 +1,7 @@
 #include "serial/QuitOnSignal.h"
 
 #include <QSocketNotifier>
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,8 +13,11 @@ int g_pipe[2] = {-1, -1};
 constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 extern "C" void onSignal(int signalNumber) {
+    // The interrupted code may be about to read errno after a failed call.
+    const int savedErrno = errno;
     const auto byte = static_cast<unsigned char>(signalNumber);
     [[maybe_unused]] const ssize_t n = ::write(g_pipe[1], &byte, 1);
+    errno = savedErrno;
 }
 } // namespace
 

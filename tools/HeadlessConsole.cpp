@@ -1,12 +1,15 @@
 #include "tools/HeadlessConsole.h"
 
 #include "tools/FrameText.h"
+#include "tools/LineOutput.h"
 #include "tools/VirtualModule.h"
 
 #include <QSocketNotifier>
 #include <QStringList>
 #include <cerrno>
+#include <cstring>
 #include <unistd.h>
+#include <utility>
 
 namespace veld::tools {
 
@@ -42,7 +45,7 @@ const QStringList kHelp = {
 };
 } // namespace
 
-HeadlessConsole::HeadlessConsole(VirtualModule& module, int inputFd, std::FILE* output,
+HeadlessConsole::HeadlessConsole(VirtualModule& module, int inputFd, LineOutput& output,
                                  QObject* parent)
     : QObject(parent)
     , m_module(module)
@@ -57,9 +60,7 @@ HeadlessConsole::HeadlessConsole(VirtualModule& module, int inputFd, std::FILE* 
 }
 
 void HeadlessConsole::print(const QString& line) {
-    const QByteArray bytes = line.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), m_output);
-    std::fflush(m_output);
+    m_output.print(line);
 }
 
 QString HeadlessConsole::displaySummary() const {
@@ -190,23 +191,41 @@ void HeadlessConsole::handleLine(const QString& line) {
 }
 
 void HeadlessConsole::readInput() {
-    char buffer[1024];
+    char buffer[4096];
     const ssize_t n = ::read(m_inputFd, buffer, sizeof buffer);
     if (n < 0 && (errno == EINTR || errno == EAGAIN))
         return;
     if (n <= 0) {
         // End of input: the module goes on running; only signals or "quit" end it.
         m_notifier->setEnabled(false);
-        if (!m_pending.isEmpty())
-            handleLine(QString::fromUtf8(std::exchange(m_pending, {})));
+        if (!m_discarding && !m_pending.isEmpty())
+            handleLine(QString::fromUtf8(m_pending));
+        m_pending.clear();
         return;
     }
-    m_pending.append(buffer, n);
-    qsizetype end;
-    while ((end = m_pending.indexOf('\n')) >= 0) {
-        const QByteArray line = m_pending.left(end);
-        m_pending.remove(0, end + 1);
-        handleLine(QString::fromUtf8(line));
+    // Only the new bytes are searched, so a line costs time in proportion to
+    // its length however it arrives.
+    const char* from = buffer;
+    const char* const end = buffer + n;
+    while (from < end) {
+        const auto* newline =
+            static_cast<const char*>(std::memchr(from, '\n', static_cast<std::size_t>(end - from)));
+        const char* const lineEnd = newline ? newline : end;
+        if (!m_discarding) {
+            m_pending.append(from, lineEnd - from);
+            if (m_pending.size() > kMaxLineBytes) {
+                print(QStringLiteral("error | input line longer than %1 bytes, discarded")
+                          .arg(kMaxLineBytes));
+                m_pending.clear();
+                m_discarding = true;
+            }
+        }
+        if (!newline)
+            break;
+        if (!m_discarding)
+            handleLine(QString::fromUtf8(std::exchange(m_pending, {})));
+        m_discarding = false;
+        from = newline + 1;
     }
 }
 

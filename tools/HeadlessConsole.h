@@ -3,12 +3,12 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
-#include <cstdio>
 
 class QSocketNotifier;
 
 namespace veld::tools {
 
+class LineOutput;
 class VirtualModule;
 struct WireEvent;
 
@@ -28,12 +28,16 @@ struct WireEvent;
 // Output lines start with a word saying what they are: rx (frame heard),
 // tx (message sent), lost (bytes heard at the wrong line speed), unsent
 // (message held back at the wrong line speed), skip (bytes that formed no
-// frame), ok, error, state, help. Fields are separated by " | ".
+// frame), ok, error, state, help. Fields are separated by " | ". An input
+// line longer than kMaxLineBytes is discarded up to its newline, with one
+// error line.
 class HeadlessConsole : public QObject {
     Q_OBJECT
 
 public:
-    HeadlessConsole(VirtualModule& module, int inputFd, std::FILE* output,
+    static constexpr qsizetype kMaxLineBytes = 4096;
+
+    HeadlessConsole(VirtualModule& module, int inputFd, LineOutput& output,
                     QObject* parent = nullptr);
 
     // Carries out one command line.
@@ -54,9 +58,10 @@ private:
 
     VirtualModule& m_module;
     int m_inputFd = -1;
-    std::FILE* m_output = nullptr;
+    LineOutput& m_output;
     QSocketNotifier* m_notifier = nullptr;
     QByteArray m_pending;
+    bool m_discarding = false;
     QString m_lastDisplay;
 };
 

@@ -4,11 +4,15 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSocketNotifier>
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -53,19 +57,37 @@ bool PtyEndpoint::open(QString& error) {
     return true;
 }
 
-bool PtyEndpoint::makeLink(const QString& path, QString& error) {
-    const QFileInfo existing(path);
-    if (existing.isSymLink()) {
-        if (!QFile::remove(path)) {
-            error = QStringLiteral("cannot replace the old link %1").arg(path);
+bool PtyEndpoint::makeLink(const QString& path, QString& error, QString& replaced) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::lstat(name.constData(), &st) == 0) {
+        if (!S_ISLNK(st.st_mode)) {
+            error = QStringLiteral("%1 exists and is not a symbolic link; not replaced").arg(path);
             return false;
         }
-    } else if (existing.exists()) {
-        error = QStringLiteral("%1 exists and is not a symbolic link").arg(path);
+        char target[PATH_MAX] = {};
+        const ssize_t length = ::readlink(name.constData(), target, sizeof target - 1);
+        const QString targetPath =
+            QFile::decodeName(QByteArray(target, std::max<ssize_t>(length, 0)));
+        // Only a link to a pty can be a leftover of this program; a link to
+        // anything else belongs to someone else.
+        static const QRegularExpression ptyPath(QStringLiteral("^/dev/pts/[0-9]+$"));
+        if (length < 0 || !ptyPath.match(targetPath).hasMatch()) {
+            error = QStringLiteral("%1 is a symbolic link to %2, not to a pseudo-terminal; not "
+                                   "replaced")
+                        .arg(path, targetPath);
+            return false;
+        }
+        if (::unlink(name.constData()) != 0 && errno != ENOENT) {
+            error = QStringLiteral("cannot replace %1: ").arg(path) + errnoText();
+            return false;
+        }
+        replaced = targetPath;
+    } else if (errno != ENOENT) {
+        error = QStringLiteral("cannot use %1: ").arg(path) + errnoText();
         return false;
     }
-    if (::symlink(QFile::encodeName(m_devicePath).constData(),
-                  QFile::encodeName(path).constData()) != 0) {
+    if (::symlink(QFile::encodeName(m_devicePath).constData(), name.constData()) != 0) {
         error = QStringLiteral("cannot link %1: ").arg(path) + errnoText();
         return false;
     }

@@ -29,9 +29,10 @@ public:
     QString devicePath() const { return m_devicePath; }
 
     // Makes `path` a symbolic link to the device; removed again by the
-    // destructor. A link left over from an earlier run is replaced; any other
-    // file at `path` is refused.
-    bool makeLink(const QString& path, QString& error);
+    // destructor. A symbolic link to a pseudo-terminal (/dev/pts/N, existing
+    // or not), left over from an earlier run, is replaced, and `replaced` says
+    // what it pointed at; anything else at `path` is refused.
+    bool makeLink(const QString& path, QString& error, QString& replaced);
     QString linkPath() const { return m_linkPath; }
     void removeLink();
 

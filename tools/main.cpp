@@ -1,8 +1,10 @@
 // veld-module: a virtual VELD module on a pseudo-terminal, for running and
 // testing the panel without the hardware. See HeadlessConsole.h for the
-// command language of --headless.
+// command language of --headless. SIGINT, SIGTERM and SIGHUP end it with the
+// link removed, and then by that signal.
 #include "serial/QuitOnSignal.h"
 #include "tools/HeadlessConsole.h"
+#include "tools/LineOutput.h"
 #include "tools/ModuleWindow.h"
 #include "tools/PtyEndpoint.h"
 #include "tools/VirtualModule.h"
@@ -10,6 +12,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -50,34 +53,57 @@ int main(int argc, char** argv) {
     parser.addOption(linkOption);
     parser.process(*app);
 
-    PtyEndpoint line;
-    QString error;
-    if (!line.open(error)) {
-        std::fprintf(stderr, "veld-module: %s\n", qUtf8Printable(error));
-        return 1;
-    }
-    if (parser.isSet(linkOption) && !line.makeLink(parser.value(linkOption), error)) {
-        std::fprintf(stderr, "veld-module: %s\n", qUtf8Printable(error));
-        return 1;
-    }
-    std::printf("%s\n", qUtf8Printable(line.devicePath()));
-    std::fflush(stdout);
-
+    // Before the link exists, so that no ending signal can leave it behind.
     veld::serial::QuitOnSignal quitOnSignal;
     QObject::connect(&quitOnSignal, &veld::serial::QuitOnSignal::signalled, app.get(),
                      &QCoreApplication::quit);
 
-    VirtualModule module(line);
-    std::unique_ptr<HeadlessConsole> console;
-    std::unique_ptr<ModuleWindow> window;
-    if (headless) {
-        console = std::make_unique<HeadlessConsole>(module, STDIN_FILENO, stdout);
-        QObject::connect(console.get(), &HeadlessConsole::quitRequested, app.get(),
-                         &QCoreApplication::quit);
-    } else {
-        window = std::make_unique<ModuleWindow>(module);
-        window->setWindowTitle(QStringLiteral("Virtual VELD module on %1").arg(line.devicePath()));
-        window->show();
+    bool outputGone = false;
+    int status = 0;
+    {
+        LineOutput output(STDOUT_FILENO);
+        PtyEndpoint line;
+        QString error;
+        QString replaced;
+        if (!line.open(error) || (parser.isSet(linkOption) &&
+                                  !line.makeLink(parser.value(linkOption), error, replaced))) {
+            std::fprintf(stderr, "veld-module: %s\n", qUtf8Printable(error));
+            return 1;
+        }
+        if (!replaced.isEmpty())
+            std::fprintf(stderr, "veld-module: replaced %s, a leftover link to %s\n",
+                         qUtf8Printable(line.linkPath()), qUtf8Printable(replaced));
+        output.print(line.devicePath());
+
+        VirtualModule module(line);
+        std::unique_ptr<HeadlessConsole> console;
+        std::unique_ptr<ModuleWindow> window;
+        if (headless) {
+            console = std::make_unique<HeadlessConsole>(module, STDIN_FILENO, output);
+            // "quit" lets the reader have every line first; signals do not wait.
+            QObject::connect(console.get(), &HeadlessConsole::quitRequested, &output, [&output] {
+                if (output.queued() == 0)
+                    QCoreApplication::quit();
+                else
+                    QObject::connect(&output, &LineOutput::drained, &QCoreApplication::quit);
+            });
+            // Nobody reads any more: the end, as SIGPIPE would have been.
+            QObject::connect(&output, &LineOutput::readerClosed, &output, [&outputGone] {
+                outputGone = true;
+                QCoreApplication::quit();
+            });
+        } else {
+            window = std::make_unique<ModuleWindow>(module);
+            window->setWindowTitle(
+                QStringLiteral("Virtual VELD module on %1").arg(line.devicePath()));
+            window->show();
+        }
+        status = app->exec();
     }
-    return app->exec();
+    quitOnSignal.endByReceivedSignal();
+    if (outputGone) {
+        ::signal(SIGPIPE, SIG_DFL);
+        ::raise(SIGPIPE);
+    }
+    return status;
 }

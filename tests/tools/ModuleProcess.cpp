@@ -4,6 +4,10 @@
 
 namespace veld::test {
 
+ModuleProcess::ModuleProcess() {
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+}
+
 ModuleProcess::~ModuleProcess() {
     if (m_process.state() == QProcess::NotRunning)
         return;
@@ -14,14 +18,22 @@ ModuleProcess::~ModuleProcess() {
     }
 }
 
-bool ModuleProcess::start(const QStringList& extraArguments) {
+bool ModuleProcess::launch(const QStringList& arguments) {
     m_process.setProgram(QStringLiteral(VELD_MODULE_PROGRAM));
-    m_process.setArguments(QStringList{QStringLiteral("--headless")} + extraArguments);
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.setArguments(arguments);
     m_process.start();
-    if (!m_process.waitForStarted(kWaitMs))
-        return false;
-    return nextLine(m_devicePath, kWaitMs) && !m_devicePath.isEmpty();
+    return m_process.waitForStarted(kWaitMs);
+}
+
+bool ModuleProcess::start(const QStringList& extraArguments, bool headless) {
+    const QStringList mode = headless ? QStringList{QStringLiteral("--headless")} : QStringList{};
+    return launch(mode + extraArguments) && nextLine(m_devicePath, kWaitMs) &&
+           !m_devicePath.isEmpty();
+}
+
+bool ModuleProcess::startInto(QProcess& reader, const QStringList& extraArguments) {
+    m_process.setStandardOutputProcess(&reader);
+    return launch(QStringList{QStringLiteral("--headless")} + extraArguments);
 }
 
 void ModuleProcess::command(const QString& line) {

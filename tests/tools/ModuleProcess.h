@@ -15,13 +15,17 @@ class ModuleProcess {
 public:
     static constexpr int kWaitMs = 5000;
 
-    ModuleProcess() = default;
+    ModuleProcess();
     ~ModuleProcess();
     ModuleProcess(const ModuleProcess&) = delete;
     ModuleProcess& operator=(const ModuleProcess&) = delete;
 
     // Starts it and waits for the device path. False when it did not start.
-    bool start(const QStringList& extraArguments = {});
+    // Without `headless` it shows its window.
+    bool start(const QStringList& extraArguments = {}, bool headless = true);
+    // Starts it headless with its standard output into `reader`'s standard
+    // input; returns once it runs.
+    bool startInto(QProcess& reader, const QStringList& extraArguments);
     QString devicePath() const { return m_devicePath; }
     QProcess& process() { return m_process; }
 
@@ -36,6 +40,7 @@ public:
     QString transcript() const { return m_seen.join(QLatin1Char('\n')); }
 
 private:
+    bool launch(const QStringList& arguments);
     bool nextLine(QString& line, int ms);
 
     QProcess m_process;

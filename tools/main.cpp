@@ -22,25 +22,25 @@ using namespace veld::tools;
 
 int main(int argc, char** argv) {
     // The kind of application must be chosen before the arguments are parsed;
-    // help needs no display either.
-    bool headless = false;
-    bool help = false;
-    for (int i = 1; i < argc; ++i) {
-        headless |= std::strcmp(argv[i], "--headless") == 0;
-        help |= std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0;
-    }
+    // help and the version need no display either.
+    bool noDisplay = false;
+    for (int i = 1; i < argc; ++i)
+        for (const char* option : {"--headless", "-h", "--help", "-v", "--version"})
+            noDisplay |= std::strcmp(argv[i], option) == 0;
     std::unique_ptr<QCoreApplication> app;
-    if (headless || help)
+    if (noDisplay)
         app = std::make_unique<QCoreApplication>(argc, argv);
     else
         app = std::make_unique<QApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("veld-module"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VELD_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("A virtual VELD module on a pseudo-terminal. Prints the device path for "
                        "the panel on its first line of output."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption headlessOption(
         QStringLiteral("headless"),
         QStringLiteral("No window: one line per frame on standard output, inputs as commands on "
@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
         VirtualModule module(line);
         std::unique_ptr<HeadlessConsole> console;
         std::unique_ptr<ModuleWindow> window;
-        if (headless) {
+        if (parser.isSet(headlessOption)) {
             console = std::make_unique<HeadlessConsole>(module, STDIN_FILENO, output);
             // "quit" lets the reader have every line first; signals do not wait.
             QObject::connect(console.get(), &HeadlessConsole::quitRequested, &output, [&output] {

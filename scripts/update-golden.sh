@@ -4,6 +4,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${1:-build}
-cmake --build "$build_dir" --target ui_golden_image_test -j"$(nproc)"
-VELD_UPDATE_GOLDEN=1 QT_QPA_PLATFORM=offscreen "$build_dir/tests/bin/ui_golden_image_test"
+cmake --build "$build_dir" --target ui_tests -j"$(nproc)"
+VELD_UPDATE_GOLDEN=1 QT_QPA_PLATFORM=offscreen "$build_dir/tests/bin/ui_tests" --gtest_filter=GoldenImage.*
 git status --short tests/ui/golden

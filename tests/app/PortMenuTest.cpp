@@ -1,203 +1,90 @@
-#include "support/PanelHarness.h"
-#include "support/TestMain.h"
+// The port and speed menus: a pick opens and stores, a failed pick only moves
+// the mark, a speed applies to the open line at once and is stored, and the
+// module's own speed leaves the PC side alone.
+#include "support/Panel.h"
 
-#include <QAction>
-#include <QMenu>
-#include <QPushButton>
-#include <QtTest>
+#include <gtest/gtest.h>
 
-using namespace Qt::StringLiterals;
-using veld::test::hexBytes;
-using veld::test::PanelHarness;
-using veld::test::PtyPair;
+using namespace veld::test;
 
 namespace {
 
-// The nine port-dependent controls, enabled or not, in one list.
-QList<bool> portDependentStates(const PanelHarness& h) {
-    QList<bool> states;
-    for (const QString& b : {u"cmdSendAscii"_s, u"cmdSetDP"_s, u"cmdSetRTC"_s, u"cmdTemp"_s,
-                             u"cmdCDSet"_s, u"cmdTimeStamp"_s})
-        states << h.controls().button(b)->isEnabled();
-    for (const QString& m : {u"mnuBaud"_s, u"mnuMbaud"_s, u"mnuStart"_s})
-        states << h.controls().menu(m)->isEnabled();
+std::vector<bool> portDependentEnabled(const Ui::frmVELD& u) {
+    std::vector<bool> states;
+    for (const QWidget* c : std::initializer_list<const QWidget*>{
+             u.cmdSendAscii, u.cmdSetDP, u.cmdSetRTC, u.cmdTemp, u.cmdCDSet, u.cmdTimeStamp,
+             u.mnuBaud, u.mnuMbaud, u.mnuStart})
+        states.push_back(c->isEnabled());
     return states;
 }
-const QList<bool> kAllEnabled(9, true);
-const QList<bool> kAllDisabled(9, false);
 
-void pick(PanelHarness& h, const QString& item) {
-    h.controls().menuItem(item)->trigger();
+TEST(PortMenu, APickOpensStoresAndEnablesAndAFailedPickOnlyMovesTheMark) {
+    Panel p;
+    p.pty(2);
+    p.start(); // COM1 is missing: the controls start disabled
+    p.boxes.clear();
+    p.ui().mnuCOM3->trigger();
+    ASSERT_EQ(p.boxes.size(), 1);
+    EXPECT_EQ(p.boxes[0].title, QStringLiteral("COM PORT ERROR"));
+    EXPECT_EQ(p.boxes[0].text, QStringLiteral("Port Not Available,Please select Another Port "));
+    EXPECT_EQ(portDependentEnabled(p.ui()), std::vector<bool>(9, false));
+    EXPECT_TRUE(Panel::stored(QStringLiteral("CommPort")).isEmpty());
+
+    p.boxes.clear();
+    p.ui().mnuCOM2->trigger();
+    EXPECT_TRUE(p.boxes.isEmpty());
+    EXPECT_EQ(portDependentEnabled(p.ui()), std::vector<bool>(9, true));
+    EXPECT_EQ(Panel::stored(QStringLiteral("CommPort")), QStringLiteral("2"));
+    EXPECT_TRUE(p.ui().mnuCOM2->isChecked() && !p.ui().mnuCOM1->isChecked());
+    EXPECT_TRUE(p.pty(2).receiveFor(50).isEmpty()); // a pick tells the module nothing
+
+    bool markMovedFirst = false;
+    p.whileBoxShown = [&] { markMovedFirst = p.ui().mnuCOM4->isChecked(); };
+    p.ui().mnuCOM4->trigger();
+    EXPECT_TRUE(markMovedFirst);
+    EXPECT_TRUE(p.ui().mnuCOM4->isChecked() && !p.ui().mnuCOM2->isChecked());
+    EXPECT_EQ(Panel::stored(QStringLiteral("CommPort")), QStringLiteral("2"));
+    EXPECT_EQ(portDependentEnabled(p.ui()), std::vector<bool>(9, true));
+    p.ui().cmdFlash->click(); // the port that was open still works
+    EXPECT_EQ(p.pty(2).receive(3), hex("FE FC FF"));
+
+    p.boxes.clear();
+    p.pty(5);
+    p.ui().mnuCOM5->trigger(); // switches
+    p.ui().mnuCOM5->trigger(); // the open port's own item
+    p.ui().cmdOnBuz->click();
+    EXPECT_EQ(p.pty(5).receive(3), hex("FE FA FF"));
+    EXPECT_TRUE(p.pty(2).receiveFor(50).isEmpty());
+    EXPECT_TRUE(p.boxes.isEmpty());
+    p.start(); // the next start opens the stored port
+    EXPECT_EQ(p.pty(5).receive(3), hex("FE 15 FF"));
 }
+
+TEST(PortMenu, ASpeedAppliesAtOnceIsStoredAndTheModulesSpeedLeavesItAlone) {
+    Panel p;
+    p.open();
+    const std::array<QAction*, 5> items{p.ui().mnu12, p.ui().mnu24, p.ui().mnu48, p.ui().mnu96,
+                                        p.ui().mnu192};
+    const int speeds[] = {1200, 2400, 4800, 9600, 19200};
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        Panel::store(QStringLiteral("Settings"), QStringLiteral("overwritten"));
+        items[i]->trigger();
+        items[i]->trigger();
+        EXPECT_EQ(p.pty(1).baudRate(), speeds[i]);
+        EXPECT_EQ(Panel::stored(QStringLiteral("Settings")),
+                  QString::number(speeds[i]) + QStringLiteral(",n,8,1"));
+        for (std::size_t j = 0; j < items.size(); ++j)
+            EXPECT_EQ(items[j]->isChecked(), i == j);
+    }
+    p.ui().mnum12->trigger();
+    EXPECT_EQ(p.heard(4), hex("FE 80 AB FF"));
+    EXPECT_EQ(p.pty(1).baudRate(), 19200);
+    EXPECT_EQ(Panel::stored(QStringLiteral("Settings")), QStringLiteral("19200,n,8,1"));
+    EXPECT_TRUE(p.ui().mnu192->isChecked() && !p.ui().mnum12->isChecked());
+    EXPECT_TRUE(p.boxes.isEmpty());
+    p.start();
+    EXPECT_TRUE(p.ui().mnu192->isChecked());
+    EXPECT_EQ(p.pty(1).baudRate(), 19200);
+}
+
 } // namespace
-
-// The port and line-speed menus against real pty pairs and a real settings file.
-class PortMenuTest : public QObject {
-    Q_OBJECT
-
-private slots:
-    void pickingAWorkingPortAfterAFailedStart() {
-        PanelHarness h;
-        PtyPair com2;
-        h.mapPort(2, com2.slavePath());
-        h.start();
-        QCOMPARE(h.boxes.size(), 1);
-        QCOMPARE(portDependentStates(h), kAllDisabled);
-        h.boxes.clear();
-
-        pick(h, u"mnuCOM2"_s);
-        QVERIFY(h.boxes.isEmpty());
-        QCOMPARE(h.window().serialControl().openDevice(), com2.slavePath());
-        QCOMPARE(h.storedProperty(u"CommPort"_s), u"2"_s);
-        QCOMPARE(portDependentStates(h), kAllEnabled);
-        QCOMPARE(h.checkedItems(PanelHarness::portItems()), QStringList{u"mnuCOM2"_s});
-        QVERIFY(com2.receiveFor(50).isEmpty()); // choosing a port tells the module nothing
-        QVERIFY(!h.hasStoredProperty(u"Settings"_s));
-
-        // The next start opens port 2 at once.
-        h.start();
-        QVERIFY(h.boxes.isEmpty());
-        QCOMPARE(com2.receive(3), hexBytes("FE15FF"));
-        QCOMPARE(h.checkedItems(PanelHarness::portItems()), QStringList{u"mnuCOM2"_s});
-    }
-
-    void pickingAMissingPortChangesNothingButTheMark() {
-        PanelHarness h;
-        PtyPair com1;
-        h.mapPort(1, com1.slavePath());
-        h.storeProperty(u"CommPort"_s, u"1"_s);
-        h.start();
-        com1.receive(3);
-        QString markWhileBoxShown;
-        h.whileBoxShown = [&] {
-            markWhileBoxShown = h.checkedItems(PanelHarness::portItems()).join(u',');
-        };
-
-        pick(h, u"mnuCOM4"_s);
-        QCOMPARE(h.boxes.size(), 1);
-        QCOMPARE(h.boxes[0].title, u"COM PORT ERROR"_s);
-        QCOMPARE(h.boxes[0].text, u"Port Not Available,Please select Another Port "_s);
-        QCOMPARE(markWhileBoxShown, u"mnuCOM4"_s); // the mark moved first
-        QCOMPARE(h.checkedItems(PanelHarness::portItems()), QStringList{u"mnuCOM4"_s});
-        QCOMPARE(h.storedProperty(u"CommPort"_s), u"1"_s);
-        QCOMPARE(portDependentStates(h), kAllEnabled);
-        // The port that was open is still open and still working.
-        QCOMPARE(h.window().serialControl().openDevice(), com1.slavePath());
-        h.controls().button(u"cmdFlash"_s)->click();
-        QCOMPARE(com1.receive(3), hexBytes("FEFCFF"));
-    }
-
-    void aFailedPickLeavesDisabledControlsDisabled() {
-        PanelHarness h;
-        h.start();
-        h.boxes.clear();
-        pick(h, u"mnuCOM3"_s);
-        QCOMPARE(h.boxes.size(), 1);
-        QCOMPARE(portDependentStates(h), kAllDisabled);
-        QVERIFY(!h.window().serialControl().portOpen());
-        QVERIFY(!h.hasStoredProperty(u"CommPort"_s));
-    }
-
-    void pickingAnotherPortSwitchesToIt() {
-        PanelHarness h;
-        PtyPair com1;
-        PtyPair com5;
-        h.mapPort(1, com1.slavePath());
-        h.mapPort(5, com5.slavePath());
-        h.start();
-        com1.receive(3);
-        pick(h, u"mnuCOM5"_s);
-        QVERIFY(h.boxes.isEmpty());
-        QCOMPARE(h.storedProperty(u"CommPort"_s), u"5"_s);
-        h.controls().button(u"cmdOnBuz"_s)->click();
-        QCOMPARE(com5.receive(3), hexBytes("FEFAFF"));
-        QVERIFY(com1.receiveFor(50).isEmpty());
-        // The open port's own item: no error, still open.
-        pick(h, u"mnuCOM5"_s);
-        QVERIFY(h.boxes.isEmpty());
-        QCOMPARE(h.checkedItems(PanelHarness::portItems()), QStringList{u"mnuCOM5"_s});
-        QCOMPARE(h.window().serialControl().openDevice(), com5.slavePath());
-    }
-
-    void speedItemAppliesAtOnceAndIsStored() {
-        PanelHarness h;
-        PtyPair com3;
-        h.mapPort(3, com3.slavePath());
-        h.storeProperty(u"CommPort"_s, u"3"_s);
-        h.start();
-        com3.receive(3);
-        QCOMPARE(com3.baudRate(), 9600);
-
-        pick(h, u"mnu192"_s);
-        QCOMPARE(com3.baudRate(), 19200);
-        QCOMPARE(h.storedProperty(u"Settings"_s), u"19200,n,8,1"_s);
-        QCOMPARE(h.checkedItems(PanelHarness::speedItems()), QStringList{u"mnu192"_s});
-        QVERIFY(com3.receiveFor(100).isEmpty());
-        QVERIFY(h.boxes.isEmpty());
-
-        // Picking the checked item again writes and stores the same string.
-        h.storeProperty(u"Settings"_s, u"overwritten"_s);
-        pick(h, u"mnu192"_s);
-        QCOMPARE(h.storedProperty(u"Settings"_s), u"19200,n,8,1"_s);
-        QCOMPARE(h.checkedItems(PanelHarness::speedItems()), QStringList{u"mnu192"_s});
-        QCOMPARE(com3.baudRate(), 19200);
-    }
-
-    void everySpeedItem_data() {
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<QString>("settings");
-        QTest::addColumn<int>("baud");
-        QTest::newRow("1200") << u"mnu12"_s << u"1200,n,8,1"_s << 1200;
-        QTest::newRow("2400") << u"mnu24"_s << u"2400,n,8,1"_s << 2400;
-        QTest::newRow("4800") << u"mnu48"_s << u"4800,n,8,1"_s << 4800;
-        QTest::newRow("9600") << u"mnu96"_s << u"9600,n,8,1"_s << 9600;
-        QTest::newRow("19200") << u"mnu192"_s << u"19200,n,8,1"_s << 19200;
-    }
-    void everySpeedItem() {
-        QFETCH(QString, item);
-        QFETCH(QString, settings);
-        QFETCH(int, baud);
-        PanelHarness h;
-        PtyPair com1;
-        h.mapPort(1, com1.slavePath());
-        h.storeProperty(u"Settings"_s, u"2400,n,8,1"_s);
-        h.start();
-        if (item != u"mnu12"_s)
-            pick(h, u"mnu12"_s);
-        pick(h, item);
-        QCOMPARE(com1.baudRate(), baud);
-        QCOMPARE(h.storedProperty(u"Settings"_s), settings);
-        QCOMPARE(h.checkedItems(PanelHarness::speedItems()), QStringList{item});
-        // The next start uses it.
-        h.start();
-        QCOMPARE(h.checkedItems(PanelHarness::speedItems()), QStringList{item});
-        QCOMPARE(com1.baudRate(), baud);
-    }
-
-    void aDevicePulledOutAndPluggedBackIn() {
-        PanelHarness h;
-        auto com1 = std::make_unique<PtyPair>();
-        h.mapPort(1, com1->slavePath());
-        h.start();
-        com1->receive(3);
-        com1->closeMaster();
-        for (int i = 0; i < 5; ++i)
-            veld::test::fire(h.window().timer1());
-        QCoreApplication::processEvents();
-        h.controls().button(u"cmdFlash"_s)->click();
-        veld::test::fire(h.window().timer2());
-        QVERIFY(h.boxes.isEmpty());
-        QVERIFY(!h.window().serialControl().portOpen());
-
-        com1 = std::make_unique<PtyPair>();
-        h.mapPort(1, com1->slavePath());
-        pick(h, u"mnuCOM1"_s);
-        QVERIFY(h.boxes.isEmpty());
-        QVERIFY(h.window().serialControl().portOpen());
-        h.controls().button(u"cmdFlash"_s)->click();
-        QCOMPARE(com1->receive(3), hexBytes("FEFCFF"));
-    }
-};
-
-VELD_QTEST_MAIN(PortMenuTest)
-#include "PortMenuTest.moc"

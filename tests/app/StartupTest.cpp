@@ -1,188 +1,124 @@
-#include "support/PanelHarness.h"
-#include "support/TestMain.h"
+// Start-up over stored settings, hand-edited and damaged ones included, with
+// COM1, 2, 3 and 5 on ptys and no COM4: the path taken, the message, the
+// enabled states, check marks, line speed, the one frame of a successful
+// start, and a settings file left byte for byte as it was.
+#include "support/Panel.h"
 
-#include <QAction>
-#include <QLabel>
-#include <QMenu>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QtTest>
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSettings>
+#include <gtest/gtest.h>
 
-using namespace Qt::StringLiterals;
-using veld::test::hexBytes;
-using veld::test::PanelHarness;
-using veld::test::PtyPair;
+using namespace veld::test;
 
 namespace {
-const QStringList kPortDependentButtons{u"cmdSendAscii"_s, u"cmdSetDP"_s, u"cmdSetRTC"_s,
-                                        u"cmdTemp"_s,      u"cmdCDSet"_s, u"cmdTimeStamp"_s};
-const QStringList kPortDependentMenus{u"mnuBaud"_s, u"mnuMbaud"_s, u"mnuStart"_s};
 
-void verifyPortDependentEnabled(const PanelHarness& h, bool enabled) {
-    for (const QString& b : kPortDependentButtons)
-        QVERIFY2(h.controls().button(b)->isEnabled() == enabled, qPrintable(b));
-    for (const QString& m : kPortDependentMenus)
-        QVERIFY2(h.controls().menu(m)->isEnabled() == enabled, qPrintable(m));
+QByteArray properties(const QByteArray& port, const QByteArray& settings) {
+    return "[Properties]\nCommPort=" + port + "\nSettings=" + settings + '\n';
 }
 
-// State both branches of start-up share.
-void verifyCommonEndState(PanelHarness& h) {
-    const auto& c = h.controls();
-    QVERIFY(c.option(u"optCEL"_s)->isChecked());
-    QVERIFY(!c.option(u"optFAH"_s)->isChecked());
-    QCOMPARE(c.label(u"lblUnit"_s)->text(), QString(QChar(0x00B0)) + u" C"_s);
-    QCOMPARE(c.label(u"lblTemp"_s)->text(), QString());
-    QVERIFY(c.option(u"optOFFDP"_s)->isChecked());
-    QCOMPARE(h.window().decimalPointChoice(), 0);
-    QCOMPARE(h.window().temperaturePollingFlag(), 0);
-    QCOMPARE(h.window().frameHeader(), 254);
-    QVERIFY(!c.button(u"cmdStartStop"_s)->isEnabled());
-    QVERIFY(!c.button(u"cmdReset"_s)->isEnabled());
-    QCOMPARE(c.label(u"lblCounter"_s)->text(), u"0000"_s);
-    for (const QString& b : {u"cmdFlash"_s, u"cmdOnBuz"_s, u"cmdOffBuz"_s, u"cmdOnOut"_s,
-                             u"cmdOFFOut"_s, u"cmdOnOut2"_s, u"cmdOffOut2"_s})
-        QVERIFY(c.button(b)->isEnabled());
-    QVERIFY(c.menu(u"mnuComm"_s)->isEnabled());
+QByteArray noise() {
+    QRandomGenerator random(0x5eed);
+    QByteArray bytes(4096, '\0');
+    for (char& b : bytes)
+        b = static_cast<char>(random.bounded(256));
+    return bytes.replace("[Properties]", "[Propertiez]");
 }
-} // namespace
 
-// Start-up against real pty pairs mapped as COM ports and a real settings file.
-class StartupTest : public QObject {
-    Q_OBJECT
+QString settingsFile() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("VELD"),
+                     QStringLiteral("VELD"))
+        .fileName();
+}
 
-private slots:
-    void nothingStoredOpensCom1At9600() {
-        PanelHarness h;
-        PtyPair com1;
-        h.mapPort(1, com1.slavePath());
-        h.start();
-        QVERIFY(h.boxes.isEmpty());
-        QVERIFY(h.window().serialControl().portOpen());
-        QCOMPARE(h.window().serialControl().openDevice(), com1.slavePath());
-        QCOMPARE(com1.baudRate(), 9600);
-        // Exactly the counter-disable frame, and nothing else.
-        QCOMPARE(com1.receive(3), hexBytes("FE15FF"));
-        QCOMPARE(h.checkedItems(PanelHarness::portItems()), QStringList{u"mnuCOM1"_s});
-        QCOMPARE(h.checkedItems(PanelHarness::speedItems()), QStringList{u"mnu96"_s});
-        verifyPortDependentEnabled(h, true);
-        QVERIFY(h.controls().option(u"optCountDis"_s)->isChecked());
-        QVERIFY(!h.controls().option(u"optCountEn"_s)->isChecked());
-        QCOMPARE(QByteArray::fromStdString(h.window().lastCommand()), hexBytes("FE15FF"));
-        verifyCommonEndState(h);
-        // Start-up stores nothing.
-        QVERIFY(!h.hasStoredProperty(u"CommPort"_s));
-        QVERIFY(!h.hasStoredProperty(u"Settings"_s));
-    }
+QByteArray fileBytes() {
+    QFile f(settingsFile());
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
+}
 
-    void storedPortAndSpeedAreUsed() {
-        PanelHarness h;
-        PtyPair com1;
-        PtyPair com3;
-        h.mapPort(1, com1.slavePath());
-        h.mapPort(3, com3.slavePath());
-        h.storeProperty(u"CommPort"_s, u"3"_s);
-        h.storeProperty(u"Settings"_s, u"19200,n,8,1"_s);
-        h.start();
-        QVERIFY(h.boxes.isEmpty());
-        QCOMPARE(h.window().serialControl().openDevice(), com3.slavePath());
-        QCOMPARE(com3.baudRate(), 19200);
-        QCOMPARE(com3.receive(3), hexBytes("FE15FF"));
-        QVERIFY(com1.receiveFor(50).isEmpty());
-        QCOMPARE(h.checkedItems(PanelHarness::portItems()), QStringList{u"mnuCOM3"_s});
-        QCOMPARE(h.checkedItems(PanelHarness::speedItems()), QStringList{u"mnu192"_s});
-        verifyCommonEndState(h);
-    }
+std::string checked(const std::array<QAction*, 5>& items) {
+    std::string marks;
+    for (const QAction* item : items)
+        marks += item->isChecked() ? '+' : '-';
+    return marks;
+}
 
-    void missingPortShowsTheBoxAndDisablesThePortControls() {
-        PanelHarness h;
-        PtyPair com1;
-        h.mapPort(1, com1.slavePath());
-        h.storeProperty(u"CommPort"_s, u"4"_s);
-        const QByteArray fileBefore = [] {
-            QFile f(PanelHarness::settingsFilePath());
-            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-        }();
+TEST(Startup, TakesThePathTheStoredSettingsLeadTo) {
+    const QByteArray ok = "9600,n,8,1", big(100000, '7');
+    // clang-format off
+    const struct { const char* name; QByteArray file; int opens; std::string port, speed; int baud; } rows[] = {
+        {"nothing stored", "(none)", 1, "+----", "---+-", 9600},
+        {"port 3 at 19200", properties("3", "19200,n,8,1"), 3, "--+--", "----+", 19200},
+        {"a port that is not there", properties("4", ok), 0, "---+-", "---+-", 0},
+        {"accepted but not in the menu", properties("5", "38400,n,8,1"), 5, "----+", "-----", 38400},
+        {"compared exactly", properties("2", "9600,N,8,1"), 2, "-+---", "-----", 9600},
+        {"empty port opens port 1", properties("", ok), 1, "+----", "---+-", 9600},
+        {"refused settings", properties("2", "9600,x,8,1"), 0, "-+---", "-----", 0},
+        {"port abc", properties("abc", ok), 0, "+----", "---+-", 0},
+        {"port 0", properties("0", ok), 0, "+----", "---+-", 0},
+        {"port 6", properties("6", ok), 0, "+----", "---+-", 0},
+        {"port -1", properties("-1", ok), 0, "+----", "---+-", 0},
+        {"port of 20 digits", properties("99999999999999999999", ok), 0, "+----", "---+-", 0},
+        {"port of 100000 characters", properties(big, ok), 0, "+----", "---+-", 0},
+        {"settings empty", properties("2", ""), 0, "-+---", "-----", 0},
+        {"settings 9600,n,8", properties("2", "9600,n,8"), 0, "-+---", "-----", 0},
+        {"settings quoted", properties("2", "\"9600,n,8\""), 0, "-+---", "-----", 0},
+        {"settings of 100000 characters", properties("2", big), 0, "-+---", "-----", 0},
+        {"garbage", "this is not a settings file\n=== = =\n[[[\n]]\n\\\\\n;;\n\"unterminated", 1, "+----", "---+-", 9600},
+        {"binary noise", noise(), 1, "+----", "---+-", 9600},
+        {"another group", "[Other]\nCommPort=3\nSettings=19200,n,8,1\n", 1, "+----", "---+-", 9600},
+        {"group without keys", "[Properties]\n", 1, "+----", "---+-", 9600},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Panel p;
+        for (const int n : {1, 2, 3, 5})
+            p.pty(n);
+        if (row.file != "(none)") {
+            QDir().mkpath(QFileInfo(settingsFile()).absolutePath());
+            QFile f(settingsFile());
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(row.file) == row.file.size());
+        }
         bool enabledWhileBoxShown = false;
-        h.whileBoxShown = [&] {
-            enabledWhileBoxShown = h.controls().button(u"cmdSendAscii"_s)->isEnabled();
-        };
-        h.start();
-        QCOMPARE(h.boxes.size(), 1);
-        QCOMPARE(h.boxes[0].title, u"COM PORT ERROR"_s);
-        QCOMPARE(h.boxes[0].text, u"COM1 Not Available, Please Select Another Port"_s);
-        QVERIFY(enabledWhileBoxShown); // disabled only once the box is closed
-        QVERIFY(!h.window().serialControl().portOpen());
-        verifyPortDependentEnabled(h, false);
-        QCOMPARE(h.checkedItems(PanelHarness::portItems()), QStringList{u"mnuCOM4"_s});
-        QCOMPARE(h.checkedItems(PanelHarness::speedItems()), QStringList{u"mnu96"_s});
-        QVERIFY(!h.controls().option(u"optCountEn"_s)->isChecked());
-        QVERIFY(!h.controls().option(u"optCountDis"_s)->isChecked());
-        QVERIFY(h.window().lastCommand().empty());
-        verifyCommonEndState(h);
-        QVERIFY(com1.receiveFor(100).isEmpty());
-        QFile f(PanelHarness::settingsFilePath());
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), fileBefore);
+        p.whileBoxShown = [&] { enabledWhileBoxShown = p.ui().cmdSendAscii->isEnabled(); };
+        const veld::app::frmVELD& w = p.start();
+        const Ui::frmVELD& u = p.ui();
+        ASSERT_EQ(p.boxes.size(), row.opens ? 0 : 1);
+        if (!row.opens) {
+            EXPECT_EQ(p.boxes[0].title, QStringLiteral("COM PORT ERROR"));
+            EXPECT_EQ(p.boxes[0].text,
+                      QStringLiteral("COM1 Not Available, Please Select Another Port"));
+            EXPECT_TRUE(enabledWhileBoxShown);
+        }
+        for (const int n : {1, 2, 3, 5})
+            EXPECT_EQ(p.pty(n).receive(n == row.opens ? 3 : 0),
+                      n == row.opens ? hex("FE 15 FF") : "")
+                << n;
+        if (row.opens) {
+            EXPECT_EQ(p.pty(row.opens).baudRate(), row.baud);
+        }
+        for (QWidget* c : {static_cast<QWidget*>(u.cmdSendAscii), static_cast<QWidget*>(u.cmdSetDP),
+                           static_cast<QWidget*>(u.cmdSetRTC), static_cast<QWidget*>(u.cmdTemp),
+                           static_cast<QWidget*>(u.cmdCDSet), static_cast<QWidget*>(u.cmdTimeStamp),
+                           static_cast<QWidget*>(u.mnuBaud), static_cast<QWidget*>(u.mnuMbaud),
+                           static_cast<QWidget*>(u.mnuStart)})
+            EXPECT_EQ(c->isEnabled(), row.opens != 0) << c->objectName().toStdString();
+        EXPECT_EQ(checked({u.mnuCOM1, u.mnuCOM2, u.mnuCOM3, u.mnuCOM4, u.mnuCOM5}), row.port);
+        EXPECT_EQ(checked({u.mnu12, u.mnu24, u.mnu48, u.mnu96, u.mnu192}), row.speed);
+        EXPECT_EQ(u.optCountDis->isChecked(), row.opens != 0);
+        EXPECT_FALSE(u.optCountEn->isChecked());
+        EXPECT_TRUE(u.optCEL->isChecked() && u.optOFFDP->isChecked());
+        EXPECT_EQ(u.lblUnit->text(), QStringLiteral("\u00B0 C"));
+        EXPECT_TRUE(u.lblTemp->text().isEmpty());
+        EXPECT_EQ(u.lblCounter->text(), QStringLiteral("0000"));
+        EXPECT_FALSE(u.cmdStartStop->isEnabled() || u.cmdReset->isEnabled());
+        EXPECT_EQ(w.frameHeader(), 254);
+        EXPECT_EQ(w.decimalPointChoice(), 0);
+        EXPECT_EQ(w.temperaturePollingFlag(), 0);
+        EXPECT_EQ(fileBytes(), row.file);
     }
+}
 
-    void settingsOutsideTheMenuOpenWithNoSpeedChecked() {
-        PanelHarness h;
-        PtyPair com1;
-        h.mapPort(1, com1.slavePath());
-        h.storeProperty(u"Settings"_s, u"38400,e,7,1"_s);
-        h.start();
-        QVERIFY(h.boxes.isEmpty());
-        QCOMPARE(com1.baudRate(), 38400);
-        QVERIFY(h.checkedItems(PanelHarness::speedItems()).isEmpty());
-        QCOMPARE(com1.receive(3), hexBytes("FE15FF"));
-        verifyPortDependentEnabled(h, true);
-    }
-
-    void speedTextIsComparedExactly() {
-        PanelHarness h;
-        PtyPair com1;
-        h.mapPort(1, com1.slavePath());
-        h.storeProperty(u"Settings"_s, u"9600,N,8,1"_s);
-        h.start();
-        QVERIFY(h.boxes.isEmpty());
-        QVERIFY(h.checkedItems(PanelHarness::speedItems()).isEmpty());
-    }
-
-    void emptyStoredPortOpensPortOne() {
-        PanelHarness h;
-        PtyPair com1;
-        h.mapPort(1, com1.slavePath());
-        h.storeProperty(u"CommPort"_s, QString());
-        h.start();
-        QVERIFY(h.boxes.isEmpty());
-        QCOMPARE(h.window().serialControl().openDevice(), com1.slavePath());
-        QCOMPARE(h.checkedItems(PanelHarness::portItems()), QStringList{u"mnuCOM1"_s});
-    }
-
-    void refusedSettingsTextTakesTheFailurePath() {
-        PanelHarness h;
-        PtyPair com1;
-        h.mapPort(1, com1.slavePath());
-        h.storeProperty(u"Settings"_s, u"9600,x,8,1"_s);
-        h.start();
-        QCOMPARE(h.boxes.size(), 1);
-        QCOMPARE(h.boxes[0].text, u"COM1 Not Available, Please Select Another Port"_s);
-        verifyPortDependentEnabled(h, false);
-        QVERIFY(h.checkedItems(PanelHarness::speedItems()).isEmpty());
-        QVERIFY(com1.receiveFor(100).isEmpty());
-    }
-
-    void storedPortThatIsNoNumberFails() {
-        PanelHarness h;
-        PtyPair com1;
-        h.mapPort(1, com1.slavePath());
-        h.storeProperty(u"CommPort"_s, u"abc"_s);
-        h.start();
-        QCOMPARE(h.boxes.size(), 1);
-        QCOMPARE(h.checkedItems(PanelHarness::portItems()), QStringList{u"mnuCOM1"_s});
-        verifyPortDependentEnabled(h, false);
-    }
-};
-
-VELD_QTEST_MAIN(StartupTest)
-#include "StartupTest.moc"
+} // namespace

@@ -1,5 +1,5 @@
 #include "ModuleProcess.h"
-#include "support/PanelHarness.h"
+#include "support/Panel.h"
 #include "support/TestMain.h"
 
 #include <QLabel>
@@ -11,7 +11,7 @@
 
 using namespace Qt::StringLiterals;
 using veld::test::ModuleProcess;
-using veld::test::PanelHarness;
+using veld::test::Panel;
 
 // The real panel window, in this process, against the real veld-module
 // program on a pseudo-terminal. The panel's own timers are stopped: the test
@@ -21,10 +21,10 @@ class ModuleEndToEndTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<ModuleProcess> m_module;
-    std::unique_ptr<PanelHarness> m_harness;
+    std::unique_ptr<Panel> m_harness;
 
-    veld::app::frmVELD& panel() { return m_harness->window(); }
-    QLabel* label(const QString& name) { return m_harness->controls().label(name); }
+    veld::app::frmVELD& panel() { return m_harness->w(); }
+    QLabel* label(const QString& name) { return panel().findChild<QLabel*>(name); }
     QString text(const QString& name) { return label(name)->text(); }
     bool shown(const QString& name) { return !label(name)->isHidden(); }
     int waiting() { return panel().serialControl().inBufferCount(); }
@@ -33,7 +33,7 @@ class ModuleEndToEndTest : public QObject {
     bool tickWhenArrived() {
         if (!QTest::qWaitFor([this] { return waiting() >= 4; }, ModuleProcess::kWaitMs))
             return false;
-        veld::test::fire(panel().timer1());
+        QMetaObject::invokeMethod(&panel().timer1(), "timeout", Qt::DirectConnection);
         return true;
     }
 
@@ -48,13 +48,13 @@ private slots:
     void init() {
         m_module = std::make_unique<ModuleProcess>();
         QVERIFY2(m_module->start(), "veld-module did not start");
-        m_harness = std::make_unique<PanelHarness>();
-        m_harness->mapPort(1, m_module->devicePath());
+        m_harness = std::make_unique<Panel>();
+        Panel::map(1, m_module->devicePath());
         m_harness->start();
         QVERIFY(m_harness->boxes.isEmpty());
         QVERIFY(panel().serialControl().portOpen());
-        m_harness->controls().timer(u"Timer1"_s)->stop();
-        m_harness->controls().timer(u"Timer2"_s)->stop();
+        panel().timer1().stop();
+        panel().timer2().stop();
         // Start-up disables the counter: the first frame the module hears.
         QVERIFY(!line(u"rx FE 15 FF"_s, {u"counter disable"_s}).isEmpty());
     }
@@ -65,19 +65,19 @@ private slots:
     }
 
     void textAndDecimalPointReachTheDisplay() {
-        m_harness->controls().textBox(u"txtDigit"_s)->setText(u"12"_s);
-        veld::test::NamedControls(panel()).click(QStringLiteral("cmdSendAscii"));
+        panel().findChild<QLineEdit*>(u"txtDigit"_s)->setText(u"12"_s);
+        Panel::press(panel().findChild<QObject*>(QStringLiteral("cmdSendAscii")));
         QVERIFY(
             !line(u"rx FE 03 20 20 20 20 31 32 FF"_s, {u"display \"    12\" dp 0"_s}).isEmpty());
 
-        m_harness->controls().option(u"optDP3"_s)->click();
-        veld::test::NamedControls(panel()).click(QStringLiteral("cmdSetDP"));
+        panel().findChild<QRadioButton*>(u"optDP3"_s)->click();
+        Panel::press(panel().findChild<QObject*>(QStringLiteral("cmdSetDP")));
         QVERIFY(!line(u"rx FE 13 03 FF"_s, {u"decimal point 3"_s, u"display \"    12\" dp 3"_s})
                      .isEmpty());
 
-        m_harness->controls().textBox(u"txtDigit"_s)->setText(u"AbCdEF"_s);
-        veld::test::NamedControls(panel()).click(QStringLiteral("cmdSendAscii"));
-        veld::test::NamedControls(panel()).click(QStringLiteral("cmdFlash"));
+        panel().findChild<QLineEdit*>(u"txtDigit"_s)->setText(u"AbCdEF"_s);
+        Panel::press(panel().findChild<QObject*>(QStringLiteral("cmdSendAscii")));
+        Panel::press(panel().findChild<QObject*>(QStringLiteral("cmdFlash")));
         QVERIFY(!line(u"rx FE FC FF"_s, {u"display \"AbCdEF\" dp 3 flashing on"_s}).isEmpty());
 
         m_module->command(u"state"_s);
@@ -88,10 +88,10 @@ private slots:
 
     void setClockThenTimeStampShowsTheModulesTime() {
         m_harness->now = QTime(14, 5, 9);
-        veld::test::NamedControls(panel()).click(QStringLiteral("cmdSetRTC"));
+        Panel::press(panel().findChild<QObject*>(QStringLiteral("cmdSetRTC")));
         QVERIFY(!line(u"rx FE 10 09 05 0E FF"_s, {u"set clock 14:05:09"_s}).isEmpty());
 
-        veld::test::NamedControls(panel()).click(QStringLiteral("cmdTimeStamp"));
+        Panel::press(panel().findChild<QObject*>(QStringLiteral("cmdTimeStamp")));
         QVERIFY(!line(u"tx FE 01"_s, {u"time stamp 14:05:"_s}).isEmpty());
         QVERIFY(tickWhenArrived());
         QCOMPARE(text(u"lblHour"_s), u"14"_s);
@@ -123,27 +123,27 @@ private slots:
         m_module->command(u"temp %1"_s.arg(celsius));
         QVERIFY(!line(u"ok"_s, {u"temperature %1 C"_s.arg(celsius)}).isEmpty());
 
-        veld::test::NamedControls(panel()).click(QStringLiteral("cmdTemp"));
-        veld::test::fire(panel().timer2());
+        Panel::press(panel().findChild<QObject*>(QStringLiteral("cmdTemp")));
+        QMetaObject::invokeMethod(&panel().timer2(), "timeout", Qt::DirectConnection);
         QVERIFY(!line(u"rx FE 04 FF"_s, {u"temperature request"_s}).isEmpty());
         QVERIFY(!line(message).isEmpty());
         QVERIFY(tickWhenArrived());
         QCOMPARE(text(u"lblTemp"_s), celsiusText);
         QCOMPARE(panel().celsiusReading(), celsius);
-        m_harness->controls().option(u"optFAH"_s)->click();
+        panel().findChild<QRadioButton*>(u"optFAH"_s)->click();
         QCOMPARE(text(u"lblTemp"_s), fahrenheitText);
 
         // Polling goes on; the next answer arrives in the unit now selected.
-        veld::test::fire(panel().timer2());
+        QMetaObject::invokeMethod(&panel().timer2(), "timeout", Qt::DirectConnection);
         QVERIFY(!line(message).isEmpty());
         QVERIFY(tickWhenArrived());
         QCOMPARE(text(u"lblTemp"_s), fahrenheitText);
-        m_harness->controls().option(u"optCEL"_s)->click();
+        panel().findChild<QRadioButton*>(u"optCEL"_s)->click();
         QCOMPARE(text(u"lblTemp"_s), celsiusText);
     }
 
     void counterEventsAndReset() {
-        veld::test::NamedControls(panel()).click(QStringLiteral("optCountEn"));
+        Panel::press(panel().findChild<QObject*>(QStringLiteral("optCountEn")));
         QVERIFY(!line(u"rx FE 05 FF"_s, {u"counter enable"_s}).isEmpty());
         QCOMPARE(text(u"lblCounter"_s), u"0"_s);
         for (int n = 1; n <= 3; ++n) {
@@ -164,12 +164,12 @@ private slots:
         QCOMPARE(text(u"lblCounter"_s), u"1"_s);
 
         // Disabled, the module keeps its counter events to itself.
-        veld::test::NamedControls(panel()).click(QStringLiteral("optCountDis"));
+        Panel::press(panel().findChild<QObject*>(QStringLiteral("optCountDis")));
         QVERIFY(!line(u"rx FE 15 FF"_s).isEmpty());
         m_module->command(u"count"_s);
         QVERIFY(!line(u"ok"_s, {u"counter disabled, event ignored"_s}).isEmpty());
         QCOMPARE(waiting(), 0);
-        veld::test::fire(panel().timer1());
+        QMetaObject::invokeMethod(&panel().timer1(), "timeout", Qt::DirectConnection);
         QCOMPARE(text(u"lblCounter"_s), u"0000"_s);
     }
 
@@ -189,43 +189,44 @@ private slots:
         QVERIFY(tickWhenArrived());
         for (int n = 1; n <= 3; ++n)
             QCOMPARE(shown(u"lblButton%1"_s.arg(n)), n == button);
-        veld::test::fire(panel().timer1()); // nothing waiting: the label goes again
+        QMetaObject::invokeMethod(&panel().timer1(), "timeout",
+                                  Qt::DirectConnection); // nothing waiting: the label goes again
         for (int n = 1; n <= 3; ++n)
             QVERIFY(!shown(u"lblButton%1"_s.arg(n)));
     }
 
     void moduleLineSpeedChangeBreaksTheLineUntilThePanelFollows() {
-        veld::test::NamedControls(panel()).menuItem(QStringLiteral("mnum192"))->trigger();
+        Panel::press(panel().findChild<QObject*>(QStringLiteral("mnum192")));
         QVERIFY(!line(u"rx FE 80 0B FF"_s, {u"module line speed 19200 bit/s"_s}).isEmpty());
 
         // The panel still talks at 9600 bit/s: the module hears only noise
         // and answers nothing.
-        veld::test::NamedControls(panel()).click(QStringLiteral("cmdTimeStamp"));
+        Panel::press(panel().findChild<QObject*>(QStringLiteral("cmdTimeStamp")));
         QVERIFY(
             !line(u"lost FE F7 FF"_s, {u"line at 9600 bit/s, module at 19200 bit/s"_s}).isEmpty());
         m_module->command(u"button 2"_s);
         QVERIFY(!line(u"unsent FE 03 20 FF"_s).isEmpty());
         QCOMPARE(waiting(), 0);
-        veld::test::fire(panel().timer1());
+        QMetaObject::invokeMethod(&panel().timer1(), "timeout", Qt::DirectConnection);
         QVERIFY(!shown(u"lblButton2"_s));
         QCOMPARE(text(u"lblHour"_s), QString());
 
         // The panel follows: the line works again.
-        veld::test::NamedControls(panel()).menuItem(QStringLiteral("mnu192"))->trigger();
+        Panel::press(panel().findChild<QObject*>(QStringLiteral("mnu192")));
         m_module->command(u"state"_s);
         QVERIFY(!line(u"state"_s, {u"speed=19200"_s, u"line=19200"_s}).isEmpty());
-        veld::test::NamedControls(panel()).click(QStringLiteral("cmdTimeStamp"));
+        Panel::press(panel().findChild<QObject*>(QStringLiteral("cmdTimeStamp")));
         QVERIFY(!line(u"rx FE F7 FF"_s, {u"time stamp request"_s}).isEmpty());
         QVERIFY(tickWhenArrived());
         QCOMPARE(text(u"lblHour"_s), u"0"_s); // the module's clock was never set
         QCOMPARE(text(u"lblMin"_s), u"00"_s);
 
         // And back down to 9600 bit/s the same way.
-        veld::test::NamedControls(panel()).menuItem(QStringLiteral("mnum96"))->trigger();
+        Panel::press(panel().findChild<QObject*>(QStringLiteral("mnum96")));
         QVERIFY(!line(u"rx FE 80 15 FF"_s, {u"module line speed 9600 bit/s"_s}).isEmpty());
         m_module->command(u"button 1"_s);
         QVERIFY(!line(u"unsent FE 03 10 FF"_s).isEmpty());
-        veld::test::NamedControls(panel()).menuItem(QStringLiteral("mnu96"))->trigger();
+        Panel::press(panel().findChild<QObject*>(QStringLiteral("mnu96")));
         m_module->command(u"button 1"_s);
         QVERIFY(!line(u"tx FE 03 10 FF"_s).isEmpty());
         QVERIFY(tickWhenArrived());
@@ -234,9 +235,9 @@ private slots:
 
     void panelClosingAndReopeningThePortKeepsTheLine() {
         QVERIFY(panel().serialControl().setPortOpen(false));
-        veld::test::NamedControls(panel()).menuItem(QStringLiteral("mnuCOM1"))->trigger();
+        Panel::press(panel().findChild<QObject*>(QStringLiteral("mnuCOM1")));
         QVERIFY(m_harness->boxes.isEmpty());
-        veld::test::NamedControls(panel()).click(QStringLiteral("cmdTimeStamp"));
+        Panel::press(panel().findChild<QObject*>(QStringLiteral("cmdTimeStamp")));
         QVERIFY(!line(u"tx FE 01"_s).isEmpty());
         QVERIFY(tickWhenArrived());
         QCOMPARE(text(u"lblHour"_s), u"0"_s);

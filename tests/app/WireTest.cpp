@@ -1,0 +1,191 @@
+// Every control and menu item that talks to the module, used in the real
+// window on a pty: the frame on the wire, whether it goes out with the port
+// closed (a guarded send builds and writes nothing; an unguarded one builds the
+// frame and writes nothing), what it does to the temperature polling flag and
+// to the reading shown, and the countdown buttons it enables or disables.
+#include "support/Panel.h"
+
+#include <QLocale>
+#include <QtTest>
+#include <gtest/gtest.h>
+
+using namespace veld::test;
+using U = Ui::frmVELD;
+
+namespace {
+
+enum Countdown { Keeps, Enables, Disables };
+
+struct Row {
+    const char* name;
+    QObject* (*control)(const U&);
+    void (*setup)(Panel&);
+    const char* frame;
+    bool guarded;
+    bool clearsPolling;
+    bool clearsReading;
+    Countdown countdown;
+};
+
+#define C(member) [](const U& u) -> QObject* { return u.member; }
+#define SET(...) [](Panel& p) { __VA_ARGS__; }
+
+// clang-format off
+const Row kRows[] = {
+    {"flash", C(cmdFlash), nullptr, "FE FC FF", true, false, false, Keeps},
+    {"buzzer on", C(cmdOnBuz), nullptr, "FE FA FF", true, false, false, Keeps},
+    {"buzzer off", C(cmdOffBuz), nullptr, "FE FB FF", true, false, false, Keeps},
+    {"output 1 on", C(cmdOnOut), nullptr, "FE F9 FF", true, false, false, Keeps},
+    {"output 1 off", C(cmdOFFOut), nullptr, "FE F8 FF", true, false, false, Keeps},
+    {"output 2 on", C(cmdOnOut2), nullptr, "FE F6 FF", true, false, false, Keeps},
+    {"output 2 off", C(cmdOffOut2), nullptr, "FE F5 FF", true, false, false, Keeps},
+    {"reset", C(cmdReset), nullptr, "FE 21 FF", true, true, false, Keeps},
+    {"start/stop", C(cmdStartStop), nullptr, "FE 11 FF", true, true, false, Keeps},
+    {"time stamp", C(cmdTimeStamp), nullptr, "FE F7 FF", false, true, false, Keeps},
+    {"counter enable", C(optCountEn), nullptr, "FE 05 FF", false, true, true, Keeps},
+    {"counter disable", C(optCountDis), nullptr, "FE 15 FF", true, true, false, Keeps},
+    {"F1", C(mnuF1), nullptr, "FE 90 00 FF", false, true, false, Keeps},
+    {"F2", C(mnuF2), nullptr, "FE 90 01 FF", false, true, false, Keeps},
+    {"F3", C(mnuF3), nullptr, "FE 90 04 FF", false, true, false, Keeps},
+    {"F4", C(mnuF4), nullptr, "FE 90 06 FF", false, true, false, Keeps},
+    {"F5", C(mnuF5), nullptr, "FE 90 05 FF", false, true, false, Keeps},
+    {"F6", C(mnuF6), nullptr, "FE 90 03 FF", false, true, false, Keeps},
+    {"module 1200", C(mnum12), nullptr, "FE 80 AB FF", false, false, false, Keeps},
+    {"module 2400", C(mnum24), nullptr, "FE 80 55 FF", false, false, false, Keeps},
+    {"module 4800", C(mnum48), nullptr, "FE 80 2B FF", false, false, false, Keeps},
+    {"module 9600", C(mnum96), nullptr, "FE 80 15 FF", false, false, false, Keeps},
+    {"module 19200", C(mnum192), nullptr, "FE 80 0B FF", false, false, false, Keeps},
+    {"decimal point 6", C(cmdSetDP), SET(p.ui().optDP6->click()), "FE 13 06 FF", false, true, false, Disables},
+    {"decimal point 1", C(cmdSetDP), SET(p.ui().optDP1->click()), "FE 13 01 FF", false, true, false, Disables},
+    {"decimal point 2", C(cmdSetDP), SET(p.ui().optDP2->click()), "FE 13 02 FF", false, true, false, Disables},
+    {"decimal point 3", C(cmdSetDP), SET(p.ui().optDP3->click()), "FE 13 03 FF", false, true, false, Disables},
+    {"decimal point 4", C(cmdSetDP), SET(p.ui().optDP4->click()), "FE 13 04 FF", false, true, false, Disables},
+    {"decimal point 5", C(cmdSetDP), SET(p.ui().optDP5->click()), "FE 13 05 FF", false, true, false, Disables},
+    {"decimal points off", C(cmdSetDP), SET(p.ui().optDP4->click(); p.ui().optOFFDP->click()), "FE 13 00 FF", false, true, false, Disables},
+    {"clock", C(cmdSetRTC), SET(p.now = QTime(14, 5, 9)), "FE 10 09 05 0E FF", true, true, true, Disables},
+    {"clock 23:59:59", C(cmdSetRTC), SET(p.now = QTime(23, 59, 59)), "FE 10 3B 3B 17 FF", true, true, true, Disables},
+    {"clock at midnight", C(cmdSetRTC), SET(p.now = QTime(0, 0, 0)), "FE 10 00 00 00 FF", true, true, true, Disables},
+    {"countdown", C(cmdCDSet), SET(p.ui().txtCDHour->setText(QStringLiteral(" 1")); p.ui().txtCDMin->setText(QStringLiteral("30")); p.ui().txtCDSec->setText(QStringLiteral("0"))), "FE 01 00 1E 01 FF", false, true, true, Enables},
+    {"show temperature", C(cmdTemp), nullptr, "", false, false, false, Disables},
+};
+// clang-format on
+
+TEST(Wire, EachControlSendsItsFrameWithThePortOpen) {
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.name);
+        Panel p;
+        p.open();
+        p.ui().cmdTemp->click(); // polling on; it disables the countdown buttons
+        p.ui().txtCDHour->setText(QStringLiteral("0"));
+        p.ui().txtCDMin->setText(QStringLiteral("0"));
+        p.ui().txtCDSec->setText(QStringLiteral("1"));
+        p.ui().lblTemp->setText(QStringLiteral("25"));
+        const bool countdownBefore = row.countdown != Enables;
+        p.ui().cmdStartStop->setEnabled(countdownBefore);
+        p.ui().cmdReset->setEnabled(countdownBefore);
+        if (row.setup)
+            row.setup(p);
+        Panel::press(row.control(p.ui()));
+        Panel::press(row.control(p.ui())); // a second click sends the same again
+        const QByteArray frame = hex(row.frame);
+        EXPECT_EQ(p.heard(2 * frame.size()), frame + frame);
+        EXPECT_EQ(QByteArray::fromStdString(p.w().lastCommand()),
+                  row.frame[0] ? frame : hex("FE 15 FF"));
+        EXPECT_EQ(p.w().temperaturePollingFlag(), row.clearsPolling ? 0 : 1);
+        EXPECT_EQ(p.ui().lblTemp->text().isEmpty(), row.clearsReading);
+        const bool countdownAfter =
+            row.countdown == Keeps ? countdownBefore : row.countdown == Enables;
+        EXPECT_EQ(p.ui().cmdStartStop->isEnabled(), countdownAfter);
+        EXPECT_EQ(p.ui().cmdReset->isEnabled(), countdownAfter);
+        EXPECT_TRUE(p.boxes.isEmpty());
+    }
+}
+
+TEST(Wire, WithThePortClosedGuardedSendsBuildNothingAndUnguardedOnesBuildTheFrame) {
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.name);
+        Panel p;
+        p.start();
+        p.boxes.clear();
+        Panel::press(p.ui().cmdTemp);
+        if (row.setup)
+            row.setup(p);
+        Panel::press(row.control(p.ui()));
+        EXPECT_EQ(QByteArray::fromStdString(p.w().lastCommand()),
+                  row.guarded ? QByteArray() : hex(row.frame));
+        EXPECT_EQ(p.w().temperaturePollingFlag(), row.clearsPolling ? 0 : 1);
+        EXPECT_TRUE(p.boxes.isEmpty());
+    }
+}
+
+TEST(Wire, TextIsSentRightAlignedAndTheBoxIsEmptiedEvenWhenThePortIsClosed) {
+    Panel p;
+    p.open();
+    p.ui().cmdTemp->click();
+    QTest::keyClicks(p.ui().txtDigit, QStringLiteral("1234567"));
+    p.ui().cmdSendAscii->click();
+    p.ui().cmdSendAscii->click(); // an empty box sends nothing
+    EXPECT_EQ(p.heard(9), hex("FE 03 31 32 33 34 35 36 FF"));
+    EXPECT_EQ(p.w().temperaturePollingFlag(), 0);
+
+    Panel closed;
+    closed.start();
+    closed.boxes.clear();
+    closed.ui().txtDigit->setText(QStringLiteral("12"));
+    QString textWhileBoxShown;
+    closed.whileBoxShown = [&] { textWhileBoxShown = closed.ui().txtDigit->text(); };
+    Panel::press(closed.ui().cmdSendAscii);
+    ASSERT_EQ(closed.boxes.size(), 1);
+    EXPECT_EQ(closed.boxes[0].title, QStringLiteral("COM PORT ERROR"));
+    EXPECT_EQ(closed.boxes[0].text, QStringLiteral("Com Port Not Available"));
+    EXPECT_EQ(textWhileBoxShown, QStringLiteral("12"));
+    EXPECT_TRUE(closed.ui().txtDigit->text().isEmpty());
+}
+
+TEST(Wire, ARefusedCountdownSaysWhyAndEmptiesTheBoxesOnceTheMessageIsClosed) {
+    const struct {
+        const char *hours, *minutes, *seconds, *message;
+    } rows[] = {{"1", "ab", "10", "Please Key In Numeric Value"},
+                {"", "5", "5", "Please Key In Numeric Value"},
+                {"256", "0", "0", "Please Key In Values From 0 To 255"},
+                {"0", "-5", "0", "Please Key In Values From 0 To 255"}};
+    for (const bool enabledBefore : {false, true})
+        for (const auto& r : rows) {
+            SCOPED_TRACE(r.hours);
+            Panel p;
+            p.open();
+            p.ui().cmdStartStop->setEnabled(enabledBefore);
+            p.ui().lblTemp->setText(QStringLiteral("25"));
+            p.ui().txtCDHour->setText(QString::fromUtf8(r.hours));
+            p.ui().txtCDMin->setText(QString::fromUtf8(r.minutes));
+            p.ui().txtCDSec->setText(QString::fromUtf8(r.seconds));
+            QString boxesWhileShown;
+            p.whileBoxShown = [&] {
+                boxesWhileShown = p.ui().txtCDHour->text() + p.ui().txtCDMin->text();
+            };
+            p.ui().cmdCDSet->click();
+            ASSERT_EQ(p.boxes.size(), 1);
+            EXPECT_EQ(p.boxes[0].title, QStringLiteral("Input ERROR"));
+            EXPECT_EQ(p.boxes[0].text, QString::fromUtf8(r.message));
+            EXPECT_EQ(boxesWhileShown, QString::fromUtf8(r.hours) + QString::fromUtf8(r.minutes));
+            for (const QLineEdit* box : {p.ui().txtCDHour, p.ui().txtCDMin, p.ui().txtCDSec})
+                EXPECT_TRUE(box->text().isEmpty());
+            EXPECT_TRUE(p.heard().isEmpty());
+            EXPECT_EQ(p.ui().cmdStartStop->isEnabled(), enabledBefore);
+            EXPECT_TRUE(p.ui().lblTemp->text().isEmpty());
+        }
+}
+
+TEST(Wire, TheCountdownReadsTheUsersDecimalSeparator) {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    Panel p;
+    p.open();
+    p.ui().txtCDHour->setText(QStringLiteral("2,5"));
+    p.ui().txtCDMin->setText(QStringLiteral("1"));
+    p.ui().txtCDSec->setText(QStringLiteral("0"));
+    p.ui().cmdCDSet->click();
+    EXPECT_EQ(p.heard(6), hex("FE 01 00 01 02 FF"));
+    QLocale::setDefault(QLocale::c());
+}
+
+} // namespace

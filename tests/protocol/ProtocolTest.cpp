@@ -1,0 +1,139 @@
+// The protocol's own rules, where a table of inputs says more than clicks:
+// the number test and conversion of the countdown boxes, the text frame, the
+// receive decoder's bounds and the temperature conversion. Which control sends
+// which frame is the wire table's business (tests/app).
+#include "protocol/CountdownInput.h"
+#include "protocol/EventCount.h"
+#include "protocol/ReceiveDecoder.h"
+#include "protocol/Temperature.h"
+#include "protocol/TextCommand.h"
+#include "support/Hex.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+using namespace veld::protocol;
+using veld::test::fromHex;
+using veld::test::toHex;
+
+namespace {
+
+std::optional<ModuleMessage> decode(const std::string& hex) {
+    const std::string b = fromHex(hex);
+    return decodeMessage(std::span(reinterpret_cast<const std::uint8_t*>(b.data()), b.size()));
+}
+
+TEST(Countdown, TheNumberTestReadsPlainDecimalsInTheUsersSeparator) {
+    const struct {
+        std::u16string text;
+        char16_t separator;
+        std::optional<double> value;
+    } rows[] = {{u"30", '.', 30},    {u" 5", '.', 5},   {u"\t7 ", '.', 7}, {u"5.", '.', 5},
+                {u".5", '.', 0.5},   {u"+3", '.', 3},   {u"-3", '.', -3},  {u"2,75", ',', 2.75},
+                {u"", '.', {}},      {u"  ", '.', {}},  {u"ab", '.', {}},  {u"1a", '.', {}},
+                {u".", '.', {}},     {u"-", '.', {}},   {u"+-1", '.', {}}, {u"1 2", '.', {}},
+                {u"2,5", '.', {}},   {u"2.5", ',', {}}, {u"1e3", '.', {}}, {u"0x1F", '.', {}},
+                {u"\u0665", '.', {}}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.text.begin(), r.text.end()));
+        EXPECT_EQ(parseNumber(r.text, r.separator), r.value);
+    }
+}
+
+TEST(Countdown, ConvertsHalvesToTheEvenNeighbourAndRefusesWhatNoByteHolds) {
+    using enum IntervalError;
+    const struct {
+        std::u16string hours, minutes, seconds;
+        std::string frameData; // seconds, minutes, hours; empty: refused
+        IntervalError error;
+    } rows[] = {{u"1", u"30", u"0", "00 1E 01", {}},
+                {u"0", u"75", u"99", "63 4B 00", {}},
+                {u"255", u"99", u"99", "63 63 FF", {}},
+                {u"0", u" 5", u".5", "00 05 00", {}},
+                {u"2.5", u"5.", u"3.5", "04 05 02", {}},
+                {u"254.5", u"-0.4", u"1.5", "02 00 FE", {}},
+                {u"0", u"ab", u"10", "", NotNumeric},
+                {u"", u"5", u"5", "", NotNumeric},
+                {u"-1", u"x", u"5", "", NotNumeric},
+                {u"0", u"-1", u"5", "", OutOfRange},
+                {u"0", u"5", u"-5", "", OutOfRange},
+                {u"256", u"0", u"0", "", OutOfRange},
+                {u"255.5", u"0", u"0", "", OutOfRange},
+                {u"1" + std::u16string(30, '9'), u"0", u"0", "", OutOfRange}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.hours.begin(), r.hours.end()) + "/" +
+                     std::string(r.minutes.begin(), r.minutes.end()));
+        const IntervalResult result = convertInterval(r.hours, r.minutes, r.seconds, u'.');
+        ASSERT_EQ(result.payload.has_value(), !r.frameData.empty());
+        if (result.payload)
+            EXPECT_EQ(toHex({char(result.payload->seconds), char(result.payload->minutes),
+                             char(result.payload->hours)}),
+                      r.frameData);
+        else
+            EXPECT_EQ(result.error, r.error);
+    }
+}
+
+TEST(TextFrame, RightAlignsSixCharactersAndKeepsTheLastSixOfALongerText) {
+    const std::pair<std::u16string, std::string> rows[] = {{u"1", "20 20 20 20 20 31"},
+                                                           {u"12", "20 20 20 20 31 32"},
+                                                           {u"HELLO", "20 48 45 4C 4C 4F"},
+                                                           {u"AbCdEF", "41 62 43 64 45 46"},
+                                                           {u" 1", "20 20 20 20 20 31"},
+                                                           {u"1 ", "20 20 20 20 31 20"},
+                                                           {u"\u00FF\u00FE", "20 20 20 20 FF FE"},
+                                                           {u"\u20AC5", "20 20 20 20 3F 35"},
+                                                           {u"1234567", "32 33 34 35 36 37"}};
+    for (const auto& [text, data] : rows)
+        EXPECT_EQ(toHex(buildTextFrame(0xFE, text)), "FE 03 " + data + " FF");
+    EXPECT_EQ(toHex(textBytes(u"A\u00E9\u4E2D")), "41 E9 3F");
+}
+
+TEST(Decoder, ReadsPositionOneOnlyAndNeverPastTheEnd) {
+    EXPECT_FALSE(decodeMessage({}));
+    for (const char* tooShort : {"FE", "FE 04", "FE 03", "FE 06", "FE 01 05 07"})
+        EXPECT_FALSE(decode(tooShort)) << tooShort;
+    EXPECT_EQ(decode("FE 05")->kind, MessageKind::CounterEvent);
+    EXPECT_EQ(decode("00 05 00 00")->kind, MessageKind::CounterEvent);
+    EXPECT_EQ(decode("FE 05 00 FF FE 03 10 FF")->kind, MessageKind::CounterEvent);
+    EXPECT_EQ(decode("FE 01 05 07 09")->hours, 9);
+    EXPECT_EQ(decode("FE 04 2A" + std::string(3000, ' ') + "05")->celsius, 42);
+    for (int code = 0; code < 256; ++code) {
+        const bool known =
+            code == 1 || code == 3 || code == 4 || code == 5 || code == 6 || code == 0x32;
+        EXPECT_EQ(decodeMessage(std::vector<std::uint8_t>{0xFE, std::uint8_t(code), 0, 0, 0, 0xFF})
+                      .has_value(),
+                  known)
+            << code;
+    }
+    for (const auto& [hex, button] : {std::pair{"FE 03 10 FF", 1},
+                                      {"FE 03 20 FF", 2},
+                                      {"FE 03 08 FF", 3},
+                                      {"FE 03 30 FF", 0},
+                                      {"FE 03 40 FF", 0}})
+        EXPECT_EQ(decode(hex)->button, button) << hex;
+}
+
+TEST(Decoder, FahrenheitRoundsToTheNearestDegreeAndTheCountStopsAtItsTop) {
+    for (const auto& [celsius, above, below] : {std::tuple{0, 32, 32},
+                                                {1, 34, 30},
+                                                {10, 50, 14},
+                                                {17, 63, 1},
+                                                {18, 64, 0},
+                                                {20, 68, -4},
+                                                {25, 77, -13},
+                                                {40, 104, -40},
+                                                {255, 491, -427}}) {
+        EXPECT_EQ(fahrenheitAtOrAboveZero(std::uint8_t(celsius)), above) << celsius;
+        EXPECT_EQ(fahrenheitBelowZero(std::uint8_t(celsius)), below) << celsius;
+    }
+    for (int c = 0; c < 256; ++c) {
+        EXPECT_LE(std::abs(fahrenheitAtOrAboveZero(std::uint8_t(c)) - (c * 1.8 + 32)), 0.5);
+        EXPECT_LE(std::abs(fahrenheitBelowZero(std::uint8_t(c)) - (32 - c * 1.8)), 0.5);
+    }
+    EXPECT_EQ(nextEventCount(0), 1);
+    EXPECT_EQ(nextEventCount(32766), 32767);
+    EXPECT_EQ(nextEventCount(32767), 32767);
+}
+
+} // namespace

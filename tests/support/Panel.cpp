@@ -1,0 +1,103 @@
+#include "support/Panel.h"
+
+#include "serial/PortMap.h"
+
+#include <QAction>
+#include <QFile>
+#include <QSettings>
+
+namespace veld::test {
+
+namespace {
+QSettings settings() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("VELD"),
+                     QStringLiteral("VELD"));
+}
+
+void fire(QTimer& timer) {
+    QMetaObject::invokeMethod(&timer, "timeout", Qt::DirectConnection);
+}
+} // namespace
+
+QByteArray hex(const char* text) {
+    return QByteArray::fromHex(text);
+}
+
+Panel::Panel() {
+    settings().clear();
+    for (int n = serial::kFirstPort; n <= serial::kLastPort; ++n)
+        map(n, QStringLiteral("/nonexistent/veld-test/COM%1").arg(n));
+}
+
+Panel::~Panel() {
+    m_window.reset(); // before the ptys it may have open
+}
+
+PtyPair& Panel::pty(int n) {
+    auto& pty = m_ptys[n];
+    if (!pty) {
+        pty = std::make_unique<PtyPair>();
+        map(n, pty->slavePath());
+    }
+    return *pty;
+}
+
+void Panel::map(int n, const QString& device) {
+    qputenv(QStringLiteral("VELD_COM%1").arg(n).toLatin1().constData(), QFile::encodeName(device));
+}
+
+void Panel::store(const QString& key, const QString& value) {
+    settings().setValue(QStringLiteral("Properties/") + key, value);
+}
+
+QString Panel::stored(const QString& key) {
+    return settings().value(QStringLiteral("Properties/") + key).toString();
+}
+
+app::frmVELD& Panel::start() {
+    m_window.reset();
+    m_window = std::make_unique<app::frmVELD>();
+    m_window->setMessageBox([this](QWidget*, const QString& title, const QString& text) {
+        if (whileBoxShown)
+            whileBoxShown();
+        boxes.append({title, text});
+    });
+    m_window->setClock([this] { return now; });
+    m_window->Form_Load();
+    return *m_window;
+}
+
+app::frmVELD& Panel::open() {
+    pty(1);
+    start();
+    heard(3);
+    return *m_window;
+}
+
+void Panel::tick() {
+    fire(m_window->timer1());
+}
+
+void Panel::tick2() {
+    fire(m_window->timer2());
+}
+
+void Panel::receive(const char* text) {
+    pty(1).send(hex(text));
+    tick();
+}
+
+QByteArray Panel::heard(qsizetype count) {
+    return count > 0 ? pty(1).receive(count) : pty(1).receiveFor(30);
+}
+
+void Panel::press(QObject* control) {
+    if (auto* item = qobject_cast<QAction*>(control)) {
+        item->trigger();
+    } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+        button->setEnabled(true);
+        button->click();
+    }
+}
+
+} // namespace veld::test

@@ -31,7 +31,7 @@ public:
     PtyPair& pty(int n);
     static void map(int n, const QString& device);
     static void store(const QString& key, const QString& value); // group Properties
-    static QString stored(const QString& key);                  // empty when absent
+    static QString stored(const QString& key);                   // empty when absent
 
     // A new window, after start-up.
     app::frmVELD& start();

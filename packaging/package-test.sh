@@ -2,9 +2,9 @@
 # Builds the Debian package from a configured and built build folder, unpacks
 # it into a scratch root and checks what a user would get: the control fields,
 # the file list and permissions, stripped programs whose libraries resolve,
-# the desktop entry, the AppStream metadata, the icons, the manual pages and
-# the changelog, lintian when it is installed, and that the unpacked panel
-# starts and ends cleanly.
+# the desktop entry, the AppStream metadata, the icons, the manual pages, the
+# bash completion and the changelog, lintian when it is installed, that the
+# unpacked panel starts and ends cleanly and that the unpacked veldctl runs.
 #
 #   package-test.sh BUILD_DIR APP_ID VERSION WITH_MODULE(0|1)
 set -euo pipefail
@@ -75,6 +75,7 @@ pass "control fields (Depends: $depends)"
 # --- File list and permissions -------------------------------------------------
 expected_files=(
     ./usr/bin/veld
+    ./usr/bin/veldctl
     "./usr/share/applications/$app_id.desktop"
     "./usr/share/metainfo/$app_id.metainfo.xml"
     "./usr/share/icons/hicolor/32x32/apps/$app_id.png"
@@ -84,10 +85,12 @@ expected_files=(
     "./usr/share/icons/hicolor/256x256/apps/$app_id.png"
     "./usr/share/icons/hicolor/scalable/apps/$app_id.svg"
     ./usr/share/man/man1/veld.1.gz
+    ./usr/share/man/man1/veldctl.1.gz
+    ./usr/share/bash-completion/completions/veldctl
     ./usr/share/doc/veld/copyright
     ./usr/share/doc/veld/changelog.gz
 )
-programs=(./usr/bin/veld)
+programs=(./usr/bin/veld ./usr/bin/veldctl)
 if [[ $with_module == 1 ]]; then
     expected_files+=(./usr/bin/veld-module ./usr/share/man/man1/veld-module.1.gz)
     programs+=(./usr/bin/veld-module)
@@ -176,7 +179,7 @@ svg="$share/icons/hicolor/scalable/apps/$app_id.svg"
 pass "icons"
 
 # --- Manual pages and documentation ----------------------------------------------
-man_pages=(veld)
+man_pages=(veld veldctl)
 [[ $with_module == 1 ]] && man_pages+=(veld-module)
 for page in "${man_pages[@]}"; do
     gz="$share/man/man1/$page.1.gz"
@@ -201,6 +204,13 @@ changelog_top=$(zcat "$share/doc/veld/changelog.gz" | head -n1)
 [[ ${BASH_REMATCH[1]:-} == "$version" ]] ||
     fail "newest changelog entry is '${BASH_REMATCH[1]:-}', the package is $version"
 pass "copyright and changelog"
+
+completion="$share/bash-completion/completions/veldctl"
+if bash -n "$completion" && bash -c 'source "$1" && complete -p veldctl' _ "$completion" >/dev/null; then
+    pass "bash completion for veldctl"
+else
+    fail "the bash completion does not load or does not complete veldctl"
+fi
 
 # --- lintian, when installed ---------------------------------------------------------
 if command -v lintian >/dev/null; then
@@ -264,6 +274,19 @@ fi
 # Start-up got as far as the port: the cause names the mapped device.
 grep -q "no-such-port-1" "$scratch/veld.err" ||
     fail "veld did not report the unopenable COM1 device on standard error"
+
+# --- The unpacked veldctl runs ---------------------------------------------------------
+status=0
+timeout 10 "$root/usr/bin/veldctl" --help >"$scratch/veldctl.out" 2>"$scratch/veldctl.err" </dev/null ||
+    status=$?
+if ((status != 0)); then
+    fail "veldctl --help ended with status $status"
+    sed 's/^/    stderr: /' "$scratch/veldctl.err" >&2
+elif ! grep -q '^Usage: veldctl ' "$scratch/veldctl.out"; then
+    fail "veldctl --help printed no usage"
+else
+    pass "veldctl --help"
+fi
 
 # --- The unpacked virtual module answers on standard input ----------------------------
 if [[ $with_module == 1 ]]; then

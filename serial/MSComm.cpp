@@ -86,24 +86,39 @@ bool MSComm::setPortOpen(bool open) {
         return true;
     }
     const auto device = deviceForPort(m_commPort);
-    if (!device)
+    if (!device) {
+        m_failureCause = QStringLiteral("no device for COM%1").arg(m_commPort);
         return false;
-    if (m_port && openDevice() == *device)
+    }
+    return openDevicePath(*device);
+}
+
+bool MSComm::openPath(const QString& path) {
+    noticeVanishedDevice();
+    return openDevicePath(path);
+}
+
+bool MSComm::openDevicePath(const QString& device) {
+    if (m_port && openDevice() == device) {
+        m_failureCause.clear();
         return true;
+    }
 
     auto port = std::make_unique<QSerialPort>();
-    port->setPortName(*device);
+    port->setPortName(device);
     port->setReadBufferSize(kReceiveBufferSize);
     applySettings(*port, m_lineSettings);
     if (!port->open(QIODevice::ReadWrite)) {
-        qCWarning(lcSerial, "COM%d (%s) not opened: %s (%s)", m_commPort, qUtf8Printable(*device),
-                  qUtf8Printable(openFailureHint(*port)), qUtf8Printable(port->errorString()));
+        m_failureCause = openFailureHint(*port);
+        qCWarning(lcSerial, "COM%d (%s) not opened: %s (%s)", m_commPort, qUtf8Printable(device),
+                  qUtf8Printable(m_failureCause), qUtf8Printable(port->errorString()));
         return false;
     }
     connect(port.get(), &QSerialPort::errorOccurred, this, &MSComm::onError);
     m_port = std::move(port);
-    m_openDevice = *device;
+    m_openDevice = device;
     m_lineLost = false;
+    m_failureCause.clear();
     return true;
 }
 
@@ -199,6 +214,15 @@ QByteArray MSComm::input() {
     if (!m_port)
         return {};
     return m_inputLen > 0 ? m_port->read(m_inputLen) : m_port->readAll();
+}
+
+bool MSComm::waitForInput(int msecs) {
+    noticeVanishedDevice();
+    if (!m_port)
+        return false;
+    const bool waiting = m_port->bytesAvailable() > 0 || m_port->waitForReadyRead(msecs);
+    closeIfLost();
+    return waiting && m_port;
 }
 
 } // namespace veld::serial

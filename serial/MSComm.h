@@ -43,6 +43,8 @@ public:
 
     bool portOpen();
     bool setPortOpen(bool open);
+    // Opens this device path instead of COMn, as setPortOpen(true) does.
+    bool openPath(const QString& path);
 
     void setOutput(const protocol::Bytes& frame);
 
@@ -53,9 +55,14 @@ public:
 
     qint16 inBufferCount();
     QByteArray input();
+    // Blocks up to msecs (-1: no limit) until bytes wait; false on timeout or
+    // when the port is closed.
+    bool waitForInput(int msecs);
 
     // Device path of the open port, empty when none is open.
     QString openDevice() const;
+    // Why the last open failed, in words; empty after a success.
+    QString failureCause() const { return m_failureCause; }
 
 private:
     void onError(QSerialPort::SerialPortError error);
@@ -63,6 +70,7 @@ private:
     void closeIfLost();
     void pullWaitingBytes();
     bool applySettings(QSerialPort& port, const LineSettings& settings);
+    bool openDevicePath(const QString& device);
 
     int m_commPort = 1;
     QString m_settingsText = QStringLiteral("9600,n,8,1");
@@ -72,6 +80,7 @@ private:
     std::unique_ptr<QSerialPort> m_port;
     QString m_openDevice; // the path it was opened by
     bool m_lineLost = false;
+    QString m_failureCause;
 };
 
 } // namespace veld::serial

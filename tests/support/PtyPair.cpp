@@ -58,14 +58,7 @@ PtyPair::~PtyPair() {
 
 void PtyPair::send(const QByteArray& bytes) {
     const int before = queuedAtPanel();
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(m_master, bytes.constData() + done, bytes.size() - done);
-        if (n > 0)
-            done += n;
-        else if (n < 0 && errno != EAGAIN && errno != EINTR)
-            qFatal("pty write failed: %s", strerror(errno));
-    }
+    write(bytes);
     // The kernel hands the bytes on to the panel's end a moment later; wait
     // until all of them wait there, as far as its input queue holds them.
     const qsizetype expected = std::min<qsizetype>(before + bytes.size(), kTtyInputQueue);
@@ -76,6 +69,17 @@ void PtyPair::send(const QByteArray& bytes) {
             return;
         }
         std::this_thread::yield();
+    }
+}
+
+void PtyPair::write(const QByteArray& bytes) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(m_master, bytes.constData() + done, bytes.size() - done);
+        if (n > 0)
+            done += n;
+        else if (n < 0 && errno != EAGAIN && errno != EINTR)
+            qFatal("pty write failed: %s", strerror(errno));
     }
 }
 

@@ -27,6 +27,8 @@ public:
     // Module to panel: writes the bytes and waits until they wait at the panel's
     // end (up to the 4095 bytes a tty's input queue takes).
     void send(const QByteArray& bytes);
+    // Module to a reader that takes the bytes as they come: writes them only.
+    void write(const QByteArray& bytes);
     // Bytes waiting at the panel's end that nobody has read yet.
     int queuedAtPanel() const;
 

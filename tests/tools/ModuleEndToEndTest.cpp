@@ -1,4 +1,4 @@
-#include "ModuleProcess.h"
+#include "support/ModuleProcess.h"
 #include "support/Panel.h"
 #include "support/TestMain.h"
 

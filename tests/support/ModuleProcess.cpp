@@ -1,4 +1,4 @@
-#include "ModuleProcess.h"
+#include "support/ModuleProcess.h"
 
 #include <QDeadlineTimer>
 

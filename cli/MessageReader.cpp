@@ -1,0 +1,47 @@
+#include "cli/MessageReader.h"
+
+#include "serial/MSComm.h"
+#include "serial/QuitOnSignal.h"
+
+#include <QCoreApplication>
+
+namespace veld::cli {
+
+MessageReader::MessageReader(serial::MSComm& comm, const serial::QuitOnSignal& quit)
+    : m_comm(comm)
+    , m_quit(quit) {}
+
+void MessageReader::discardWaiting() {
+    if (m_comm.waitForInput(0))
+        m_comm.input();
+}
+
+MessageReader::Status MessageReader::next(QDeadlineTimer deadline,
+                                          protocol::ModuleMessage& message) {
+    for (;;) {
+        if (!m_pending.empty()) {
+            message = m_pending.front();
+            m_pending.pop_front();
+            return Status::Message;
+        }
+        QCoreApplication::processEvents();
+        if (m_quit.received() != 0)
+            return Status::Signalled;
+        if (!m_comm.portOpen())
+            return Status::PortLost;
+        if (deadline.hasExpired())
+            return Status::TimedOut;
+        const auto slice = std::min<qint64>(deadline.remainingTime(), kSliceMs);
+        if (!m_comm.waitForInput(static_cast<int>(slice < 0 ? kSliceMs : slice)))
+            continue;
+        const QByteArray read = m_comm.input();
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(read.constData());
+        for (const protocol::Bytes& whole :
+             m_splitter.feed(std::span(bytes, static_cast<std::size_t>(read.size()))))
+            if (const auto decoded = protocol::decodeMessage(
+                    std::span(reinterpret_cast<const std::uint8_t*>(whole.data()), whole.size())))
+                m_pending.push_back(*decoded);
+    }
+}
+
+} // namespace veld::cli

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "protocol/MessageSplitter.h"
+#include "protocol/ReceiveDecoder.h"
+
+#include <QDeadlineTimer>
+#include <deque>
+
+namespace veld::serial {
+class MSComm;
+class QuitOnSignal;
+} // namespace veld::serial
+
+namespace veld::cli {
+
+// Takes module messages from an open port one at a time, whole however their
+// bytes arrive. It waits in short slices and lets the event loop run between
+// them, so that Ctrl+C or SIGTERM is noticed within one slice.
+class MessageReader {
+public:
+    static constexpr int kSliceMs = 100;
+
+    enum class Status { Message, TimedOut, Signalled, PortLost };
+
+    MessageReader(serial::MSComm& comm, const serial::QuitOnSignal& quit);
+
+    // Drops whatever waits at the port already, such as an answer that an
+    // earlier run did not wait for.
+    void discardWaiting();
+    // The next message, or why none came before the deadline.
+    Status next(QDeadlineTimer deadline, protocol::ModuleMessage& message);
+
+private:
+    serial::MSComm& m_comm;
+    const serial::QuitOnSignal& m_quit;
+    protocol::MessageSplitter m_splitter;
+    std::deque<protocol::ModuleMessage> m_pending;
+};
+
+} // namespace veld::cli

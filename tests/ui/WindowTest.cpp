@@ -236,7 +236,15 @@ private slots:
         QFETCH(bool, checkMarks);
         QFETCH(QString, checked);
 
-        const QList<QAction*> actions = controls().menu(menu)->actions();
+        QList<QAction*> actions = controls().menu(menu)->actions();
+        if (menu == u"mnuComm"_s) {
+            // Below the port items and a separator: "Assign Ports...", not a port item.
+            QCOMPARE(actions.size(), items.size() + 2);
+            QVERIFY(actions.takeAt(items.size())->isSeparator());
+            QAction* assign = actions.takeLast();
+            QCOMPARE(assign->text(), u"&Assign Ports..."_s);
+            QVERIFY(assign->isEnabled() && !assign->isCheckable());
+        }
         QCOMPARE(actions.size(), items.size());
         for (qsizetype i = 0; i < actions.size(); ++i) {
             QAction* action = actions[i];

@@ -237,13 +237,10 @@ private slots:
         QFETCH(QString, checked);
 
         QList<QAction*> actions = controls().menu(menu)->actions();
-        if (menu == u"mnuComm"_s) {
-            // Below the port items and a separator: "Assign Ports...", not a port item.
+        if (menu == u"mnuComm"_s) { // then a separator and "Assign Ports..."
             QCOMPARE(actions.size(), items.size() + 2);
             QVERIFY(actions.takeAt(items.size())->isSeparator());
-            QAction* assign = actions.takeLast();
-            QCOMPARE(assign->text(), u"&Assign Ports..."_s);
-            QVERIFY(assign->isEnabled() && !assign->isCheckable());
+            QCOMPARE(actions.takeLast()->text(), u"&Assign Ports..."_s);
         }
         QCOMPARE(actions.size(), items.size());
         for (qsizetype i = 0; i < actions.size(); ++i) {

@@ -1,5 +1,6 @@
 #include "app/frmVELD.h"
 
+#include "app/AssignPortsDialog.h"
 #include "app/PortNumberText.h"
 #include "protocol/CountdownInput.h"
 #include "protocol/EventCount.h"
@@ -27,6 +28,7 @@ using serial::SettingsStore;
 namespace {
 const QString kComPortError = u"COM PORT ERROR"_s;
 const QString kInputError = u"Input ERROR"_s;
+const QString kSettingsError = u"SETTINGS ERROR"_s;
 const QString kDefaultCommPort = u"1"_s;
 const QString kDefaultSettings = u"9600,n,8,1"_s;
 constexpr auto kCommPortKey = u"CommPort";
@@ -83,6 +85,16 @@ frmVELD::frmVELD(QWidget* parent)
     setFont(windowFont);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     ui->txtDigit->setFocus();
+#ifdef Q_OS_WIN
+    // COMn is the system's own COMn: nothing to assign.
+    const QList<QAction*> commItems = ui->mnuComm->actions();
+    const qsizetype assign = commItems.indexOf(ui->mnuAssignPorts);
+    if (assign > 0 && commItems[assign - 1]->isSeparator())
+        ui->mnuComm->removeAction(commItems[assign - 1]);
+    ui->mnuComm->removeAction(ui->mnuAssignPorts);
+#endif
+    ui->mnuComm->setToolTipsVisible(true);
+    refreshPortToolTips();
 
     Timer1.setObjectName(u"Timer1"_s);
     Timer2.setObjectName(u"Timer2"_s);
@@ -140,6 +152,9 @@ void frmVELD::connectHandlers() {
     onPick(ui->mnuCOM3, &frmVELD::mnuCOM3_Click);
     onPick(ui->mnuCOM4, &frmVELD::mnuCOM4_Click);
     onPick(ui->mnuCOM5, &frmVELD::mnuCOM5_Click);
+    onPick(ui->mnuAssignPorts, &frmVELD::mnuAssignPorts_Click);
+    // A key stored or a variable set since the last look shows up at once.
+    connect(ui->mnuComm, &QMenu::aboutToShow, this, &frmVELD::refreshPortToolTips);
     onPick(ui->mnu12, &frmVELD::mnu12_Click);
     onPick(ui->mnu24, &frmVELD::mnu24_Click);
     onPick(ui->mnu48, &frmVELD::mnu48_Click);
@@ -169,6 +184,14 @@ void frmVELD::centreOnScreen() {
 
 void frmVELD::showMessage(const QString& title, const QString& text) {
     m_showMessage(this, title, text);
+}
+
+void frmVELD::reportSettingsError() {
+    if (m_settingsErrorShown)
+        return;
+    m_settingsErrorShown = true;
+    showMessage(kSettingsError, u"The settings could not be stored in %1: %2."_s.arg(
+                                    SettingsStore::filePath(), SettingsStore::lastError()));
 }
 
 void frmVELD::sendCommand(Command command, std::initializer_list<std::uint8_t> data) {
@@ -540,6 +563,20 @@ void frmVELD::mnuCOM4_Click() {
 }
 void frmVELD::mnuCOM5_Click() {
     selectPort(5);
+}
+
+void frmVELD::refreshPortToolTips() {
+    const std::array<QAction*, 5> items = portItems();
+    for (std::size_t i = 0; i < items.size(); ++i)
+        items[i]->setToolTip(serial::deviceForPort(static_cast<int>(i) + 1).value_or(QString()));
+}
+
+// The device of each COM item; no port is opened or closed here, the next
+// pick of an item opens its new device.
+void frmVELD::mnuAssignPorts_Click() {
+    AssignPortsDialog dialog(this);
+    if (dialog.exec() == QDialog::Accepted && dialog.storeFailed())
+        reportSettingsError();
 }
 
 // Item n of "Baud Rate", 1 to 5.

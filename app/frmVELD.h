@@ -97,6 +97,7 @@ private:
     void mnuCOM3_Click();
     void mnuCOM4_Click();
     void mnuCOM5_Click();
+    void mnuAssignPorts_Click();
 
     void mnu12_Click();
     void mnu24_Click();
@@ -121,6 +122,10 @@ private:
     // applies the table's effect on the temperature polling flag.
     void sendCommand(protocol::Command command, std::initializer_list<std::uint8_t> data = {});
     void showMessage(const QString& title, const QString& text);
+    // Tells the user, once per session, that the settings file could not be written.
+    void reportSettingsError();
+    // Each COM item's tooltip names the device it opens now.
+    void refreshPortToolTips();
     std::array<QWidget*, 9> portDependentControls() const;
     void setPortDependentEnabled(bool enabled);
     void setCountdownButtonsEnabled(bool enabled);
@@ -149,6 +154,7 @@ private:
     std::int16_t m_celsius = 0;
     std::int16_t m_fahrenheit = 0;
     std::int16_t m_eventCount = 0;
+    bool m_settingsErrorShown = false;
 };
 
 } // namespace veld::app

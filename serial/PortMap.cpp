@@ -6,21 +6,36 @@
 
 namespace veld::serial {
 
-std::optional<QString> deviceForPort(int portNumber) {
+QString portSettingsKey(int portNumber) {
+    return QStringLiteral("COM%1").arg(portNumber);
+}
+
+QString portEnvironmentVariable(int portNumber) {
+    return QStringLiteral("VELD_COM%1").arg(portNumber);
+}
+
+std::optional<PortMapping> mappingForPort(int portNumber) {
     if (portNumber < kFirstPort || portNumber > kLastPort)
         return std::nullopt;
-    const QString name = QStringLiteral("COM%1").arg(portNumber);
 #ifdef Q_OS_WIN
-    return name;
+    return PortMapping{portSettingsKey(portNumber), PortSource::Default};
 #else
-    const QString fromEnv = qEnvironmentVariable(("VELD_" + name.toLatin1()).constData());
+    const QString fromEnv =
+        qEnvironmentVariable(portEnvironmentVariable(portNumber).toLatin1().constData());
     if (!fromEnv.isEmpty())
-        return fromEnv;
-    const QString fromSettings = SettingsStore::read(SettingsStore::kPorts, name, QString());
+        return PortMapping{fromEnv, PortSource::Environment};
+    const QString fromSettings =
+        SettingsStore::read(SettingsStore::kPorts, portSettingsKey(portNumber), QString());
     if (!fromSettings.isEmpty())
-        return fromSettings;
-    return QStringLiteral("/dev/ttyS%1").arg(portNumber - 1);
+        return PortMapping{fromSettings, PortSource::Settings};
+    return PortMapping{QStringLiteral("/dev/ttyS%1").arg(portNumber - 1), PortSource::Default};
 #endif
+}
+
+std::optional<QString> deviceForPort(int portNumber) {
+    if (const auto mapping = mappingForPort(portNumber))
+        return mapping->device;
+    return std::nullopt;
 }
 
 } // namespace veld::serial

@@ -8,9 +8,29 @@ namespace veld::serial {
 inline constexpr int kFirstPort = 1;
 inline constexpr int kLastPort = 5;
 
-// The host device of COMn, n = 1 to 5. On Linux: the environment variable
-// VELD_COMn, else key COMn of settings group Ports, else /dev/ttyS(n-1).
-// On Windows COMn itself. Other numbers have no device.
+// Where the device of a COM item comes from.
+enum class PortSource {
+    Environment, // the variable VELD_COMn
+    Settings,    // key COMn of settings group Ports
+    Default,     // /dev/ttyS(n-1); on Windows COMn itself
+};
+
+struct PortMapping {
+    QString device;
+    PortSource source = PortSource::Default;
+};
+
+// The host device of COMn, n = 1 to 5, and where it comes from. On Linux: the
+// environment variable VELD_COMn, else key COMn of settings group Ports, else
+// /dev/ttyS(n-1). On Windows COMn itself. Other numbers have no device.
+std::optional<PortMapping> mappingForPort(int portNumber);
+
+// The device alone.
 std::optional<QString> deviceForPort(int portNumber);
+
+// "COMn": the port's key in settings group Ports.
+QString portSettingsKey(int portNumber);
+// "VELD_COMn".
+QString portEnvironmentVariable(int portNumber);
 
 } // namespace veld::serial

@@ -14,6 +14,25 @@ QSettings openStore() {
 QString keyPath(QStringView section, QStringView key) {
     return section.toString() + u'/' + key.toString();
 }
+
+QString g_lastError;
+
+// Writes the store to its file and remembers why that failed, if it did.
+bool syncAndCheck(QSettings& store) {
+    store.sync();
+    switch (store.status()) {
+    case QSettings::NoError:
+        g_lastError.clear();
+        return true;
+    case QSettings::AccessError:
+        g_lastError = QStringLiteral("the file could not be written");
+        return false;
+    case QSettings::FormatError:
+        g_lastError = QStringLiteral("the file is not a settings file");
+        return false;
+    }
+    return false;
+}
 } // namespace
 
 QString SettingsStore::read(QStringView section, QStringView key, const QString& defaultValue) {
@@ -31,10 +50,24 @@ QString SettingsStore::read(QStringView section, QStringView key, const QString&
     return defaultValue;
 }
 
-void SettingsStore::write(QStringView section, QStringView key, const QString& value) {
+bool SettingsStore::write(QStringView section, QStringView key, const QString& value) {
     QSettings store = openStore();
     store.setValue(keyPath(section, key), value);
-    store.sync();
+    return syncAndCheck(store);
+}
+
+bool SettingsStore::remove(QStringView section, QStringView key) {
+    QSettings store = openStore();
+    store.remove(keyPath(section, key));
+    return syncAndCheck(store);
+}
+
+QString SettingsStore::filePath() {
+    return openStore().fileName();
+}
+
+QString SettingsStore::lastError() {
+    return g_lastError;
 }
 
 } // namespace veld::serial

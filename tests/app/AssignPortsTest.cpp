@@ -1,0 +1,99 @@
+// "Assign Ports...": which device each COM item opens, stored as key COMn of
+// group Ports; an environment row is read-only; the next pick uses it.
+#include "app/AssignPortsDialog.h"
+#include "support/Panel.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QSettings>
+#include <QtTest>
+#include <gtest/gtest.h>
+
+using namespace veld::test;
+using veld::app::AssignPortsDialog;
+
+namespace {
+
+QSettings store() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("VELD"),
+                     QStringLiteral("VELD"));
+}
+
+QString ports() { // "COM2=/dev/x COM3=/dev/y"
+    QSettings s = store();
+    s.beginGroup(QStringLiteral("Ports"));
+    QStringList keys;
+    for (const QString& key : s.childKeys())
+        keys << key + u'=' + s.value(key).toString();
+    return keys.join(u' ');
+}
+
+void type(const AssignPortsDialog& dialog, int port, const QString& text) {
+    QLineEdit* edit = dialog.deviceBox(port)->lineEdit();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+}
+
+// From the menu, as a user does: type the device for COMn, then OK.
+void assign(Panel& p, int port, const QString& device) {
+    qunsetenv(("VELD_COM" + QByteArray::number(port)).constData()); // the settings key counts
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<AssignPortsDialog*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        type(*dialog, port, device);
+        dialog->accept();
+    });
+    p.ui().mnuAssignPorts->trigger();
+}
+
+TEST(AssignPorts, OkStoresTheChangedRowsAndCancelNothing) {
+    Panel p;
+    store().setValue(QStringLiteral("Ports/COM3"), QStringLiteral("/dev/a"));
+    store().setValue(QStringLiteral("Ports/COM5"), QStringLiteral("/dev/c"));
+    qputenv("VELD_COM4", "/dev/env");
+    qunsetenv("VELD_COM2");
+    qunsetenv("VELD_COM3");
+    AssignPortsDialog dialog;
+    type(dialog, 2, QStringLiteral("/dev/b"));
+    type(dialog, 3, QString()); // the default comes back
+    type(dialog, 4, QStringLiteral("/dev/d"));
+    EXPECT_EQ(dialog.deviceBox(4)->currentText(), QStringLiteral("/dev/env"));
+    EXPECT_EQ(dialog.deviceBox(2)->accessibleName(), QStringLiteral("COM2 device"));
+    EXPECT_EQ(dialog.deviceBox(4)->accessibleDescription(),
+              QStringLiteral("set by VELD_COM4 in the environment"));
+    dialog.accept(); // COM1 and COM5 as they were
+    EXPECT_EQ(ports(), QStringLiteral("COM2=/dev/b COM5=/dev/c"));
+    AssignPortsDialog cancelled;
+    type(cancelled, 1, QStringLiteral("/dev/e"));
+    cancelled.reject();
+    EXPECT_EQ(ports(), QStringLiteral("COM2=/dev/b COM5=/dev/c"));
+}
+
+TEST(AssignPorts, APickAfterAssigningOpensThatDeviceAndAFailedStoreSaysSoOnce) {
+    Panel p;
+    PtyPair pty;
+    p.start(); // on a missing COM1
+    assign(p, 2, pty.slavePath());
+    EXPECT_EQ(ports(), QStringLiteral("COM2=") + pty.slavePath());
+    EXPECT_FALSE(p.w().serialControl().portOpen());
+    p.ui().mnuComm->popup(QPoint()); // the tooltips are read as it opens
+    p.ui().mnuComm->close();
+    EXPECT_EQ(p.ui().mnuCOM2->toolTip(), pty.slavePath());
+    p.ui().mnuCOM2->trigger();
+    p.ui().cmdFlash->click();
+    EXPECT_EQ(pty.receive(3), hex("FE FC FF"));
+
+    const QString file = store().fileName();
+    ASSERT_TRUE(QFile::remove(file) && QDir().mkpath(file)); // a folder cannot be written as a file
+    assign(p, 3, QStringLiteral("/dev/b"));
+    assign(p, 4, QStringLiteral("/dev/c"));
+    EXPECT_TRUE(QDir(file).removeRecursively());
+    ASSERT_EQ(p.boxes.size(), 2); // the start's and one more, once per session
+    EXPECT_EQ(p.boxes[1].title, QStringLiteral("SETTINGS ERROR"));
+    EXPECT_TRUE(p.boxes[1].text.contains(file));
+}
+
+} // namespace

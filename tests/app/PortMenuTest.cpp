@@ -47,7 +47,7 @@ private slots:
 
         pick(h, u"mnuCOM2"_s);
         QVERIFY(h.boxes.isEmpty());
-        QCOMPARE(h.window().serialControl().openDevice(), com2.slavePath());
+        QCOMPARE(h.window().serialControl().openDevice(), com2.devicePath());
         QCOMPARE(h.storedProperty(u"CommPort"_s), u"2"_s);
         QCOMPARE(portDependentStates(h), kAllEnabled);
         QCOMPARE(h.checkedItems(PanelHarness::portItems()), QStringList{u"mnuCOM2"_s});
@@ -82,7 +82,7 @@ private slots:
         QCOMPARE(h.storedProperty(u"CommPort"_s), u"1"_s);
         QCOMPARE(portDependentStates(h), kAllEnabled);
         // The port that was open is still open and still working.
-        QCOMPARE(h.window().serialControl().openDevice(), com1.slavePath());
+        QCOMPARE(h.window().serialControl().openDevice(), com1.devicePath());
         h.controls().button(u"cmdFlash"_s)->click();
         QCOMPARE(com1.receive(3), hexBytes("FEFCFF"));
     }
@@ -116,7 +116,7 @@ private slots:
         pick(h, u"mnuCOM5"_s);
         QVERIFY(h.boxes.isEmpty());
         QCOMPARE(h.checkedItems(PanelHarness::portItems()), QStringList{u"mnuCOM5"_s});
-        QCOMPARE(h.window().serialControl().openDevice(), com5.slavePath());
+        QCOMPARE(h.window().serialControl().openDevice(), com5.devicePath());
     }
 
     void speedItemAppliesAtOnceAndIsStored() {

@@ -58,7 +58,7 @@ private slots:
         h.start();
         QVERIFY(h.boxes.isEmpty());
         QVERIFY(h.window().serialControl().portOpen());
-        QCOMPARE(h.window().serialControl().openDevice(), com1.slavePath());
+        QCOMPARE(h.window().serialControl().openDevice(), com1.devicePath());
         QCOMPARE(com1.baudRate(), 9600);
         // Exactly the counter-disable frame, and nothing else.
         QCOMPARE(com1.receive(3), hexBytes("FE15FF"));
@@ -84,7 +84,7 @@ private slots:
         h.storeProperty(u"Settings"_s, u"19200,n,8,1"_s);
         h.start();
         QVERIFY(h.boxes.isEmpty());
-        QCOMPARE(h.window().serialControl().openDevice(), com3.slavePath());
+        QCOMPARE(h.window().serialControl().openDevice(), com3.devicePath());
         QCOMPARE(com3.baudRate(), 19200);
         QCOMPARE(com3.receive(3), hexBytes("FE15FF"));
         QVERIFY(com1.receiveFor(50).isEmpty());
@@ -155,7 +155,7 @@ private slots:
         h.storeProperty(u"CommPort"_s, QString());
         h.start();
         QVERIFY(h.boxes.isEmpty());
-        QCOMPARE(h.window().serialControl().openDevice(), com1.slavePath());
+        QCOMPARE(h.window().serialControl().openDevice(), com1.devicePath());
         QCOMPARE(h.checkedItems(PanelHarness::portItems()), QStringList{u"mnuCOM1"_s});
     }
 

@@ -169,7 +169,7 @@ void DamagedSettingsTest::startUp() {
     } else {
         QVERIFY2(h.boxes.isEmpty(), qPrintable(h.boxes.value(0).text));
         QVERIFY(w.serialControl().portOpen());
-        QCOMPARE(w.serialControl().openDevice(), ptys[openPort - 1]->slavePath());
+        QCOMPARE(w.serialControl().openDevice(), ptys[openPort - 1]->devicePath());
         for (const QString& b : dependentButtons)
             QVERIFY2(h.controls().button(b)->isEnabled(), qPrintable(b));
         for (const QString& m : dependentMenus)

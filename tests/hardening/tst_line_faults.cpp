@@ -230,7 +230,7 @@ void LineFaultsTest::lineClosedMidSessionThenNewLineFromPortMenu() {
     w.mnuCOM1_Click();
     QVERIFY2(h.boxes.isEmpty(), qPrintable(h.boxes.value(0).text));
     QVERIFY(w.serialControl().portOpen());
-    QCOMPARE(w.serialControl().openDevice(), second.slavePath());
+    QCOMPARE(w.serialControl().openDevice(), second.devicePath());
     w.cmdFlash_Click();
     QCOMPARE(second.receive(w.lastCommand().size()),
              QByteArray(reinterpret_cast<const char*>(w.lastCommand().data()),

@@ -239,6 +239,10 @@ void MSComm::checkLine() {
         if (const auto evidence = lossEvidence(0))
             declareLost(*evidence);
     }
+    closeIfLost();
+}
+
+void MSComm::closeIfLost() {
     if (m_lost)
         closePort();
 }
@@ -280,7 +284,7 @@ void MSComm::setOutput(const protocol::Bytes& frame) {
     const qint64 written = m_port->write(frame.data(), size);
     const bool flushed = written == size && m_port->flush();
     m_writing = false;
-    checkLine();
+    closeIfLost();
     if (!m_port)
         return;
     const qint64 pending = m_port->bytesToWrite();
@@ -333,7 +337,7 @@ void MSComm::pullWaitingBytes() {
 qint16 MSComm::inBufferCount() {
     checkLine();
     pullWaitingBytes();
-    checkLine();
+    closeIfLost();
     if (!m_port)
         return 0;
     return static_cast<qint16>(
@@ -343,7 +347,7 @@ qint16 MSComm::inBufferCount() {
 QByteArray MSComm::input() {
     checkLine();
     pullWaitingBytes();
-    checkLine();
+    closeIfLost();
     if (!m_port)
         return {};
     return m_inputLen > 0 ? m_port->read(m_inputLen) : m_port->readAll();

@@ -84,7 +84,9 @@ private:
     void onError(QSerialPort::SerialPortError error);
     std::optional<QString> lossEvidence(int errorNumber) const;
     void declareLost(const QString& cause);
+    // Closes the port on evidence of loss; every public call starts here.
     void checkLine();
+    void closeIfLost();
     void closePort();
     void pullWaitingBytes();
     bool applySettings(QSerialPort& port, const LineSettings& settings);

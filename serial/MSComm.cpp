@@ -1,9 +1,15 @@
 #include "serial/MSComm.h"
 
+#include "serial/DeviceCheck.h"
+#include "serial/PortLock.h"
 #include "serial/PortMap.h"
 #include "serial/SerialLog.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QSet>
+#include <cerrno>
 #include <limits>
 
 #ifdef Q_OS_UNIX
@@ -13,57 +19,62 @@
 namespace veld::serial {
 
 namespace {
-QString openFailureHint(const QSerialPort& port) {
-    switch (port.error()) {
-    case QSerialPort::DeviceNotFoundError:
-        return QStringLiteral("no such device");
-    case QSerialPort::PermissionError:
-        return QStringLiteral("permission denied or port busy; to use serial ports, add your "
-                              "user to the 'dialout' group (sudo adduser $USER dialout) and log "
-                              "in again");
-    case QSerialPort::OpenError:
-        return QStringLiteral("port busy or locked by another program");
-    case QSerialPort::UnsupportedOperationError:
-        return QStringLiteral("the device does not support these line settings");
-    default:
-        return QStringLiteral("open failed");
-    }
+// Devices that an MSComm of this process has open, by resolved path.
+QSet<QString>& devicesOpenHere() {
+    static QSet<QString> devices;
+    return devices;
 }
+
+QString resolve(const QString& path) {
+#ifdef Q_OS_UNIX
+    return QFileInfo(path).canonicalFilePath();
+#else
+    return path;
+#endif
+}
+
 } // namespace
 
 MSComm::MSComm(QObject* parent)
     : QObject(parent) {}
 
-MSComm::~MSComm() = default;
+MSComm::~MSComm() {
+    closePort();
+}
 
 bool MSComm::setCommPort(int portNumber) {
-    noticeVanishedDevice();
-    if (!deviceForPort(portNumber)) {
-        qCWarning(lcSerial, "COM%d: port number out of range %d to %d", portNumber, kFirstPort,
-                  kLastPort);
-        return false;
-    }
+    checkLine();
+    m_failureCause.clear();
+    if (portNumber < kFirstPort || portNumber > kLastPort)
+        return fail(QStringLiteral("COM%1").arg(portNumber),
+                    QStringLiteral("port number out of range: %1 is not %2 to %3")
+                        .arg(portNumber)
+                        .arg(kFirstPort)
+                        .arg(kLastPort));
     m_commPort = portNumber;
     return true;
 }
 
 bool MSComm::setSettings(const QString& text) {
-    noticeVanishedDevice();
+    checkLine();
+    m_failureCause.clear();
     const auto parsed = parseLineSettings(text);
-    if (!parsed) {
-        qCWarning(lcSerial,
-                  "line settings \"%s\" refused: expected speed,parity,data bits,stop "
-                  "bits such as \"9600,n,8,1\"",
-                  qUtf8Printable(text));
-        return false;
-    }
+    if (!parsed)
+        return fail(QStringLiteral("line settings \"%1\"")
+                        .arg(text.size() > 40 ? text.left(40) + u'…' : text),
+                    QStringLiteral("line settings refused: expected speed,parity,data bits,stop "
+                                   "bits such as \"9600,n,8,1\""));
+    m_portError.clear();
     if (m_port && !applySettings(*m_port, *parsed)) {
-        qCWarning(lcSerial, "line settings \"%s\" refused by %s: %s", qUtf8Printable(text),
-                  qUtf8Printable(m_port->portName()), qUtf8Printable(m_port->errorString()));
-        applySettings(*m_port, m_lineSettings);
-        return false;
+        const QString cause = QStringLiteral("line settings refused: %1 does not take \"%2\" (%3)")
+                                  .arg(m_openDevice, text, m_portError);
+        if (!applySettings(*m_port, m_lineSettings))
+            qCWarning(lcSerial, "%s: the earlier line settings could not be restored (%s)",
+                      qUtf8Printable(m_openDevice), qUtf8Printable(m_portError));
+        checkLine();
+        if (m_port)
+            return fail(m_openDevice, cause);
     }
-    m_settingsText = text;
     m_lineSettings = *parsed;
     return true;
 }
@@ -75,94 +86,223 @@ bool MSComm::applySettings(QSerialPort& port, const LineSettings& s) {
 }
 
 bool MSComm::portOpen() {
-    noticeVanishedDevice();
+    checkLine();
     return m_port != nullptr;
 }
 
 bool MSComm::setPortOpen(bool open) {
-    noticeVanishedDevice();
+    checkLine();
+    m_failureCause.clear();
     if (!open) {
-        m_port.reset();
+        closePort();
+        m_lost = false;
         return true;
     }
-    const auto device = deviceForPort(m_commPort);
-    if (!device) {
-        m_failureCause = QStringLiteral("no device for COM%1").arg(m_commPort);
-        return false;
-    }
-    return openDevicePath(*device);
+    return this->open(deviceForPort(m_commPort).value_or(QString()), m_commPort);
 }
 
 bool MSComm::openPath(const QString& path) {
-    noticeVanishedDevice();
-    return openDevicePath(path);
+    checkLine();
+    m_failureCause.clear();
+    return open(path, std::nullopt);
 }
 
-bool MSComm::openDevicePath(const QString& device) {
-    if (m_port && openDevice() == device) {
-        m_failureCause.clear();
-        return true;
+bool MSComm::open(const QString& configured, std::optional<int> portNumber) {
+    if (const auto cause = tryOpen(configured)) {
+        const QString what =
+            portNumber ? QStringLiteral("COM%1 (%2)").arg(*portNumber).arg(configured) : configured;
+        return fail(what + QStringLiteral(" not opened"), *cause);
     }
+    m_openPortNumber = portNumber;
+    m_openPath = portNumber ? QString() : configured;
+    return true;
+}
+
+std::optional<QString> MSComm::tryOpen(const QString& configured) {
+    const QString device = resolve(configured);
+    if (device.isEmpty())
+        return QStringLiteral("no such device");
+    if (m_port && device == m_openDevice)
+        return std::nullopt;
+    if (auto cause = causeBeforeOpen(device))
+        return cause;
+    if (devicesOpenHere().contains(device))
+        return QStringLiteral("in use by ") + describeProcess(QCoreApplication::applicationPid());
+    const PortLockCheck lock = checkPortLock(device);
+    if (!lock.free)
+        return lock.cause;
 
     auto port = std::make_unique<QSerialPort>();
     port->setPortName(device);
     port->setReadBufferSize(kReceiveBufferSize);
-    applySettings(*port, m_lineSettings);
-    if (!port->open(QIODevice::ReadWrite)) {
-        m_failureCause = openFailureHint(*port);
-        qCWarning(lcSerial, "COM%d (%s) not opened: %s (%s)", m_commPort, qUtf8Printable(device),
-                  qUtf8Printable(m_failureCause), qUtf8Printable(port->errorString()));
-        return false;
+    if (!applySettings(*port, m_lineSettings))
+        return QStringLiteral("line settings refused: ") + port->errorString();
+    auto firstError = QSerialPort::NoError;
+    int errorNumber = 0;
+    connect(port.get(), &QSerialPort::errorOccurred, this,
+            [&firstError, &errorNumber](QSerialPort::SerialPortError error) {
+                if (error != QSerialPort::NoError && firstError == QSerialPort::NoError) {
+                    errorNumber = errno;
+                    firstError = error;
+                }
+            });
+    const bool opened = port->open(QIODevice::ReadWrite);
+    port->disconnect(this);
+    if (!opened) {
+        // A lock taken since the first look is the likelier cause of a refusal.
+        const PortLockCheck again = checkPortLock(device);
+        return again.free ? causeOfFailedOpen(firstError, errorNumber, device, *port) : again.cause;
     }
-    connect(port.get(), &QSerialPort::errorOccurred, this, &MSComm::onError);
+    QSerialPort* raw = port.get();
+    connect(raw, &QSerialPort::errorOccurred, this,
+            [this, raw](QSerialPort::SerialPortError error) {
+                if (raw == m_port.get())
+                    onError(error);
+            });
+    closePort();
     m_port = std::move(port);
     m_openDevice = device;
-    m_lineLost = false;
-    m_failureCause.clear();
-    return true;
+    devicesOpenHere().insert(device);
+    m_lost = false;
+    m_reopenCause.clear();
+    m_writeTrouble = false;
+    return std::nullopt;
+}
+
+bool MSComm::fail(const QString& what, const QString& cause) {
+    m_failureCause = cause;
+    qCWarning(lcSerial, "%s: %s", qUtf8Printable(what), qUtf8Printable(cause));
+    return false;
 }
 
 QString MSComm::openDevice() const {
     return m_port ? m_openDevice : QString();
 }
 
-void MSComm::onError(QSerialPort::SerialPortError error) {
-    if (error != QSerialPort::ReadError && error != QSerialPort::WriteError &&
-        error != QSerialPort::ResourceError)
-        return;
-    if (m_lineLost)
-        return;
-    m_lineLost = true;
-    if (m_port)
-        qCWarning(lcSerial, "%s lost (%s); the port is closed until it is opened again",
-                  qUtf8Printable(openDevice()), qUtf8Printable(m_port->errorString()));
-    // Closing inside the port's own signal is unsafe; close on the next call or event.
-    QMetaObject::invokeMethod(this, &MSComm::closeIfLost, Qt::QueuedConnection);
+QString MSComm::configuredPath() const {
+    return m_openPortNumber ? deviceForPort(*m_openPortNumber).value_or(QString()) : m_openPath;
 }
 
-void MSComm::noticeVanishedDevice() {
-    if (m_port && !m_lineLost && !QFileInfo::exists(openDevice())) {
-        qCWarning(lcSerial, "%s vanished; the port is closed until it is opened again",
-                  qUtf8Printable(openDevice()));
-        m_lineLost = true;
+void MSComm::onError(QSerialPort::SerialPortError error) {
+    if (error == QSerialPort::NoError)
+        return;
+    // errno tells only about this object's own write; a read that finds
+    // nothing leaves an old value behind.
+    const int errorNumber = m_writing ? errno : 0;
+    m_portError = m_port->errorString();
+    if (m_lost)
+        return;
+    if (error != QSerialPort::TimeoutError) {
+#ifdef Q_OS_UNIX
+        const auto evidence = lossEvidence(errorNumber);
+#else
+        const auto evidence = error == QSerialPort::ResourceError
+                                  ? std::optional<QString>(QStringLiteral("device gone"))
+                                  : std::nullopt;
+#endif
+        if (evidence) {
+            declareLost(*evidence);
+            return;
+        }
+    }
+    m_port->clearError();
+}
+
+std::optional<QString> MSComm::lossEvidence(int errorNumber) const {
+#ifdef Q_OS_UNIX
+    if (m_port)
+        return signOfLoss(static_cast<int>(m_port->handle()), m_openDevice, errorNumber);
+#else
+    Q_UNUSED(errorNumber)
+#endif
+    return std::nullopt;
+}
+
+void MSComm::declareLost(const QString& cause) {
+    m_lost = true;
+    qCWarning(lcSerial, "%s lost: %s; the port is closed until it is back",
+              qUtf8Printable(m_openDevice), qUtf8Printable(cause));
+    // Closing inside one of the port's own calls is unsafe; the next call of
+    // this object, or the event loop, closes it.
+    QMetaObject::invokeMethod(
+        this,
+        [this, cause] {
+            checkLine();
+            if (m_lost)
+                emit lost(cause);
+        },
+        Qt::QueuedConnection);
+}
+
+void MSComm::checkLine() {
+    if (m_port && !m_lost) {
+        if (const auto evidence = lossEvidence(0))
+            declareLost(*evidence);
     }
     closeIfLost();
 }
 
 void MSComm::closeIfLost() {
-    if (m_lineLost) {
-        m_port.reset();
-        m_lineLost = false;
+    if (m_lost)
+        closePort();
+}
+
+void MSComm::closePort() {
+    if (!m_port)
+        return;
+    m_port->disconnect(this);
+    devicesOpenHere().remove(m_openDevice);
+    // Closing restores the line settings and releases the exclusive flag and the lock.
+    m_port.reset();
+    m_openDevice.clear();
+}
+
+bool MSComm::reopenLost() {
+    checkLine();
+    if (!m_lost)
+        return m_port != nullptr;
+    const QString configured = configuredPath();
+    if (resolve(configured).isEmpty())
+        return false;
+    if (const auto cause = tryOpen(configured)) {
+        if (*cause != m_reopenCause)
+            qCWarning(lcSerial, "%s is back but not reopened: %s", qUtf8Printable(configured),
+                      qUtf8Printable(*cause));
+        m_reopenCause = *cause;
+        return false;
     }
+    qCInfo(lcSerial, "%s reopened (%s)", qUtf8Printable(configured), qUtf8Printable(m_openDevice));
+    return true;
 }
 
 void MSComm::setOutput(const protocol::Bytes& frame) {
-    noticeVanishedDevice();
+    checkLine();
     if (!m_port || frame.empty())
         return;
-    m_port->write(frame.data(), static_cast<qint64>(frame.size()));
-    // Push the whole frame to the device now, in one write.
-    m_port->flush();
+    const auto size = static_cast<qint64>(frame.size());
+    m_writing = true;
+    const qint64 written = m_port->write(frame.data(), size);
+    const bool flushed = written == size && m_port->flush();
+    m_writing = false;
+    closeIfLost();
+    if (!m_port)
+        return;
+    const qint64 pending = m_port->bytesToWrite();
+    if (flushed && pending == 0) {
+        m_writeTrouble = false;
+        return;
+    }
+    // Said once until a frame goes out whole again.
+    if (m_writeTrouble)
+        return;
+    m_writeTrouble = true;
+    if (written != size)
+        qCWarning(lcSerial, "write to %s failed: %s", qUtf8Printable(m_openDevice),
+                  qUtf8Printable(m_port->errorString()));
+    else
+        qCWarning(lcSerial, "short write to %s: %lld of %lld bytes went out at once (%s)",
+                  qUtf8Printable(m_openDevice), static_cast<long long>(size - pending),
+                  static_cast<long long>(size), qUtf8Printable(m_portError));
 }
 
 bool MSComm::setInputLen(int length) {
@@ -173,10 +313,7 @@ bool MSComm::setInputLen(int length) {
 }
 
 bool MSComm::setInputMode(int mode) {
-    if (mode != kInputModeText && mode != kInputModeBinary)
-        return false;
-    m_inputMode = mode;
-    return true;
+    return mode == kInputModeBinary;
 }
 
 void MSComm::pullWaitingBytes() {
@@ -184,19 +321,21 @@ void MSComm::pullWaitingBytes() {
         return;
 #ifdef Q_OS_UNIX
     // Asking the driver is cheaper than a zero-time wait when nothing waits,
-    // which is what nearly every poll finds. A line that is gone fails here
-    // and is left to the wait, which reports it.
+    // which is what nearly every poll finds.
     int waiting = 0;
-    if (::ioctl(static_cast<int>(m_port->handle()), FIONREAD, &waiting) == 0 && waiting == 0)
+    if (::ioctl(static_cast<int>(m_port->handle()), FIONREAD, &waiting) == 0) {
+        if (waiting == 0)
+            return;
+    } else if (const auto evidence = lossEvidence(errno)) {
+        declareLost(*evidence);
         return;
+    }
 #endif
     m_port->waitForReadyRead(0);
 }
 
 qint16 MSComm::inBufferCount() {
-    noticeVanishedDevice();
-    if (!m_port)
-        return 0;
+    checkLine();
     pullWaitingBytes();
     closeIfLost();
     if (!m_port)
@@ -206,9 +345,7 @@ qint16 MSComm::inBufferCount() {
 }
 
 QByteArray MSComm::input() {
-    noticeVanishedDevice();
-    if (!m_port)
-        return {};
+    checkLine();
     pullWaitingBytes();
     closeIfLost();
     if (!m_port)
@@ -217,12 +354,16 @@ QByteArray MSComm::input() {
 }
 
 bool MSComm::waitForInput(int msecs) {
-    noticeVanishedDevice();
-    if (!m_port)
-        return false;
-    const bool waiting = m_port->bytesAvailable() > 0 || m_port->waitForReadyRead(msecs);
-    closeIfLost();
-    return waiting && m_port;
+    checkLine();
+    QDeadlineTimer deadline(msecs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever)
+                                      : QDeadlineTimer(msecs));
+    while (m_port && m_port->bytesAvailable() == 0) {
+        const bool ready = m_port->waitForReadyRead(static_cast<int>(deadline.remainingTime()));
+        checkLine();
+        if (!ready && deadline.hasExpired())
+            return false;
+    }
+    return m_port != nullptr;
 }
 
 } // namespace veld::serial

@@ -8,79 +8,103 @@
 #include <QSerialPort>
 #include <QString>
 #include <memory>
+#include <optional>
 
 namespace veld::serial {
 
 // The serial control: the port number, line settings, open state, output of a
-// frame and polled input. Writes that fail return false and say why on the
-// "veld.serial" logging category; reads and writes on a closed port do nothing.
+// frame and polled input. Reads and writes on a closed port do nothing.
+//
+// The configured path (COMn's device or a path given to openPath) is resolved
+// to the real device before anything else, so that the device is known under
+// one name and its lock is named as other serial programs name it. A live lock
+// of another program refuses the open and stays as it is; a stale one is
+// removed. Every refusal keeps its cause in words (failureCause) and says it on
+// the "veld.serial" logging category.
 //
 // Opening while another port is open switches: the new port is opened first and
 // the old one closed only once the new one is open, so a failed open leaves the
 // old port open and working.
+//
+// An open line is lost only on evidence from the device: a hang-up or I/O error,
+// or its device node gone. Then the port is closed, lost() is emitted once and
+// reopenLost() watches for the configured path to come back.
 class MSComm : public QObject {
     Q_OBJECT
-    Q_PROPERTY(int CommPort READ commPort WRITE setCommPort)
-    Q_PROPERTY(QString Settings READ settings WRITE setSettings)
-    Q_PROPERTY(bool PortOpen READ portOpen WRITE setPortOpen)
-    Q_PROPERTY(int InputLen READ inputLen WRITE setInputLen)
-    Q_PROPERTY(int InputMode READ inputMode WRITE setInputMode)
-    Q_PROPERTY(int InBufferCount READ inBufferCount)
 
 public:
-    static constexpr int kInputModeText = 0;
     static constexpr int kInputModeBinary = 1;
     static constexpr qint64 kReceiveBufferSize = 1024;
 
     explicit MSComm(QObject* parent = nullptr);
+    // Closes the port: line settings restored, exclusive flag and lock released.
     ~MSComm() override;
 
-    int commPort() const { return m_commPort; }
+    // 1 to 5; false otherwise.
     bool setCommPort(int portNumber);
-
-    QString settings() const { return m_settingsText; }
+    // "9600,n,8,1"; applied at once to an open port.
     bool setSettings(const QString& text);
-
     bool portOpen();
+    // Opens the device of the port number (see PortMap.h); false closes.
     bool setPortOpen(bool open);
-    // Opens this device path instead of COMn, as setPortOpen(true) does.
+    // Opens this device path instead of COMn, by the same rules as setPortOpen(true).
     bool openPath(const QString& path);
-
+    // One whole write; a short or failed write is logged.
     void setOutput(const protocol::Bytes& frame);
-
-    int inputLen() const { return m_inputLen; }
     bool setInputLen(int length);
-    int inputMode() const { return m_inputMode; }
+    // Accepts kInputModeBinary only: input is always bytes.
     bool setInputMode(int mode);
-
     qint16 inBufferCount();
     QByteArray input();
     // Blocks up to msecs (-1: no limit) until bytes wait; false on timeout or
-    // when the port is closed.
+    // when the port is closed or lost.
     bool waitForInput(int msecs);
 
-    // Device path of the open port, empty when none is open.
+    // Resolved device path of the open port, or empty.
     QString openDevice() const;
-    // Why the last open failed, in words; empty after a success.
+    // Cause of the last failed setCommPort, setSettings, setPortOpen or openPath,
+    // in words; empty after a success.
     QString failureCause() const { return m_failureCause; }
 
+    bool isLost() const { return m_lost; }
+    // While lost: resolves the configured path afresh and, when it is there
+    // again, reopens it at the current line settings. Silent while it is not.
+    // True when the port is open.
+    bool reopenLost();
+
+signals:
+    // Once per loss, queued, after the port has been closed; the cause in words.
+    void lost(const QString& cause);
+
 private:
+    bool open(const QString& configured, std::optional<int> portNumber);
+    std::optional<QString> tryOpen(const QString& configured);
+    bool fail(const QString& what, const QString& cause);
+    QString configuredPath() const;
     void onError(QSerialPort::SerialPortError error);
-    void noticeVanishedDevice();
+    std::optional<QString> lossEvidence(int errorNumber) const;
+    void declareLost(const QString& cause);
+    // Closes the port on evidence of loss; every public call starts here.
+    void checkLine();
     void closeIfLost();
+    void closePort();
     void pullWaitingBytes();
     bool applySettings(QSerialPort& port, const LineSettings& settings);
-    bool openDevicePath(const QString& device);
 
     int m_commPort = 1;
-    QString m_settingsText = QStringLiteral("9600,n,8,1");
     LineSettings m_lineSettings;
     int m_inputLen = 0;
-    int m_inputMode = kInputModeText;
     std::unique_ptr<QSerialPort> m_port;
-    QString m_openDevice; // the path it was opened by
-    bool m_lineLost = false;
+    QString m_openDevice;
+    // How the open (or lost) port was configured: COMn, or the path given.
+    std::optional<int> m_openPortNumber;
+    QString m_openPath;
     QString m_failureCause;
+    bool m_lost = false;
+    QString m_reopenCause;
+    bool m_writing = false;
+    bool m_writeTrouble = false;
+    QString m_portError;
 };
 
 } // namespace veld::serial

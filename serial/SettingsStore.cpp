@@ -1,12 +1,43 @@
 #include "serial/SettingsStore.h"
 
+#include "serial/SerialLog.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStringList>
+#include <functional>
+
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
 
 namespace veld::serial {
 
 namespace {
+QString g_lastError;
+bool g_noHome = false;
+
+// QSettings takes its folder once per process from XDG_CONFIG_HOME, else from
+// HOME, and with neither it would use "/". The user database gives the home.
+void ensureHome() {
+    [[maybe_unused]] static const bool once = [] {
+#ifdef Q_OS_UNIX
+        if (qEnvironmentVariableIsEmpty("HOME")) {
+            const passwd* user = ::getpwuid(::getuid());
+            if (user && user->pw_dir && *user->pw_dir)
+                qputenv("HOME", user->pw_dir);
+            else
+                g_noHome = qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME");
+        }
+#endif
+        return true;
+    }();
+}
+
 QSettings openStore() {
+    ensureHome();
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("VELD"),
                      QStringLiteral("VELD"));
 }
@@ -15,51 +46,73 @@ QString keyPath(QStringView section, QStringView key) {
     return section.toString() + u'/' + key.toString();
 }
 
-QString g_lastError;
+// Why the file could not be written, from what is on the disk.
+QString diagnose(const QString& path) {
+    const QFileInfo file(path);
+    if (file.isDir())
+        return QStringLiteral("%1 is a folder, not a file").arg(path);
+    if (file.exists())
+        return file.isWritable() ? QStringLiteral("the file could not be written")
+                                 : QStringLiteral("the file is not writable");
+    QString folder = file.absolutePath();
+    while (!QFileInfo::exists(folder) && folder != QDir::rootPath())
+        folder = QFileInfo(folder).absolutePath();
+    const QFileInfo existing(folder);
+    if (!existing.isDir())
+        return QStringLiteral("%1 is a file, not a folder").arg(folder);
+    if (!existing.isWritable())
+        return QStringLiteral("folder %1 not writable").arg(folder);
+    return QStringLiteral("the file could not be written");
+}
 
-// Writes the store to its file and remembers why that failed, if it did.
-bool syncAndCheck(QSettings& store) {
-    store.sync();
-    switch (store.status()) {
+bool store(const std::function<void(QSettings&)>& change) {
+    if (g_noHome) {
+        g_lastError = QStringLiteral("no home folder: HOME and XDG_CONFIG_HOME are unset and the "
+                                     "user database names none");
+        qCWarning(lcSerial, "settings not stored: %s", qUtf8Printable(g_lastError));
+        return false;
+    }
+    QSettings settings = openStore();
+    change(settings);
+    settings.sync();
+    switch (settings.status()) {
     case QSettings::NoError:
         g_lastError.clear();
         return true;
-    case QSettings::AccessError:
-        g_lastError = QStringLiteral("the file could not be written");
-        return false;
     case QSettings::FormatError:
-        g_lastError = QStringLiteral("the file is not a settings file");
-        return false;
+        g_lastError = QStringLiteral("the file is not in settings format");
+        break;
+    case QSettings::AccessError:
+        g_lastError = diagnose(settings.fileName());
+        break;
     }
+    qCWarning(lcSerial, "settings not stored in %s: %s", qUtf8Printable(settings.fileName()),
+              qUtf8Printable(g_lastError));
     return false;
 }
 } // namespace
 
 QString SettingsStore::read(QStringView section, QStringView key, const QString& defaultValue) {
-    const QSettings store = openStore();
-    const QVariant value = store.value(keyPath(section, key));
+    const QSettings settings = openStore();
+    const QVariant value = settings.value(keyPath(section, key));
     if (!value.isValid())
         return defaultValue;
     // An unquoted value with commas, edited by hand, comes back as a list.
     if (value.typeId() == QMetaType::QStringList)
         return value.toStringList().join(u',');
-    if (value.typeId() == QMetaType::QString)
-        return value.toString();
     if (value.canConvert<QString>())
         return value.toString();
     return defaultValue;
 }
 
 bool SettingsStore::write(QStringView section, QStringView key, const QString& value) {
-    QSettings store = openStore();
-    store.setValue(keyPath(section, key), value);
-    return syncAndCheck(store);
+    const QString path = keyPath(section, key);
+    return store([&](QSettings& settings) { settings.setValue(path, value); });
 }
 
 bool SettingsStore::remove(QStringView section, QStringView key) {
-    QSettings store = openStore();
-    store.remove(keyPath(section, key));
-    return syncAndCheck(store);
+    const QString path = keyPath(section, key);
+    return store([&](QSettings& settings) { settings.remove(path); });
 }
 
 QString SettingsStore::filePath() {

@@ -6,7 +6,8 @@ namespace veld::serial {
 
 // The per-user settings store: text values by section and key, kept by
 // QSettings in native format under organisation and application "VELD"
-// ($XDG_CONFIG_HOME/VELD/VELD.conf on Linux).
+// ($XDG_CONFIG_HOME/VELD/VELD.conf on Linux). With neither HOME nor
+// XDG_CONFIG_HOME set, the home folder comes from the user database.
 class SettingsStore {
 public:
     static constexpr auto kProperties = u"Properties";
@@ -15,13 +16,14 @@ public:
     // The text last written under the key, or the default when there is none
     // or the stored value is not text.
     static QString read(QStringView section, QStringView key, const QString& defaultValue);
-    // False when the value could not be stored; lastError() then says why.
+    // False when the value could not be stored; the cause is logged on
+    // veld.serial with the file path and kept for lastError(). A value that
+    // was not stored still reads back for the rest of the session.
     static bool write(QStringView section, QStringView key, const QString& value);
-    // Removes the key; false when the file could not be written.
     static bool remove(QStringView section, QStringView key);
-    // The settings file.
+    // The settings file, e.g. ~/.config/VELD/VELD.conf.
     static QString filePath();
-    // Why the last write or remove failed, in words; empty after one that worked.
+    // Cause of the last failed write or remove, in words.
     static QString lastError();
 };
 

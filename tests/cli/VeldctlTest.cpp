@@ -6,7 +6,7 @@
 #include <csignal>
 
 using namespace Qt::StringLiterals;
-using veld::test::hexBytes;
+using veld::test::hex;
 
 namespace {
 // Runs veldctl; on this pty unless the arguments name another port after it.
@@ -62,17 +62,17 @@ private slots:
         veld::test::PtyPair pty;
         QProcess p;
         start(p, QString::fromLatin1(run.args), pty.slavePath());
-        QByteArray sent = pty.receive(hexBytes(run.wire).size());
+        QByteArray sent = pty.receive(hex(run.wire).size());
         if (*run.reply)
             QCOMPARE(pty.baudRate(), QByteArray(run.args).contains("19200") ? 19200 : 9600);
-        pty.write(hexBytes(run.reply));
+        pty.send(hex(run.reply), false);
         QVERIFY(p.waitForFinished());
         QCOMPARE(p.exitCode(), run.exit);
         const QByteArray text = run.exit ? p.readAllStandardError() : p.readAllStandardOutput();
         const QByteArray out = (run.exit ? "veldctl: " : "") + QByteArray(run.out);
         QVERIFY2(text.startsWith(out) && text.isEmpty() == out.isEmpty(), text.constData());
         QVERIFY(run.exit != 1 || text.contains("\nUsage: veldctl"));
-        QCOMPARE((sent + pty.receiveFor(0)).toHex(' '), hexBytes(run.wire).toHex(' '));
+        QCOMPARE((sent + pty.receiveFor(0)).toHex(' '), hex(run.wire).toHex(' '));
     }
 
     void watch_data() {
@@ -99,13 +99,13 @@ private slots:
         }
         start(p, args, pty.slavePath());
         QTRY_COMPARE(pty.baudRate(), 9600);
-        pty.write(hexBytes("00 FE0310FF 55 FE0419FF FE060AFF FEFE0500FF 13FE3200FF FE01050709FF"));
+        pty.send(hex("00 FE0310FF 55 FE0419FF FE060AFF FEFE0500FF 13FE3200FF FE01050709FF"), false);
         QByteArray out;
         QTRY_COMPARE(QString::fromUtf8(out += (json ? head : p).readAllStandardOutput()).trimmed(),
                      lines.replace(u'|', u'\n'));
         if (json) {
             QTRY_COMPARE(head.state(), QProcess::NotRunning);
-            pty.write(hexBytes("FE0310FF")); // to a closed pipe
+            pty.send(hex("FE0310FF"), false); // to a closed pipe
         } else {
             p.terminate();
         }

@@ -1,4 +1,6 @@
 #include "serial/MSComm.h"
+#include "serial/PortLock.h"
+#include "support/Panel.h"
 #include "support/PtyPair.h"
 #include "support/TestMain.h"
 
@@ -6,199 +8,191 @@
 
 using namespace Qt::StringLiterals;
 using veld::serial::MSComm;
+using veld::test::hex;
 using veld::test::PtyPair;
 
 namespace {
-void mapPort(int n, const QString& device) {
-    qputenv(QStringLiteral("VELD_COM%1").arg(n).toLatin1().constData(), QFile::encodeName(device));
-}
-QByteArray bytes(std::initializer_list<unsigned char> values) {
-    QByteArray out;
-    for (unsigned char v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
-std::string frame(std::initializer_list<unsigned char> values) {
-    const QByteArray b = bytes(values);
-    return {b.constData(), static_cast<std::size_t>(b.size())};
+std::string frame(const char* text) {
+    return hex(text).toStdString();
 }
 } // namespace
 
-// The serial control on real pseudo-terminal pairs mapped as COM ports.
+// The serial control on real pseudo-terminal pairs and real lock files.
 class MSCommTest : public QObject {
     Q_OBJECT
+    std::unique_ptr<QTemporaryDir> m_locks;
 
 private slots:
     void init() {
-        for (int n = 1; n <= 5; ++n)
-            mapPort(n, QStringLiteral("/nonexistent/veld-test/COM%1").arg(n));
+        m_locks = std::make_unique<QTemporaryDir>();
+        qputenv("VELD_LOCK_DIR", QFile::encodeName(m_locks->path()));
     }
 
-    void closedPortIsQuietAndNeverFails() {
+    void opensSwitchesAndAppliesSettingsAtOnce() {
+        PtyPair first, second;
+        veld::test::Panel::map(1, first.slavePath());
+        veld::test::Panel::map(2, u"/nonexistent/tty"_s);
+        veld::test::Panel::map(3, second.slavePath());
         MSComm comm;
-        QVERIFY(!comm.portOpen());
-        QCOMPARE(comm.inBufferCount(), qint16(0));
-        QVERIFY(comm.input().isEmpty());
-        comm.setOutput(frame({0xFE, 0xFC, 0xFF}));
-        QVERIFY(!comm.portOpen());
-    }
-
-    void opensTheMappedDeviceAndWritesWholeFrames() {
-        PtyPair pty;
-        mapPort(1, pty.slavePath());
-        MSComm comm;
-        QVERIFY(comm.setCommPort(1));
-        QVERIFY(comm.setSettings(u"9600,n,8,1"_s));
-        QVERIFY(comm.setPortOpen(true));
-        QVERIFY(comm.portOpen());
-        QCOMPARE(comm.openDevice(), pty.slavePath());
-        QCOMPARE(pty.baudRate(), 9600);
-
-        comm.setOutput(frame({0xFE, 0xFC, 0xFF}));
-        QCOMPARE(pty.receive(3), bytes({0xFE, 0xFC, 0xFF}));
-        // Zero bytes and 0xFF inside a frame go out as they are.
-        comm.setOutput(frame({0xFE, 0x10, 0x00, 0x00, 0x00, 0xFF}));
-        QCOMPARE(pty.receive(6), bytes({0xFE, 0x10, 0x00, 0x00, 0x00, 0xFF}));
+        QVERIFY(comm.setSettings(u"2400,n,8,1"_s) && comm.setPortOpen(true));
+        QCOMPARE(first.baudRate(), 2400);
+        comm.setOutput(frame("fe1000000000ff"));
         comm.setOutput(std::string());
-        QVERIFY(pty.receiveFor(50).isEmpty());
+        QCOMPARE(first.receive(7), hex("fe1000000000ff"));
+        QVERIFY(comm.setSettings(u"19200,n,8,1"_s) && !comm.setSettings(u"9600, n,8,1"_s));
+        QVERIFY(comm.failureCause().startsWith(u"line settings refused"_s));
+        QCOMPARE(first.baudRate(), 19200);
+        QVERIFY(!comm.setCommPort(6));
+        QVERIFY(comm.failureCause().startsWith(u"port number out of range"_s));
+        QVERIFY(comm.setCommPort(2) && !comm.setPortOpen(true)); // the open port stays
+        QCOMPARE(comm.openDevice(), first.devicePath());
+        QVERIFY(comm.setCommPort(3) && comm.setPortOpen(true) && comm.failureCause().isEmpty());
+        QCOMPARE(second.baudRate(), 19200);
+        comm.setOutput(frame("fef9ff"));
+        QCOMPARE(second.receive(3), hex("fef9ff"));
+        QVERIFY(first.receiveFor(50).isEmpty());
     }
 
-    void inputTakesEveryWaitingByte() {
-        PtyPair pty;
-        mapPort(1, pty.slavePath());
+    void refusalsSayWhyAndLeaveAQuietClosedPort_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("missing") << u"/nonexistent/tty"_s << u"no such device"_s;
+        QTest::newRow("file") << QCoreApplication::applicationFilePath()
+                              << u"not a serial device"_s;
+        QTest::newRow("not a tty") << u"/dev/null"_s << u"not a serial device"_s;
+    }
+    void refusalsSayWhyAndLeaveAQuietClosedPort() {
+        QFETCH(QString, path);
+        QFETCH(QString, cause);
         MSComm comm;
-        QVERIFY(comm.setPortOpen(true));
+        QTest::ignoreMessage(QtWarningMsg, qPrintable(path + u" not opened: "_s + cause));
+        QVERIFY(!comm.openPath(path));
+        QCOMPARE(comm.failureCause(), cause);
+        comm.setOutput(frame("fefcff"));
+        QVERIFY(!comm.portOpen() && !comm.isLost() && !comm.waitForInput(10) &&
+                comm.input().isEmpty());
         QCOMPARE(comm.inBufferCount(), qint16(0));
-        const QByteArray sent = bytes({0xFE, 0x05, 0x00, 0xFF, 0xFE, 0x03, 0x10, 0xFF, 0x00, 0x0A});
-        pty.send(sent);
-        QCOMPARE(comm.inBufferCount(), qint16(sent.size()));
-        QCOMPARE(comm.input(), sent);
-        QCOMPARE(comm.inBufferCount(), qint16(0));
-        QVERIFY(comm.input().isEmpty());
     }
 
-    void receiveBufferHoldsAtMostItsSize() {
+    void oneDeviceUnderTwoNamesOpensOnceAndGivesWhatWaits() {
         PtyPair pty;
-        mapPort(1, pty.slavePath());
-        MSComm comm;
-        QVERIFY(comm.setPortOpen(true));
+        MSComm comm, other;
+        QVERIFY(comm.openPath(pty.slavePath()) && !comm.waitForInput(20));
+        QCOMPARE(comm.openDevice(), pty.devicePath());
+        pty.send(hex("fe0500fffe0310ff000a"));
+        QVERIFY(comm.openPath(pty.devicePath())); // the same device: not reopened
+        QVERIFY(comm.waitForInput(2000) && comm.inBufferCount() == 10);
+        QCOMPARE(comm.input(), hex("fe0500fffe0310ff000a"));
+        QCOMPARE(comm.inBufferCount(), qint16(0));
         pty.send(QByteArray(3000, '\x05'));
         QCOMPARE(comm.inBufferCount(), qint16(MSComm::kReceiveBufferSize));
         QCOMPARE(comm.input().size(), MSComm::kReceiveBufferSize);
-        // The rest waits in the line and comes with the next reads.
-        QVERIFY(comm.inBufferCount() > 0);
+        QVERIFY(comm.inBufferCount() > 0); // the rest waited in the line
+        QVERIFY(!other.openPath(pty.devicePath()));
+        QVERIFY(other.failureCause().startsWith(
+            u"in use by PID %1 ("_s.arg(QCoreApplication::applicationPid())));
+        QVERIFY(QFile::exists(veld::serial::portLockFile(pty.devicePath()))); // QSerialPort's
+        QVERIFY(!QFile::exists(veld::serial::portLockFile(pty.slavePath())));
     }
 
-    void settingsApplyAtOnceOnAnOpenPort() {
+    void locksOfOthers_data() {
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<QString>("owner");
+        for (const QString& form : {u"UUCP"_s, u"QLockFile"_s, u"binary"_s})
+            QTest::newRow(qPrintable(form + u", live program"_s)) << form << u"live"_s;
+        QTest::newRow("UUCP, this process") << u"UUCP"_s << u"self"_s;
+        for (const QString& form : {u"UUCP"_s, u"QLockFile"_s})
+            QTest::newRow(qPrintable(form + u", stale"_s)) << form << u"gone"_s;
+    }
+    void locksOfOthers() {
+        QFETCH(QString, form);
+        QFETCH(QString, owner);
+        QProcess child;
+        child.start(u"sleep"_s, {owner == u"live" ? u"30"_s : u"0"_s});
+        QVERIFY(child.waitForStarted());
+        const qint64 pid =
+            owner == u"self" ? QCoreApplication::applicationPid() : child.processId();
+        QVERIFY(owner != u"gone" || child.waitForFinished());
+        const qint32 binary = static_cast<qint32>(pid);
+        const QByteArray content =
+            form == u"UUCP"        ? QByteArray::number(pid).rightJustified(10, ' ') + '\n'
+            : form == u"QLockFile" ? QByteArray::number(pid) + "\nsleep\nhost\n"
+                                   : QByteArray(reinterpret_cast<const char*>(&binary), 4);
         PtyPair pty;
-        mapPort(3, pty.slavePath());
+        // Named after the device, as every serial program names it: LCK..pts_N for /dev/pts/N.
+        QFile lock(m_locks->filePath(u"LCK..pts_"_s + QFileInfo(pty.devicePath()).fileName()));
+        const QDateTime stamp(QDate(2020, 1, 2), QTime(3, 4, 5));
+        QVERIFY(lock.open(QIODevice::WriteOnly) && lock.write(content) == content.size() &&
+                lock.flush() && lock.setFileTime(stamp, QFileDevice::FileModificationTime));
+        lock.close();
+
         MSComm comm;
-        QVERIFY(comm.setCommPort(3));
-        QVERIFY(comm.setPortOpen(true));
-        QCOMPARE(pty.baudRate(), 9600);
-        QVERIFY(comm.setSettings(u"19200,n,8,1"_s));
-        QCOMPARE(pty.baudRate(), 19200);
-        QCOMPARE(comm.settings(), u"19200,n,8,1"_s);
-        comm.setOutput(frame({0xFE, 0xFA, 0xFF}));
-        QCOMPARE(pty.receive(3), bytes({0xFE, 0xFA, 0xFF}));
+        const bool opened = comm.openPath(pty.slavePath()); // through a link
+        child.kill();
+        QVERIFY(child.state() == QProcess::NotRunning || child.waitForFinished());
+        QCOMPARE(opened, owner == u"gone");
+        QCOMPARE(QFile::exists(lock.fileName()), !opened);
+        if (opened)
+            return;
+        const QString name = owner == u"live" ? u"sleep)"_s : QString();
+        QVERIFY2(comm.failureCause().startsWith(u"in use by PID %1 (%2"_s.arg(pid).arg(name)),
+                 qPrintable(comm.failureCause()));
+        QVERIFY(lock.open(QIODevice::ReadOnly));
+        QCOMPARE(lock.readAll(), content);
+        QCOMPARE(QFileInfo(lock.fileName()).lastModified(), stamp);
     }
 
-    void refusedSettingsChangeNothing() {
+    void readsThatFindNothingAreNoLoss() {
         PtyPair pty;
-        mapPort(1, pty.slavePath());
         MSComm comm;
-        QVERIFY(!comm.setSettings(u"9600,x,8,1"_s));
-        QCOMPARE(comm.settings(), u"9600,n,8,1"_s);
-        QVERIFY(comm.setSettings(u"2400,n,8,1"_s));
-        QVERIFY(comm.setPortOpen(true));
-        QCOMPARE(pty.baudRate(), 2400);
-        QVERIFY(!comm.setSettings(u"abc,n,8,1"_s));
-        QVERIFY(!comm.setSettings(QString()));
-        QCOMPARE(comm.settings(), u"2400,n,8,1"_s);
-        QCOMPARE(pty.baudRate(), 2400);
-        QVERIFY(comm.portOpen());
+        QSignalSpy lost(&comm, &MSComm::lost);
+        QVERIFY(comm.openPath(pty.slavePath()) && pty.setCanonical(true));
+        pty.send(QByteArray(1, '\x04'), false); // end of file: a read of 0 bytes
+        QTRY_VERIFY(!pty.readableAtPanel());
+        QVERIFY(pty.setCanonical(false));
+        pty.send(hex("fe0500ff"));
+        QCOMPARE(pty.takeAtPanel(2), hex("fe05")); // a second reader
+        QCOMPARE(comm.input(), hex("00ff"));
+        QVERIFY(!lost.wait(50) && comm.portOpen() && !comm.isLost());
+        comm.setOutput(frame("fefcff"));
+        QCOMPARE(pty.receive(3), hex("fefcff"));
     }
 
-    void refusesPortNumbersOutsideOneToFive() {
-        MSComm comm;
-        QVERIFY(comm.setCommPort(4));
-        QVERIFY(!comm.setCommPort(0));
-        QVERIFY(!comm.setCommPort(6));
-        QVERIFY(!comm.setCommPort(-3));
-        QCOMPARE(comm.commPort(), 4);
+    void lossIsToldOnceAndTheLineReopensWhenBack_data() {
+        QTest::addColumn<bool>("hangUpOnly");
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("node gone") << false << u"device gone: "_s;
+        QTest::newRow("hang-up") << true << u"hang-up from the device"_s;
     }
-
-    void openingAMissingDeviceFails() {
-        MSComm comm;
-        QVERIFY(comm.setCommPort(2));
-        QVERIFY(!comm.setPortOpen(true));
-        QVERIFY(!comm.portOpen());
-    }
-
-    void failedSwitchLeavesTheOpenPortOpen() {
-        PtyPair pty;
-        mapPort(1, pty.slavePath());
-        MSComm comm;
-        QVERIFY(comm.setPortOpen(true));
-        QVERIFY(comm.setCommPort(2));
-        QVERIFY(!comm.setPortOpen(true));
-        QVERIFY(comm.portOpen());
-        QCOMPARE(comm.openDevice(), pty.slavePath());
-        comm.setOutput(frame({0xFE, 0xFB, 0xFF}));
-        QCOMPARE(pty.receive(3), bytes({0xFE, 0xFB, 0xFF}));
-    }
-
-    void openingAnotherPortSwitchesToIt() {
-        PtyPair first;
-        PtyPair second;
-        mapPort(1, first.slavePath());
-        mapPort(3, second.slavePath());
-        MSComm comm;
-        QVERIFY(comm.setPortOpen(true));
-        QVERIFY(comm.setCommPort(3));
-        QVERIFY(comm.setPortOpen(true));
-        QCOMPARE(comm.openDevice(), second.slavePath());
-        comm.setOutput(frame({0xFE, 0xF9, 0xFF}));
-        QCOMPARE(second.receive(3), bytes({0xFE, 0xF9, 0xFF}));
-        QVERIFY(first.receiveFor(50).isEmpty());
-        // Opening the port that is open already is no error.
-        QVERIFY(comm.setPortOpen(true));
-        QCOMPARE(comm.openDevice(), second.slavePath());
-    }
-
-    void aDeviceThatGoesAwayClosesThePort() {
+    void lossIsToldOnceAndTheLineReopensWhenBack() {
+        QFETCH(bool, hangUpOnly);
+        QFETCH(QString, cause);
+        QTemporaryDir dir;
+        const QString link = dir.filePath(u"com"_s);
         auto pty = std::make_unique<PtyPair>();
-        mapPort(1, pty->slavePath());
+        QVERIFY(QFile::link(pty->devicePath(), link));
+        veld::test::Panel::map(2, link);
         MSComm comm;
-        QVERIFY(comm.setPortOpen(true));
-        pty->closeMaster();
-        // The first read that meets the lost line closes the port for good.
-        QCOMPARE(comm.inBufferCount(), qint16(0));
-        QVERIFY(!comm.portOpen());
-        QVERIFY(comm.input().isEmpty());
-        comm.setOutput(frame({0xFE, 0xFC, 0xFF}));
-        QVERIFY(!comm.portOpen());
-        // Events that were queued for the lost port find nothing left to do.
-        QCoreApplication::processEvents();
-        QVERIFY(!comm.portOpen());
-
-        // Back again (a new device at the mapped path): opening works.
-        pty = std::make_unique<PtyPair>();
-        mapPort(1, pty->slavePath());
-        QVERIFY(comm.setPortOpen(true));
-        comm.setOutput(frame({0xFE, 0xFC, 0xFF}));
-        QCOMPARE(pty->receive(3), bytes({0xFE, 0xFC, 0xFF}));
-    }
-
-    void aWriteOnALostLineClosesThePort() {
-        PtyPair pty;
-        mapPort(1, pty.slavePath());
-        MSComm comm;
-        QVERIFY(comm.setPortOpen(true));
-        pty.closeMaster();
-        comm.setOutput(frame({0xFE, 0xFC, 0xFF}));
-        comm.setOutput(frame({0xFE, 0xFC, 0xFF}));
-        QVERIFY(!comm.portOpen());
+        QSignalSpy lost(&comm, &MSComm::lost);
+        QVERIFY(comm.setCommPort(2) && comm.setPortOpen(true));
+        if (!hangUpOnly)
+            pty->closeMaster();
+        else if (!pty->hangUp())
+            QSKIP("hanging up a tty needs root");
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u" lost: "_s + cause));
+        comm.setOutput(frame("fefcff"));
+        QVERIFY(!comm.portOpen() && comm.isLost() && !comm.waitForInput(-1));
+        QVERIFY(comm.inBufferCount() == 0 && comm.input().isEmpty());
+        QVERIFY(lost.wait() && lost.at(0).at(0).toString().startsWith(cause) && !lost.wait(50));
+        if (!hangUpOnly) {
+            QVERIFY(!comm.reopenLost()); // the link dangles: nothing to open, nothing said
+            pty = std::make_unique<PtyPair>();
+            QVERIFY(QFile::remove(link) && QFile::link(pty->devicePath(), link));
+        }
+        QVERIFY(comm.reopenLost() && comm.portOpen() && !comm.isLost());
+        QCOMPARE(comm.openDevice(), pty->devicePath());
+        comm.setOutput(frame("fefcff"));
+        QCOMPARE(pty->receive(3), hex("fefcff"));
     }
 };
 

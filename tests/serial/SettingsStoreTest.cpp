@@ -2,9 +2,9 @@
 #include "serial/PortMap.h"
 #include "support/TestMain.h"
 
-#include <QFile>
-#include <QSettings>
 #include <QtTest>
+#include <pwd.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using veld::serial::deviceForPort;
@@ -14,79 +14,83 @@ using veld::serial::SettingsStore;
 // temporary XDG_CONFIG_HOME that the test main sets up.
 class SettingsStoreTest : public QObject {
     Q_OBJECT
-
-    static QString filePath() {
-        return qEnvironmentVariable("XDG_CONFIG_HOME") + u"/VELD/VELD.conf"_s;
+    static QString folder() { return qEnvironmentVariable("XDG_CONFIG_HOME") + u"/VELD"_s; }
+    static QString read(QStringView key) {
+        return SettingsStore::read(SettingsStore::kProperties, key, u"none"_s);
     }
 
 private slots:
     void init() {
-        QFile::remove(filePath());
-        for (int n = 1; n <= 5; ++n)
-            qunsetenv(QStringLiteral("VELD_COM%1").arg(n).toLatin1().constData());
+        QVERIFY(!QFileInfo(folder()).isFile() || QFile::remove(folder()));
+        QVERIFY(QDir(folder()).removeRecursively());
     }
 
-    void readGivesTheDefaultWhenNothingIsStored() {
-        QCOMPARE(SettingsStore::read(SettingsStore::kProperties, u"CommPort", u"1"_s), u"1"_s);
-        QCOMPARE(SettingsStore::read(SettingsStore::kProperties, u"Settings", u"9600,n,8,1"_s),
-                 u"9600,n,8,1"_s);
-    }
-
-    void writeThenReadRoundTripsThroughTheFile() {
-        SettingsStore::write(SettingsStore::kProperties, u"CommPort", u"3"_s);
-        SettingsStore::write(SettingsStore::kProperties, u"Settings", u"19200,n,8,1"_s);
-        QVERIFY(QFile::exists(filePath()));
-        QCOMPARE(SettingsStore::read(SettingsStore::kProperties, u"CommPort", u"1"_s), u"3"_s);
-        QCOMPARE(SettingsStore::read(SettingsStore::kProperties, u"Settings", u"x"_s),
-                 u"19200,n,8,1"_s);
-        // A write replaces the text.
-        SettingsStore::write(SettingsStore::kProperties, u"CommPort", u"2"_s);
-        QCOMPARE(SettingsStore::read(SettingsStore::kProperties, u"CommPort", u"1"_s), u"2"_s);
-
-        QFile file(filePath());
+    void writesReadsAndRemovesThroughTheFile() {
+        QCOMPARE(SettingsStore::filePath(), folder() + u"/VELD.conf"_s);
+        QCOMPARE(read(u"CommPort"), u"none"_s);
+        QVERIFY(SettingsStore::write(SettingsStore::kProperties, u"CommPort", u"3"_s));
+        QVERIFY(SettingsStore::write(SettingsStore::kProperties, u"CommPort", u"2"_s));
+        QFile file(SettingsStore::filePath());
         QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray content = file.readAll();
-        QVERIFY(content.contains("[Properties]"));
-        QVERIFY(content.contains("CommPort=2"));
-    }
-
-    void readsAHandEditedFile() {
-        QDir().mkpath(qEnvironmentVariable("XDG_CONFIG_HOME") + u"/VELD"_s);
-        QFile file(filePath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[Properties]\nCommPort=4\nSettings=4800,n,8,1\n");
+        QCOMPARE(file.readAll(), "[Properties]\nCommPort=2\n");
         file.close();
-        QCOMPARE(SettingsStore::read(SettingsStore::kProperties, u"CommPort", u"1"_s), u"4"_s);
-        // Unquoted commas make a list for QSettings; it is read back as the text.
-        QCOMPARE(SettingsStore::read(SettingsStore::kProperties, u"Settings", u"x"_s),
-                 u"4800,n,8,1"_s);
+        QVERIFY(SettingsStore::remove(SettingsStore::kProperties, u"CommPort"));
+        QCOMPARE(read(u"CommPort"), u"none"_s);
+        // A hand-edited file: unquoted commas make a list for QSettings.
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                file.write("[Properties]\nSettings=4800,n,8,1\n") > 0 && file.flush());
+        QCOMPARE(read(u"Settings"), u"4800,n,8,1"_s);
     }
 
-    void portMapDefaultsToTtyS() {
-        QCOMPARE(deviceForPort(1), std::optional<QString>(u"/dev/ttyS0"_s));
-        QCOMPARE(deviceForPort(5), std::optional<QString>(u"/dev/ttyS4"_s));
-    }
-
-    void portMapRefusesNumbersOutsideOneToFive() {
-        QVERIFY(!deviceForPort(0));
-        QVERIFY(!deviceForPort(6));
-        QVERIFY(!deviceForPort(-1));
-    }
-
-    void settingsKeyOverridesTheDefault() {
-        SettingsStore::write(SettingsStore::kPorts, u"COM2", u"/dev/serial/by-id/usb-x"_s);
-        QCOMPARE(deviceForPort(2), std::optional<QString>(u"/dev/serial/by-id/usb-x"_s));
-        QCOMPARE(deviceForPort(1), std::optional<QString>(u"/dev/ttyS0"_s));
-    }
-
-    void environmentOverridesBoth() {
-        SettingsStore::write(SettingsStore::kPorts, u"COM2", u"/dev/ttyUSB0"_s);
+    void portMapTakesTheEnvironmentThenTheStoreThenTtyS() {
+        QCOMPARE(deviceForPort(5).value_or(QString()), u"/dev/ttyS4"_s);
+        QVERIFY(SettingsStore::write(SettingsStore::kPorts, u"COM2", u"/dev/serial/by-id/x"_s));
+        QCOMPARE(deviceForPort(2).value_or(QString()), u"/dev/serial/by-id/x"_s);
         qputenv("VELD_COM2", "/dev/pts/77");
-        QCOMPARE(deviceForPort(2), std::optional<QString>(u"/dev/pts/77"_s));
-        qputenv("VELD_COM3", "/dev/ttyACM0");
-        QCOMPARE(deviceForPort(3), std::optional<QString>(u"/dev/ttyACM0"_s));
+        QCOMPARE(deviceForPort(2).value_or(QString()), u"/dev/pts/77"_s);
+        qunsetenv("VELD_COM2");
+        QVERIFY(!deviceForPort(0) && !deviceForPort(6));
+    }
+
+    void unstorableValuesSayWhy_data() {
+        QTest::addColumn<QString>("blocker");
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("file is a folder") << u"/VELD.conf"_s << u" is a folder, not a file"_s;
+        QTest::newRow("folder is a file") << QString() << u" is a file, not a folder"_s;
+    }
+    void unstorableValuesSayWhy() {
+        QFETCH(QString, blocker);
+        QFETCH(QString, cause);
+        QFile file(folder() + blocker);
+        QVERIFY(blocker.isEmpty() ? file.open(QIODevice::WriteOnly)
+                                  : QDir().mkpath(file.fileName()));
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(u"^settings not stored in .*"_s + cause));
+        QVERIFY(!SettingsStore::write(SettingsStore::kProperties, u"Unstored", u"x"_s));
+        QCOMPARE(SettingsStore::lastError(), file.fileName() + cause);
+        QCOMPARE(read(u"Unstored"), u"x"_s); // it holds for the session
+    }
+
+    void homeComesFromTheUserDatabase() {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(u"HOME"_s);
+        environment.remove(u"XDG_CONFIG_HOME"_s);
+        QProcess child;
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(), {u"--settings-path"_s});
+        QVERIFY(child.waitForFinished());
+        const passwd* user = ::getpwuid(::getuid());
+        QVERIFY(user);
+        QCOMPARE(QString::fromLocal8Bit(child.readAllStandardOutput()),
+                 QFile::decodeName(user->pw_dir) + u"/.config/VELD/VELD.conf"_s);
     }
 };
 
-VELD_QTEST_MAIN(SettingsStoreTest)
+int main(int argc, char** argv) {
+    if (argc == 2 && qstrcmp(argv[1], "--settings-path") == 0) {
+        QTextStream(stdout) << SettingsStore::filePath();
+        return 0;
+    }
+    return veld::test::runQtTest(argc, argv, []() -> QObject* { return new SettingsStoreTest; });
+}
 #include "SettingsStoreTest.moc"

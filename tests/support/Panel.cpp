@@ -19,10 +19,6 @@ void fire(QTimer& timer) {
 }
 } // namespace
 
-QByteArray hex(const char* text) {
-    return QByteArray::fromHex(text);
-}
-
 Panel::Panel() {
     settings().clear();
     for (int n = serial::kFirstPort; n <= serial::kLastPort; ++n)

@@ -61,6 +61,5 @@ private:
     std::unique_ptr<app::frmVELD> m_window;
 };
 
-QByteArray hex(const char* text);
 
 } // namespace veld::test

@@ -1,5 +1,6 @@
 #include "support/PtyPair.h"
 
+#include "serial/PortLock.h"
 #include "tools/TermiosSpeed.h"
 
 #include <QtTest>
@@ -11,6 +12,7 @@
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace veld::test {
 
@@ -30,15 +32,26 @@ bool waitReadable(int fd, int ms) {
 }
 } // namespace
 
-QByteArray hexBytes(const char* hex) {
-    return QByteArray::fromHex(hex);
+QByteArray hex(const char* text) {
+    return QByteArray::fromHex(text);
 }
 
 PtyPair::PtyPair() {
+    // Another process may have let go of this pty number a moment ago and not
+    // yet removed its lock named after it (QSerialPort closes the device
+    // first): such a number is held while the next one is taken, then given back.
+    std::vector<int> held;
     char name[256] = {};
-    if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0)
-        qFatal("openpty failed: %s", strerror(errno));
-    m_slavePath = QString::fromLocal8Bit(name);
+    while (true) {
+        if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0)
+            qFatal("openpty failed: %s", strerror(errno));
+        m_slavePath = QString::fromLocal8Bit(name);
+        if (!QFile::exists(serial::portLockFile(m_slavePath)))
+            break;
+        held.insert(held.end(), {m_master, m_slave});
+    }
+    for (const int fd : held)
+        ::close(fd);
     m_link = m_linkFolder.filePath(QStringLiteral("tty"));
     if (!QFile::link(m_slavePath, m_link))
         qFatal("no link to %s", name);
@@ -56,9 +69,18 @@ PtyPair::~PtyPair() {
     ::close(m_slave);
 }
 
-void PtyPair::send(const QByteArray& bytes) {
+void PtyPair::send(const QByteArray& bytes, bool waitForArrival) {
     const int before = queuedAtPanel();
-    write(bytes);
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(m_master, bytes.constData() + done, bytes.size() - done);
+        if (n > 0)
+            done += n;
+        else if (n < 0 && errno != EAGAIN && errno != EINTR)
+            qFatal("pty write failed: %s", strerror(errno));
+    }
+    if (!waitForArrival)
+        return;
     // The kernel hands the bytes on to the panel's end a moment later; wait
     // until all of them wait there, as far as its input queue holds them.
     const qsizetype expected = std::min<qsizetype>(before + bytes.size(), kTtyInputQueue);
@@ -69,17 +91,6 @@ void PtyPair::send(const QByteArray& bytes) {
             return;
         }
         std::this_thread::yield();
-    }
-}
-
-void PtyPair::write(const QByteArray& bytes) {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(m_master, bytes.constData() + done, bytes.size() - done);
-        if (n > 0)
-            done += n;
-        else if (n < 0 && errno != EAGAIN && errno != EINTR)
-            qFatal("pty write failed: %s", strerror(errno));
     }
 }
 
@@ -127,6 +138,29 @@ void PtyPair::closeMaster() {
     if (m_master >= 0)
         ::close(m_master);
     m_master = -1;
+}
+
+bool PtyPair::hangUp() {
+    return ::ioctl(m_slave, TIOCVHANGUP) == 0;
+}
+
+bool PtyPair::setCanonical(bool on) {
+    termios t{};
+    if (::tcgetattr(m_slave, &t) != 0)
+        return false;
+    t.c_lflag = on ? (t.c_lflag | ICANON) : (t.c_lflag & ~tcflag_t(ICANON));
+    return ::tcsetattr(m_slave, TCSANOW, &t) == 0;
+}
+
+QByteArray PtyPair::takeAtPanel(qsizetype count) {
+    QByteArray out(count, '\0');
+    const ssize_t n = ::read(m_slave, out.data(), static_cast<std::size_t>(count));
+    out.resize(std::max<ssize_t>(n, 0));
+    return out;
+}
+
+bool PtyPair::readableAtPanel() const {
+    return waitReadable(m_slave, 0);
 }
 
 } // namespace veld::test

@@ -119,6 +119,8 @@ void frmVELD::connectHandlers() {
         connect(item, &QAction::triggered, this, handler);
     };
     connect(&Timer1, &QTimer::timeout, this, &frmVELD::Timer1_Timer);
+    connect(&Timer1, &QTimer::timeout, this, &frmVELD::reopenLostPort);
+    connect(&MSComm1, &serial::MSComm::lost, this, &frmVELD::portLost);
     connect(&Timer2, &QTimer::timeout, this, &frmVELD::Timer2_Timer);
 
     onClick(ui->cmdSendAscii, &frmVELD::cmdSendAscii_Click);
@@ -182,16 +184,35 @@ void frmVELD::centreOnScreen() {
         QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
 }
 
-void frmVELD::showMessage(const QString& title, const QString& text) {
-    m_showMessage(this, title, text);
+void frmVELD::showMessage(const QString& title, const QString& text, const QString& detail) {
+    m_showMessage(this, title, text, detail);
 }
 
 void frmVELD::reportSettingsError() {
     if (m_settingsErrorShown)
         return;
     m_settingsErrorShown = true;
-    showMessage(kSettingsError, u"The settings could not be stored in %1: %2."_s.arg(
-                                    SettingsStore::filePath(), SettingsStore::lastError()));
+    showMessage(kSettingsError,
+                u"The settings could not be stored in %1: %2. Your choice holds until the "
+                "panel is closed."_s.arg(SettingsStore::filePath(), SettingsStore::lastError()));
+}
+
+void frmVELD::storeProperty(QStringView key, const QString& value) {
+    if (!SettingsStore::write(SettingsStore::kProperties, key, value))
+        reportSettingsError();
+}
+
+void frmVELD::portLost(const QString& cause) {
+    setPortDependentEnabled(false);
+    showMessage(
+        kComPortError,
+        u"%1 was disconnected. It will be reopened when it returns."_s.arg(MSComm1.lineName()),
+        cause);
+}
+
+void frmVELD::reopenLostPort() {
+    if (MSComm1.isLost() && MSComm1.reopenLost())
+        setPortDependentEnabled(true);
 }
 
 void frmVELD::sendCommand(Command command, std::initializer_list<std::uint8_t> data) {
@@ -237,11 +258,18 @@ void frmVELD::checkOnly(const std::array<QAction*, 5>& group, int n) {
 // ---- Start-up -------------------------------------------------------------
 
 void frmVELD::Form_Load() {
-    // Continue on error: every step is tried, any failure is remembered.
+    // Continue on error: every step is tried, any failure is remembered, and
+    // the first cause is kept for the message's detail.
     bool failed = false;
+    QString cause;
+    const auto step = [&](bool ok) {
+        if (!ok && !failed)
+            cause = MSComm1.failureCause();
+        failed |= !ok;
+    };
     QCoreApplication::setApplicationName(u"VELD"_s);
-    failed |= !MSComm1.setInputLen(0);
-    failed |= !MSComm1.setInputMode(serial::MSComm::kInputModeBinary);
+    step(MSComm1.setInputLen(0));
+    step(MSComm1.setInputMode(serial::MSComm::kInputModeBinary));
     m_frameHeader = protocol::kFrameHeader;
 
     const QString port =
@@ -250,13 +278,17 @@ void frmVELD::Form_Load() {
         SettingsStore::read(SettingsStore::kProperties, kSettingsKey, kDefaultSettings);
     if (!port.isEmpty()) {
         const auto number = portNumberFromText(port);
-        failed |= !(number && MSComm1.setCommPort(*number));
+        if (!number && !failed)
+            cause = u"the stored port \"%1\" is not a port number"_s.arg(port);
+        failed |= !number;
+        if (number)
+            step(MSComm1.setCommPort(*number));
     }
-    failed |= !MSComm1.setSettings(settings);
-    failed |= !MSComm1.setPortOpen(true);
+    step(MSComm1.setSettings(settings));
+    step(MSComm1.setPortOpen(true));
 
     if (failed) {
-        showMessage(kComPortError, u"COM1 Not Available, Please Select Another Port"_s);
+        showMessage(kComPortError, u"COM1 Not Available, Please Select Another Port"_s, cause);
         setPortDependentEnabled(false);
         deselect(ui->optCountEn, ui->counterGroup);
     } else {
@@ -537,15 +569,17 @@ void frmVELD::mnuF6_Click() {
 
 void frmVELD::selectPort(int portNumber) {
     // Continue on error: both steps are tried, any failure is remembered.
-    bool failed = false;
     checkOnly(portItems(), portNumber);
-    failed |= !MSComm1.setCommPort(portNumber);
-    failed |= !MSComm1.setPortOpen(true);
-    if (failed) {
-        showMessage(kComPortError, u"Port Not Available,Please select Another Port "_s);
+    const bool numberTaken = MSComm1.setCommPort(portNumber);
+    QString cause = MSComm1.failureCause();
+    const bool opened = MSComm1.setPortOpen(true);
+    if (numberTaken)
+        cause = MSComm1.failureCause();
+    if (!numberTaken || !opened) {
+        showMessage(kComPortError, u"Port Not Available,Please select Another Port "_s, cause);
         return;
     }
-    SettingsStore::write(SettingsStore::kProperties, kCommPortKey, QString::number(portNumber));
+    storeProperty(kCommPortKey, QString::number(portNumber));
     setPortDependentEnabled(true);
 }
 
@@ -585,7 +619,7 @@ void frmVELD::selectLineSpeed(int item) {
     const QString settings = lineSettingsText(kLineSpeeds.at(static_cast<std::size_t>(item - 1)));
     // The control logs a refusal; this menu shows no message.
     MSComm1.setSettings(settings);
-    SettingsStore::write(SettingsStore::kProperties, kSettingsKey, settings);
+    storeProperty(kSettingsKey, settings);
 }
 
 void frmVELD::mnu12_Click() {

@@ -121,9 +121,14 @@ private:
     // Builds the command's frame and writes it by the table's send rule, then
     // applies the table's effect on the temperature polling flag.
     void sendCommand(protocol::Command command, std::initializer_list<std::uint8_t> data = {});
-    void showMessage(const QString& title, const QString& text);
+    void showMessage(const QString& title, const QString& text, const QString& detail = {});
     // Tells the user, once per session, that the settings file could not be written.
     void reportSettingsError();
+    void storeProperty(QStringView key, const QString& value);
+    // The line was lost: say so once and disable what needs it; Timer1 then
+    // watches for it to come back.
+    void portLost(const QString& cause);
+    void reopenLostPort();
     // Each COM item's tooltip names the device it opens now.
     void refreshPortToolTips();
     std::array<QWidget*, 9> portDependentControls() const;

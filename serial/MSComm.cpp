@@ -179,6 +179,11 @@ QString MSComm::openDevice() const {
     return m_port ? m_openDevice : QString();
 }
 
+QString MSComm::lineName() const {
+    const QString path = configuredPath();
+    return m_openPortNumber ? QStringLiteral("COM%1 (%2)").arg(*m_openPortNumber).arg(path) : path;
+}
+
 QString MSComm::configuredPath() const {
     return m_openPortNumber ? deviceForPort(*m_openPortNumber).value_or(QString()) : m_openPath;
 }

@@ -66,6 +66,10 @@ public:
     // in words; empty after a success.
     QString failureCause() const { return m_failureCause; }
 
+    // The open or lost line as it was configured, for messages: "COM1
+    // (/dev/serial/by-id/...)", or the path given to openPath.
+    QString lineName() const;
+
     bool isLost() const { return m_lost; }
     // While lost: resolves the configured path afresh and, when it is there
     // again, reopens it at the current line settings. Silent while it is not.

@@ -381,7 +381,7 @@ int main(int argc, char* argv[]) {
 
     veld::app::frmVELD window;
     bool failed = false;
-    window.setMessageBox([&](QWidget*, const QString& title, const QString& text) {
+    window.setMessageBox([&](QWidget*, const QString& title, const QString& text, const QString&) {
         std::fprintf(stderr, "message box: %s: %s\n", qUtf8Printable(title), qUtf8Printable(text));
         failed = true;
     });

@@ -103,11 +103,12 @@ int main(int argc, char** argv) {
 
     veld::app::frmVELD window;
     int boxes = 0;
-    window.setMessageBox([&boxes](QWidget*, const QString& title, const QString& text) {
-        ++boxes;
-        std::fprintf(stderr, "soak: message box \"%s\": %s\n", qUtf8Printable(title),
-                     qUtf8Printable(text));
-    });
+    window.setMessageBox(
+        [&boxes](QWidget*, const QString& title, const QString& text, const QString&) {
+            ++boxes;
+            std::fprintf(stderr, "soak: message box \"%s\": %s\n", qUtf8Printable(title),
+                         qUtf8Printable(text));
+        });
     window.Form_Load();
     window.show();
     if (boxes != 0 || !window.serialControl().portOpen()) {

@@ -1,11 +1,13 @@
 // Faults on the line while the panel runs: a flood of random bytes keeps the
 // receive buffer bounded and the decoder in step; a line that goes away is
-// closed once, with one warning, and leaves nothing running; a new line comes
-// from the port menu.
+// said once, leaves nothing running, and is taken up again when it returns.
 #include "support/Panel.h"
 
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
 #include <ctime>
 #include <gtest/gtest.h>
 
@@ -55,37 +57,81 @@ TEST(LineFaults, AFloodOfRandomBytesKeepsTheBufferBoundedAndTheDecoderInStep) {
     EXPECT_TRUE(p.boxes.isEmpty());
 }
 
-TEST(LineFaults, ALineThatGoesAwayIsClosedOnceQuietlyAndANewOneComesFromThePortMenu) {
+TEST(LineFaults, ALostLineIsSaidOnceDisablesWhatNeedsItAndReturnsByItself) {
+    // COM1 leads to a link, as a /dev/serial/by-id name does; the adapter
+    // comes back as another device behind the same name.
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("usb"));
+    auto first = std::make_unique<PtyPair>();
+    ASSERT_TRUE(QFile::link(first->devicePath(), link));
     Panel p;
-    p.open();
-    p.pty(1).send(hex("FE 05"));
+    Panel::map(1, link);
+    p.start();
+    EXPECT_EQ(first->receive(3), hex("FE 15 FF"));
+    first->send(hex("FE 05"));
     p.tick();
     g_serialWarnings = 0;
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext& context, const QString&) {
         g_serialWarnings += context.category && qstrcmp(context.category, "veld.serial") == 0;
     });
-    p.pty(1).closeMaster();
+    first->closeMaster();
     for (int i = 0; i < 10; ++i) {
         p.tick();
         p.ui().cmdFlash->click();
-        p.ui().cmdTimeStamp->click();
         p.tick2();
         QCoreApplication::processEvents();
     }
-    EXPECT_FALSE(p.w().serialControl().portOpen());
+    ASSERT_EQ(p.boxes.size(), 1);
+    EXPECT_EQ(p.boxes[0].title, QStringLiteral("COM PORT ERROR"));
+    EXPECT_EQ(p.boxes[0].text,
+              QStringLiteral("COM1 (") + link +
+                  QStringLiteral(") was disconnected. It will be reopened when it returns."));
+    EXPECT_FALSE(p.boxes[0].detail.isEmpty());
+    EXPECT_FALSE(p.ui().cmdSendAscii->isEnabled() || p.ui().mnuBaud->isEnabled());
     EXPECT_EQ(p.w().serialControl().inBufferCount(), 0);
     EXPECT_EQ(p.ui().lblCounter->text(), QStringLiteral("0000"));
-    EXPECT_LT(cpuMsWhileWaiting(400), 200); // nothing is left to wake the event loop
+    EXPECT_LT(cpuMsWhileWaiting(400), 200); // nothing spins while it is away
     EXPECT_EQ(g_serialWarnings, 1);
     qInstallMessageHandler(nullptr);
-    EXPECT_TRUE(p.boxes.isEmpty());
 
     PtyPair second;
-    Panel::map(1, second.slavePath());
-    p.ui().mnuCOM1->trigger();
+    ASSERT_TRUE(QFile::remove(link) && QFile::link(second.devicePath(), link));
+    p.tick();
+    EXPECT_TRUE(p.ui().cmdSendAscii->isEnabled() && p.ui().mnuBaud->isEnabled());
+    EXPECT_TRUE(second.receiveFor(50).isEmpty()); // it sends nothing by itself
     p.ui().cmdFlash->click();
     EXPECT_EQ(second.receive(3), hex("FE FC FF"));
-    EXPECT_TRUE(p.boxes.isEmpty());
+    EXPECT_EQ(p.boxes.size(), 1);
+}
+
+TEST(LineFaults, EachEndingSignalClosesThePanelsPortAsClosingItsWindowDoes) {
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        PtyPair pty;
+        const int baudBefore = pty.baudRate();
+        const QString lock =
+            QStringLiteral("/var/lock/LCK..") + pty.devicePath().mid(5).replace(u'/', u'_');
+        QTemporaryDir config;
+        QProcess veld;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        env.insert(QStringLiteral("VELD_COM1"), pty.slavePath());
+        veld.setProcessEnvironment(env);
+        veld.start(QStringLiteral(VELD_PANEL_PROGRAM), {});
+        QByteArray heard;
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return (heard += pty.receiveFor(0)).size() >= 3; }, 10000));
+        EXPECT_EQ(heard, hex("FE 15 FF"));
+        EXPECT_TRUE(QFile::exists(lock));
+        ASSERT_EQ(::kill(static_cast<pid_t>(veld.processId()), signal), 0);
+        ASSERT_TRUE(veld.waitForFinished(10000));
+        EXPECT_EQ(veld.exitStatus(), QProcess::CrashExit);
+        EXPECT_EQ(veld.exitCode(), signal);
+        EXPECT_FALSE(QFile::exists(lock));
+        EXPECT_EQ(pty.baudRate(), baudBefore); // the line's settings restored
+        EXPECT_FALSE(pty.exclusive());
+    }
 }
 
 } // namespace

@@ -27,6 +27,7 @@ TEST(PortMenu, APickOpensStoresAndEnablesAndAFailedPickOnlyMovesTheMark) {
     ASSERT_EQ(p.boxes.size(), 1);
     EXPECT_EQ(p.boxes[0].title, QStringLiteral("COM PORT ERROR"));
     EXPECT_EQ(p.boxes[0].text, QStringLiteral("Port Not Available,Please select Another Port "));
+    EXPECT_EQ(p.boxes[0].detail, QStringLiteral("no such device"));
     EXPECT_EQ(portDependentEnabled(p.ui()), std::vector<bool>(9, false));
     EXPECT_TRUE(Panel::stored(QStringLiteral("CommPort")).isEmpty());
 

@@ -91,6 +91,7 @@ TEST(Startup, TakesThePathTheStoredSettingsLeadTo) {
             EXPECT_EQ(p.boxes[0].text,
                       QStringLiteral("COM1 Not Available, Please Select Another Port"));
             EXPECT_TRUE(enabledWhileBoxShown);
+            EXPECT_FALSE(p.boxes[0].detail.isEmpty()); // the cause, in words
         }
         for (const int n : {1, 2, 3, 5})
             EXPECT_EQ(p.pty(n).receive(n == row.opens ? 3 : 0),

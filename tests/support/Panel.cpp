@@ -53,11 +53,12 @@ QString Panel::stored(const QString& key) {
 app::frmVELD& Panel::start() {
     m_window.reset();
     m_window = std::make_unique<app::frmVELD>();
-    m_window->setMessageBox([this](QWidget*, const QString& title, const QString& text) {
-        if (whileBoxShown)
-            whileBoxShown();
-        boxes.append({title, text});
-    });
+    m_window->setMessageBox(
+        [this](QWidget*, const QString& title, const QString& text, const QString& detail) {
+            if (whileBoxShown)
+                whileBoxShown();
+            boxes.append({title, text, detail});
+        });
     m_window->setClock([this] { return now; });
     m_window->Form_Load();
     return *m_window;

@@ -15,6 +15,7 @@ namespace veld::test {
 struct Box {
     QString title;
     QString text;
+    QString detail;
 };
 
 // The real window with its seams caught: message boxes are recorded (and count
@@ -60,6 +61,5 @@ private:
     std::map<int, std::unique_ptr<PtyPair>> m_ptys;
     std::unique_ptr<app::frmVELD> m_window;
 };
-
 
 } // namespace veld::test

@@ -128,6 +128,11 @@ QByteArray PtyPair::receiveFor(int milliseconds) {
     return out;
 }
 
+bool PtyPair::exclusive() const {
+    int exclusive = 0;
+    return ::ioctl(m_slave, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+}
+
 int PtyPair::baudRate() const {
     termios t{};
     ::tcgetattr(m_slave, &t);

@@ -36,6 +36,9 @@ public:
     // Everything that arrives within the quiet period (nothing expected).
     QByteArray receiveFor(int milliseconds);
 
+    // Whether the panel's end is held exclusively (TIOCEXCL).
+    bool exclusive() const;
+
     // Line speed that the panel set on the line, in bit/s; 0 for an unusual one.
     int baudRate() const;
 

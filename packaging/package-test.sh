@@ -275,18 +275,26 @@ fi
 grep -q "no-such-port-1" "$scratch/veld.err" ||
     fail "veld did not report the unopenable COM1 device on standard error"
 
-# --- The unpacked veldctl runs ---------------------------------------------------------
-status=0
-timeout 10 "$root/usr/bin/veldctl" --help >"$scratch/veldctl.out" 2>"$scratch/veldctl.err" </dev/null ||
-    status=$?
-if ((status != 0)); then
-    fail "veldctl --help ended with status $status"
-    sed 's/^/    stderr: /' "$scratch/veldctl.err" >&2
-elif ! grep -q '^Usage: veldctl ' "$scratch/veldctl.out"; then
-    fail "veldctl --help printed no usage"
-else
-    pass "veldctl --help"
-fi
+# --- Help and version of every program, without a display ---------------------------
+programs_run=(veld veldctl)
+if [[ $with_module == 1 ]]; then programs_run+=(veld-module); fi
+for program in "${programs_run[@]}"; do
+    for option in --help --version; do
+        status=0
+        env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 10 "$root/usr/bin/$program" \
+            "$option" >"$scratch/info.out" 2>"$scratch/info.err" </dev/null || status=$?
+        if ((status != 0)); then
+            fail "$program $option ended with status $status"
+            sed 's/^/    stderr: /' "$scratch/info.err" >&2
+        elif [[ $option == --help ]] && ! grep -q "^Usage: .*$program" "$scratch/info.out"; then
+            fail "$program --help printed no usage"
+        elif [[ $option == --version ]] && ! grep -q "$version" "$scratch/info.out"; then
+            fail "$program --version did not print $version"
+        else
+            pass "$program $option"
+        fi
+    done
+done
 
 # --- The unpacked virtual module answers on standard input ----------------------------
 if [[ $with_module == 1 ]]; then

@@ -201,6 +201,7 @@ void MSComm::onError(QSerialPort::SerialPortError error) {
 #ifdef Q_OS_UNIX
         const auto evidence = lossEvidence(errorNumber);
 #else
+        Q_UNUSED(errorNumber)
         const auto evidence = error == QSerialPort::ResourceError
                                   ? std::optional<QString>(QStringLiteral("device gone"))
                                   : std::nullopt;

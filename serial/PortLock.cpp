@@ -125,7 +125,7 @@ PortLockCheck checkPortLock(const QString& devicePath) {
                            .arg(lockFolders().join(QStringLiteral(", ")))};
     const QString fromEnv = qEnvironmentVariable("VELD_LOCK_DIR");
     if (!fromEnv.isEmpty()) {
-        const PortLockCheck check = checkLockIn(fromEnv, name);
+        PortLockCheck check = checkLockIn(fromEnv, name);
         if (!check.free)
             return check;
     }

@@ -9,15 +9,6 @@ using namespace veld::test;
 
 namespace {
 
-std::vector<bool> portDependentEnabled(const Ui::frmVELD& u) {
-    std::vector<bool> states;
-    for (const QWidget* c : std::initializer_list<const QWidget*>{
-             u.cmdSendAscii, u.cmdSetDP, u.cmdSetRTC, u.cmdTemp, u.cmdCDSet, u.cmdTimeStamp,
-             u.mnuBaud, u.mnuMbaud, u.mnuStart})
-        states.push_back(c->isEnabled());
-    return states;
-}
-
 TEST(PortMenu, APickOpensStoresAndEnablesAndAFailedPickOnlyMovesTheMark) {
     Panel p;
     p.pty(2);
@@ -28,13 +19,13 @@ TEST(PortMenu, APickOpensStoresAndEnablesAndAFailedPickOnlyMovesTheMark) {
     EXPECT_EQ(p.boxes[0].title, QStringLiteral("COM PORT ERROR"));
     EXPECT_EQ(p.boxes[0].text, QStringLiteral("Port Not Available,Please select Another Port "));
     EXPECT_EQ(p.boxes[0].detail, QStringLiteral("no such device"));
-    EXPECT_EQ(portDependentEnabled(p.ui()), std::vector<bool>(9, false));
+    EXPECT_EQ(p.portControls(), "---------");
     EXPECT_TRUE(Panel::stored(QStringLiteral("CommPort")).isEmpty());
 
     p.boxes.clear();
     p.ui().mnuCOM2->trigger();
     EXPECT_TRUE(p.boxes.isEmpty());
-    EXPECT_EQ(portDependentEnabled(p.ui()), std::vector<bool>(9, true));
+    EXPECT_EQ(p.portControls(), "+++++++++");
     EXPECT_EQ(Panel::stored(QStringLiteral("CommPort")), QStringLiteral("2"));
     EXPECT_TRUE(p.ui().mnuCOM2->isChecked() && !p.ui().mnuCOM1->isChecked());
     EXPECT_TRUE(p.pty(2).receiveFor(50).isEmpty()); // a pick tells the module nothing
@@ -45,7 +36,7 @@ TEST(PortMenu, APickOpensStoresAndEnablesAndAFailedPickOnlyMovesTheMark) {
     EXPECT_TRUE(markMovedFirst);
     EXPECT_TRUE(p.ui().mnuCOM4->isChecked() && !p.ui().mnuCOM2->isChecked());
     EXPECT_EQ(Panel::stored(QStringLiteral("CommPort")), QStringLiteral("2"));
-    EXPECT_EQ(portDependentEnabled(p.ui()), std::vector<bool>(9, true));
+    EXPECT_EQ(p.portControls(), "+++++++++");
     p.ui().cmdFlash->click(); // the port that was open still works
     EXPECT_EQ(p.pty(2).receive(3), hex("FE FC FF"));
 

@@ -71,6 +71,16 @@ app::frmVELD& Panel::open() {
     return *m_window;
 }
 
+std::string Panel::portControls() const {
+    const Ui::frmVELD& u = ui();
+    std::string states;
+    for (const QWidget* c : std::initializer_list<const QWidget*>{
+             u.cmdSendAscii, u.cmdSetDP, u.cmdSetRTC, u.cmdTemp, u.cmdCDSet, u.cmdTimeStamp,
+             u.mnuBaud, u.mnuMbaud, u.mnuStart})
+        states += c->isEnabled() ? '+' : '-';
+    return states;
+}
+
 void Panel::tick() {
     fire(m_window->timer1());
 }

@@ -42,6 +42,10 @@ public:
     app::frmVELD& w() { return *m_window; }
     const Ui::frmVELD& ui() const { return m_window->form(); }
 
+    // The nine controls that need a port, + enabled, - not: the six buttons,
+    // then the menus Baud Rate, Module Baud Rate and Startup Function.
+    std::string portControls() const;
+
     void tick();  // one Timer1 tick, through the timer's connection
     void tick2(); // one Timer2 tick
     // COM1's module sends these bytes ("FE 05 00 FF"), then Timer1 ticks.

@@ -13,7 +13,7 @@ using Stream = std::tuple<const char*, const char*, bool, std::size_t>;
 
 const Stream kStreams[] = {
     {"", "", false, 0},
-    {"00 11 FF FE FE FE F7 FF 7E", "FE F7 FF", false, 6},
+    {"00 11 FF FE FE F7 FF 7E", "FE F7 FF", false, 5},
     {"FE 02 FF FE 07 FE FA FF", "FE FA FF", false, 5},
     {"FE 13 03 00 FE FB FF FE 10 01 02 FE F7 FF", "FE FB FF FE F7 FF", false, 8},
     {"FE FC 00 FF FE F9 FF", "FE F9 FF", false, 4},

@@ -72,8 +72,9 @@ private slots:
             {"button 3", "tx FE 03 08 FF | button 3"},
             {"close;mnuCOM1;cmdTimeStamp",
              "rx FE F7 FF | time stamp request"}, // the line outlives the port
-            {"state", "temperature=-12 function=\"F1 real-time clock\" startup=\"F6 display mode\" "
-                      "speed=9600 line=9600"},
+            {"state",
+             "countdown=0:00:00 running=off counter=off count=0 temperature=-12 function=\"F1 "
+             "real-time clock\" startup=\"F6 display mode\" speed=9600 line=9600"},
             {"power", "ok | power cycle, function F6 display mode | display \"      \" dp 0"},
             {"dance", "error | unknown command dance; try help"},
         });

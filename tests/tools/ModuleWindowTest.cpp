@@ -65,22 +65,26 @@ private slots:
 
     void digitsLampsLabelsAndInputs() {
         QCOMPARE(shown(), u"       000 dark"_s);
-        send("FE 01 1E 01 01 FF FE 03 31 31 31 31 31 31 FF FE FA FF FE F6 FF");
+        QCOMPARE(child("counter")->text(), u"disabled, count 0"_s);
+        send("FE 03 31 31 31 31 31 31 FF FE FA FF FE F6 FF");
         QTRY_COMPARE(shown(), u"111111 101 lit"_s);
         const int ones = litPixels();
-        send("FE 03 38 38 38 38 38 38 FF FE 13 03 FF FE FB FF FE F9 FF");
+        send("FE 03 38 38 38 38 38 38 FF FE FB FF FE F9 FF");
         QTRY_COMPARE(shown(), u"888888 011 lit"_s);
-        QVERIFY2(litPixels() > 2 * ones, qPrintable(u"%1, %2"_s.arg(ones).arg(litPixels())));
-        QCOMPARE(m_rig->window.display().points(), std::uint8_t{0b000100});
-        QCOMPARE(child("lastFrame")->text(), u"FE F9 FF  output 1 on"_s);
-        QCOMPARE(child("countdown")->text(), u"1:01:30 of 1:01:30, stopped"_s);
+        const int eights = litPixels();
+        send("FE 13 03 FF");
+        QTRY_COMPARE(m_rig->window.display().points(), std::uint8_t{0b000100});
+        QVERIFY2(eights > 2 * ones && litPixels() > eights,
+                 qPrintable(u"%1 %2 %3"_s.arg(ones).arg(eights).arg(litPixels())));
+        QCOMPARE(child("lastFrame")->text(), u"FE 13 03 FF  decimal point 3"_s);
         send("FE FC FF");
         QTRY_COMPARE(shown(), u"888888 011 dark"_s);
         QTRY_COMPARE(shown(), u"888888 011 lit"_s);
 
         child<QSpinBox>("temperature")->setValue(-12);
-        send("FE 90 05 FF FE 05 FF FE 04 FF FE 03 48 45 4C 4C 4F 20 FF");
+        send("FE 01 1E 01 01 FF FE 90 05 FF FE 05 FF FE 04 FF FE 03 48 45 4C 4C 4F 20 FF");
         QTRY_VERIFY(log().endsWith(u"display text \"HELLO \""_s));
+        QCOMPARE(child("countdown")->text(), u"1:01:30 of 1:01:30, stopped"_s);
         for (const char* input : {"button1", "button2", "button3", "resetCounter", "counterEvent"})
             child<QPushButton>(input)->click();
         QVERIFY(log().endsWith(u"tx FE 06 0C FF  temperature -12 C\nrx FE 03 48 45 4C 4C 4F 20 "

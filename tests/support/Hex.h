@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace veld::test {
 
@@ -23,6 +25,11 @@ inline std::string toHex(const std::string& bytes) {
         out += "0123456789ABCDEF"[c & 15];
     }
     return out;
+}
+
+inline std::vector<std::uint8_t> bytesOf(const std::string& hex) {
+    const std::string b = fromHex(hex);
+    return {b.begin(), b.end()};
 }
 
 } // namespace veld::test

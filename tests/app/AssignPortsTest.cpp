@@ -7,7 +7,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
-#include <QSettings>
 #include <QtTest>
 #include <gtest/gtest.h>
 
@@ -16,13 +15,8 @@ using veld::app::AssignPortsDialog;
 
 namespace {
 
-QSettings store() {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("VELD"),
-                     QStringLiteral("VELD"));
-}
-
 QString ports() { // "COM2=/dev/x COM3=/dev/y"
-    QSettings s = store();
+    QSettings s = Panel::settings();
     s.beginGroup(QStringLiteral("Ports"));
     QStringList keys;
     for (const QString& key : s.childKeys())
@@ -51,8 +45,8 @@ void assign(Panel& p, int port, const QString& device) {
 
 TEST(AssignPorts, OkStoresTheChangedRowsAndCancelNothing) {
     Panel p;
-    store().setValue(QStringLiteral("Ports/COM3"), QStringLiteral("/dev/a"));
-    store().setValue(QStringLiteral("Ports/COM5"), QStringLiteral("/dev/c"));
+    Panel::settings().setValue(QStringLiteral("Ports/COM3"), QStringLiteral("/dev/a"));
+    Panel::settings().setValue(QStringLiteral("Ports/COM5"), QStringLiteral("/dev/c"));
     qputenv("VELD_COM4", "/dev/env");
     qunsetenv("VELD_COM2");
     qunsetenv("VELD_COM3");
@@ -86,7 +80,7 @@ TEST(AssignPorts, APickAfterAssigningOpensThatDeviceAndAFailedStoreSaysSoOnce) {
     p.ui().cmdFlash->click();
     EXPECT_EQ(pty.receive(3), hex("FE FC FF"));
 
-    const QString file = store().fileName();
+    const QString file = Panel::settings().fileName();
     ASSERT_TRUE(QFile::remove(file) && QDir().mkpath(file)); // a folder cannot be written as a file
     assign(p, 3, QStringLiteral("/dev/b"));
     assign(p, 4, QStringLiteral("/dev/c"));

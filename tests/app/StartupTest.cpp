@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QSettings>
 #include <gtest/gtest.h>
 
 using namespace veld::test;
@@ -27,9 +26,7 @@ QByteArray noise() {
 }
 
 QString settingsFile() {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("VELD"),
-                     QStringLiteral("VELD"))
-        .fileName();
+    return Panel::settings().fileName();
 }
 
 QByteArray fileBytes() {

@@ -4,20 +4,19 @@
 
 #include <QAction>
 #include <QFile>
-#include <QSettings>
 
 namespace veld::test {
 
 namespace {
-QSettings settings() {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("VELD"),
-                     QStringLiteral("VELD"));
-}
-
 void fire(QTimer& timer) {
     QMetaObject::invokeMethod(&timer, "timeout", Qt::DirectConnection);
 }
 } // namespace
+
+QSettings Panel::settings() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("VELD"),
+                     QStringLiteral("VELD"));
+}
 
 Panel::Panel() {
     settings().clear();

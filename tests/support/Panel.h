@@ -5,6 +5,7 @@
 #include "ui_frmVELD.h"
 
 #include <QList>
+#include <QSettings>
 #include <QTime>
 #include <functional>
 #include <map>
@@ -31,6 +32,7 @@ public:
     // COMn's pty, made and mapped on first use.
     PtyPair& pty(int n);
     static void map(int n, const QString& device);
+    static QSettings settings();                                 // the panel's settings file
     static void store(const QString& key, const QString& value); // group Properties
     static QString stored(const QString& key);                   // empty when absent
 

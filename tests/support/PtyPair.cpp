@@ -17,11 +17,6 @@
 namespace veld::test {
 
 namespace {
-constexpr int kWaitMs = 2000;
-constexpr int kTrailingMs = 30;
-// What the line discipline of a tty holds before the rest waits upstream.
-constexpr qsizetype kTtyInputQueue = 4095;
-
 bool waitReadable(int fd, int ms) {
     pollfd p{fd, POLLIN, 0};
     int r;
@@ -37,25 +32,19 @@ QByteArray hex(const char* text) {
 }
 
 PtyPair::PtyPair() {
-    // Another process may have let go of this pty number a moment ago and not
-    // yet removed its lock named after it (QSerialPort closes the device
-    // first): such a number is held while the next one is taken, then given back.
+    // A pty number whose lock another process has not removed yet (QSerialPort
+    // closes the device first) is held while the next one is taken.
     std::vector<int> held;
     char name[256] = {};
-    while (true) {
-        if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0)
-            qFatal("openpty failed: %s", strerror(errno));
-        m_slavePath = QString::fromLocal8Bit(name);
-        if (!QFile::exists(serial::portLockFile(m_slavePath)))
-            break;
+    while (::openpty(&m_master, &m_slave, name, nullptr, nullptr) == 0 &&
+           QFile::exists(serial::portLockFile(QString::fromLocal8Bit(name))))
         held.insert(held.end(), {m_master, m_slave});
-    }
     for (const int fd : held)
         ::close(fd);
+    m_slavePath = QString::fromLocal8Bit(name);
     m_link = m_linkFolder.filePath(QStringLiteral("tty"));
-    if (!QFile::link(m_slavePath, m_link))
-        qFatal("no link to %s", name);
-    // The module's end reads raw bytes too.
+    if (m_slave < 0 || !QFile::link(m_slavePath, m_link))
+        qFatal("no pty: %s", strerror(errno));
     termios t{};
     ::tcgetattr(m_slave, &t);
     ::cfmakeraw(&t);
@@ -64,67 +53,42 @@ PtyPair::PtyPair() {
 }
 
 PtyPair::~PtyPair() {
-    if (m_master >= 0)
-        ::close(m_master);
+    closeMaster();
     ::close(m_slave);
 }
 
 void PtyPair::send(const QByteArray& bytes, bool waitForArrival) {
-    const int before = queuedAtPanel();
-    qsizetype done = 0;
-    while (done < bytes.size()) {
+    const qsizetype expected = std::min<qsizetype>(queuedAtPanel() + bytes.size(), 4095);
+    for (qsizetype done = 0; done < bytes.size();) {
         const ssize_t n = ::write(m_master, bytes.constData() + done, bytes.size() - done);
-        if (n > 0)
-            done += n;
-        else if (n < 0 && errno != EAGAIN && errno != EINTR)
+        if (n < 0 && errno != EAGAIN && errno != EINTR)
             qFatal("pty write failed: %s", strerror(errno));
+        done += std::max<ssize_t>(n, 0);
     }
-    if (!waitForArrival)
-        return;
-    // The kernel hands the bytes on to the panel's end a moment later; wait
-    // until all of them wait there, as far as its input queue holds them.
-    const qsizetype expected = std::min<qsizetype>(before + bytes.size(), kTtyInputQueue);
-    QDeadlineTimer deadline(kWaitMs);
-    while (queuedAtPanel() < expected) {
-        if (deadline.hasExpired()) {
-            qWarning("bytes sent to the panel did not arrive");
-            return;
-        }
+    const QDeadlineTimer deadline(2000);
+    while (waitForArrival && queuedAtPanel() < expected && !deadline.hasExpired())
         std::this_thread::yield();
-    }
 }
 
 int PtyPair::queuedAtPanel() const {
     int queued = 0;
-    if (::ioctl(m_slave, FIONREAD, &queued) != 0)
-        return 0;
-    return queued;
+    return ::ioctl(m_slave, FIONREAD, &queued) == 0 ? queued : 0;
 }
 
 QByteArray PtyPair::receive(qsizetype count) {
     QByteArray out;
-    QDeadlineTimer deadline(kWaitMs);
-    while (out.size() < count && !deadline.hasExpired()) {
-        if (!waitReadable(m_master, static_cast<int>(deadline.remainingTime())))
-            break;
-        char buf[4096];
-        const ssize_t n = ::read(m_master, buf, sizeof buf);
-        if (n > 0)
-            out.append(buf, n);
-    }
-    out += receiveFor(kTrailingMs);
-    return out;
+    const QDeadlineTimer deadline(2000);
+    while (out.size() < count && !deadline.hasExpired())
+        out += receiveFor(static_cast<int>(deadline.remainingTime()));
+    return out + receiveFor(30);
 }
 
 QByteArray PtyPair::receiveFor(int milliseconds) {
     QByteArray out;
-    while (waitReadable(m_master, milliseconds)) {
-        char buf[4096];
-        const ssize_t n = ::read(m_master, buf, sizeof buf);
-        if (n <= 0)
-            break;
-        out.append(buf, n);
-    }
+    char buffer[4096];
+    for (ssize_t n = 0; waitReadable(m_master, out.isEmpty() ? milliseconds : 0) &&
+                        (n = ::read(m_master, buffer, sizeof buffer)) > 0;)
+        out.append(buffer, n);
     return out;
 }
 
@@ -159,8 +123,7 @@ bool PtyPair::setCanonical(bool on) {
 
 QByteArray PtyPair::takeAtPanel(qsizetype count) {
     QByteArray out(count, '\0');
-    const ssize_t n = ::read(m_slave, out.data(), static_cast<std::size_t>(count));
-    out.resize(std::max<ssize_t>(n, 0));
+    out.resize(std::max<ssize_t>(::read(m_slave, out.data(), static_cast<std::size_t>(count)), 0));
     return out;
 }
 

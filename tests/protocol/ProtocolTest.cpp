@@ -1,7 +1,5 @@
-// The protocol's own rules, where a table of inputs says more than clicks:
-// the number test and conversion of the countdown boxes, the text frame, the
-// receive decoder's bounds and the temperature conversion. Which control sends
-// which frame is the wire table's business (tests/app).
+// The protocol's own rules, where a table of inputs says more than clicks;
+// which control sends which frame is the wire table's (tests/app).
 #include "protocol/CountdownInput.h"
 #include "protocol/EventCount.h"
 #include "protocol/ReceiveDecoder.h"
@@ -46,20 +44,13 @@ TEST(Countdown, ConvertsHalvesToTheEvenNeighbourAndRefusesWhatNoByteHolds) {
         std::u16string hours, minutes, seconds;
         std::string frameData; // seconds, minutes, hours; empty: refused
         IntervalError error;
-    } rows[] = {{u"1", u"30", u"0", "00 1E 01", {}},
-                {u"0", u"75", u"99", "63 4B 00", {}},
-                {u"255", u"99", u"99", "63 63 FF", {}},
-                {u"0", u" 5", u".5", "00 05 00", {}},
-                {u"2.5", u"5.", u"3.5", "04 05 02", {}},
-                {u"254.5", u"-0.4", u"1.5", "02 00 FE", {}},
-                {u"0", u"ab", u"10", "", NotNumeric},
-                {u"", u"5", u"5", "", NotNumeric},
-                {u"-1", u"x", u"5", "", NotNumeric},
-                {u"0", u"-1", u"5", "", OutOfRange},
-                {u"0", u"5", u"-5", "", OutOfRange},
-                {u"256", u"0", u"0", "", OutOfRange},
-                {u"255.5", u"0", u"0", "", OutOfRange},
-                {u"1" + std::u16string(30, '9'), u"0", u"0", "", OutOfRange}};
+        // clang-format off
+    } rows[] = {{u"1", u"30", u"0", "00 1E 01", {}}, {u"0", u"75", u"99", "63 4B 00", {}}, {u"255", u"99", u"99", "63 63 FF", {}},
+                {u"0", u" 5", u".5", "00 05 00", {}}, {u"2.5", u"5.", u"3.5", "04 05 02", {}}, {u"254.5", u"-0.4", u"1.5", "02 00 FE", {}},
+                {u"0", u"ab", u"10", "", NotNumeric}, {u"", u"5", u"5", "", NotNumeric}, {u"-1", u"x", u"5", "", NotNumeric},
+                {u"0", u"-1", u"5", "", OutOfRange}, {u"0", u"5", u"-5", "", OutOfRange}, {u"256", u"0", u"0", "", OutOfRange},
+                {u"255.5", u"0", u"0", "", OutOfRange}, {u"1" + std::u16string(30, '9'), u"0", u"0", "", OutOfRange}};
+    // clang-format on
     for (const auto& r : rows) {
         SCOPED_TRACE(std::string(r.hours.begin(), r.hours.end()) + "/" +
                      std::string(r.minutes.begin(), r.minutes.end()));

@@ -1,6 +1,6 @@
-// Faults on the line while the panel runs: a flood of random bytes keeps the
-// receive buffer bounded and the decoder in step; a line that goes away is
-// said once, leaves nothing running, and is taken up again when it returns.
+// Faults on the line: a flood, a line that goes away and comes back, and the
+// signals that end the panel.
+#include "serial/PortLock.h"
 #include "support/Panel.h"
 
 #include <QProcess>
@@ -82,9 +82,8 @@ TEST(LineFaults, ALostLineIsSaidOnceDisablesWhatNeedsItAndReturnsByItself) {
         QCoreApplication::processEvents();
     }
     ASSERT_EQ(p.boxes.size(), 1);
-    EXPECT_EQ(p.boxes[0].title, QStringLiteral("COM PORT ERROR"));
-    EXPECT_EQ(p.boxes[0].text,
-              QStringLiteral("COM1 (") + link +
+    EXPECT_EQ(p.boxes[0].title + p.boxes[0].text,
+              QStringLiteral("COM PORT ERRORCOM1 (") + link +
                   QStringLiteral(") was disconnected. It will be reopened when it returns."));
     EXPECT_FALSE(p.boxes[0].detail.isEmpty());
     EXPECT_EQ(p.portControls(), "---------");
@@ -109,15 +108,9 @@ TEST(LineFaults, EachEndingSignalClosesThePanelsPortAsClosingItsWindowDoes) {
         SCOPED_TRACE(signal);
         PtyPair pty;
         const int baudBefore = pty.baudRate();
-        const QString lock =
-            QStringLiteral("/var/lock/LCK..") + pty.devicePath().mid(5).replace(u'/', u'_');
-        QTemporaryDir config;
-        QProcess veld;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-        env.insert(QStringLiteral("VELD_COM1"), pty.slavePath());
-        veld.setProcessEnvironment(env);
+        const QString lock = veld::serial::portLockFile(pty.devicePath());
+        QProcess veld; // inherits the offscreen platform and the settings folder
+        Panel::map(1, pty.slavePath());
         veld.start(QStringLiteral(VELD_PANEL_PROGRAM), {});
         QByteArray heard;
         ASSERT_TRUE(

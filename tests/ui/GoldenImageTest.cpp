@@ -1,8 +1,5 @@
-// The window's look, pixel for pixel: the window in a fixed state rendered on
-// the offscreen platform and compared with a picture kept in the source tree.
-// On a mismatch the actual picture and a difference picture are written to
-// the build folder. scripts/update-golden.sh takes a new picture after an
-// intended change.
+// The window's look against a committed picture, a few pixels of tolerance;
+// scripts/update-golden.sh takes a new one after a change that was meant.
 #include "support/Panel.h"
 
 #include <QApplication>
@@ -14,8 +11,8 @@ using namespace veld::test;
 
 namespace {
 
-// Anti-aliasing may differ by a few levels between runs; a moved control or a
-// changed caption changes dozens of pixels or more.
+// Anti-aliasing may differ by a few levels; a moved control or a new caption
+// changes dozens of pixels or more.
 bool differs(QRgb a, QRgb b) {
     constexpr int kTolerance = 24;
     return std::abs(qRed(a) - qRed(b)) > kTolerance ||

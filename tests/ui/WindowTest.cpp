@@ -1,7 +1,4 @@
-// The window itself: centred, fixed in size, menus opened by their mnemonics,
-// timers that tick on their own, and option groups that are exclusive within
-// themselves, independent of each other, and run their handler however an
-// option is selected.
+// The window itself, its menus and timers, and its option groups.
 #include "support/Panel.h"
 
 #include <QAccessible>
@@ -31,10 +28,9 @@ TEST(Window, OpensCentredFixedInSizeWithMenusOnTheirMnemonicsAndRunningTimers) {
     EXPECT_EQ(p.w().size(), size);
     EXPECT_TRUE(
         p.w().windowTitle().startsWith(QStringLiteral("VELD - 6  Digits Serial Display (")));
-    for (const auto& [key, menu] : {std::pair{Qt::Key_C, p.ui().mnuComm},
-                                    {Qt::Key_B, p.ui().mnuBaud},
-                                    {Qt::Key_M, p.ui().mnuMbaud},
-                                    {Qt::Key_S, p.ui().mnuStart}}) {
+    // clang-format off
+    for (const auto& [key, menu] : {std::pair{Qt::Key_C, p.ui().mnuComm}, {Qt::Key_B, p.ui().mnuBaud}, {Qt::Key_M, p.ui().mnuMbaud}, {Qt::Key_S, p.ui().mnuStart}}) {
+        // clang-format on
         QTest::keyClick(&p.w(), key, Qt::AltModifier);
         EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == menu; }));
         menu->close();

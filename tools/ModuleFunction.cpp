@@ -13,7 +13,7 @@ std::optional<ModuleFunction> moduleFunctionForByte(std::uint8_t dataByte) {
 std::string functionName(ModuleFunction function) {
     std::string item;
     if (const auto n = protocol::startupFunctionItem(static_cast<std::uint8_t>(function)))
-        item = "F" + std::to_string(*n);
+        item = std::string("F").append(std::to_string(*n));
     switch (function) {
     case ModuleFunction::RealTimeClock:
         return item + " real-time clock";

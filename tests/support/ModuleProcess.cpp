@@ -1,6 +1,7 @@
 #include "support/ModuleProcess.h"
 
 #include <QDeadlineTimer>
+#include <algorithm>
 
 namespace veld::test {
 
@@ -9,68 +10,44 @@ ModuleProcess::ModuleProcess() {
 }
 
 ModuleProcess::~ModuleProcess() {
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.write("quit\n");
-    if (!m_process.waitForFinished(kWaitMs)) {
+    if (m_process.state() != QProcess::NotRunning &&
+        (m_process.write("quit\n") < 0 || !m_process.waitForFinished(kWaitMs))) {
         m_process.kill();
         m_process.waitForFinished(kWaitMs);
     }
 }
 
-bool ModuleProcess::launch(const QStringList& arguments) {
-    m_process.setProgram(QStringLiteral(VELD_MODULE_PROGRAM));
-    m_process.setArguments(arguments);
-    m_process.start();
-    return m_process.waitForStarted(kWaitMs);
-}
-
-bool ModuleProcess::start(const QStringList& extraArguments, bool headless) {
-    const QStringList mode = headless ? QStringList{QStringLiteral("--headless")} : QStringList{};
-    return launch(mode + extraArguments) && nextLine(m_devicePath, kWaitMs) &&
-           !m_devicePath.isEmpty();
-}
-
-bool ModuleProcess::startInto(QProcess& reader, const QStringList& extraArguments) {
-    m_process.setStandardOutputProcess(&reader);
-    return launch(QStringList{QStringLiteral("--headless")} + extraArguments);
+bool ModuleProcess::start(const QStringList& extraArguments, bool headless, QProcess* reader) {
+    if (reader)
+        m_process.setStandardOutputProcess(reader);
+    m_process.start(QStringLiteral(VELD_MODULE_PROGRAM),
+                    (headless ? QStringList{QStringLiteral("--headless")} : QStringList{}) +
+                        extraArguments);
+    if (!m_process.waitForStarted(kWaitMs))
+        return false;
+    if (!reader)
+        m_devicePath = waitForLine({});
+    return reader || !m_devicePath.isEmpty();
 }
 
 void ModuleProcess::command(const QString& line) {
-    m_process.write(line.toUtf8() + '\n');
-    m_process.waitForBytesWritten(kWaitMs);
+    if (m_process.write(line.toUtf8() + '\n') > 0)
+        m_process.waitForBytesWritten(kWaitMs);
 }
 
-bool ModuleProcess::nextLine(QString& line, int ms) {
-    const QDeadlineTimer deadline(ms);
+QString ModuleProcess::waitForLine(const QString& prefix, const QStringList& parts) {
+    const QDeadlineTimer deadline(kWaitMs);
     for (;;) {
-        const qsizetype end = m_partial.indexOf('\n');
-        if (end >= 0) {
-            line = QString::fromUtf8(m_partial.left(end));
-            m_partial.remove(0, end + 1);
-            m_seen.append(line);
-            return true;
-        }
-        if (deadline.hasExpired())
-            return false;
-        if (m_process.bytesAvailable() == 0 &&
-            !m_process.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
-            return false;
-        m_partial += m_process.readAll();
-    }
-}
-
-QString ModuleProcess::waitForLine(const QString& prefix, const QStringList& parts, int ms) {
-    const QDeadlineTimer deadline(ms);
-    QString line;
-    while (nextLine(line, static_cast<int>(deadline.remainingTime()))) {
-        if (!line.startsWith(prefix))
-            continue;
-        if (std::all_of(parts.begin(), parts.end(),
-                        [&line](const QString& part) { return line.contains(part); }))
+        while (!m_process.canReadLine())
+            if (!m_process.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
+                return {};
+        const QString line = QString::fromUtf8(m_process.readLine()).chopped(1);
+        m_seen.append(line);
+        if (line.startsWith(prefix) && std::ranges::all_of(parts, [&line](const QString& part) {
+                return line.contains(part);
+            }))
             return line;
     }
-    return {};
 }
 
 } // namespace veld::test

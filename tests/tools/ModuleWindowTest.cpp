@@ -1,5 +1,6 @@
+// The module's window on the offscreen platform; the test is the panel on the
+// module's pseudo-terminal.
 #include "tools/ModuleWindow.h"
-#include "support/TestMain.h"
 #include "tools/PtyEndpoint.h"
 #include "tools/SevenSegmentDisplay.h"
 #include "tools/VirtualModule.h"
@@ -9,109 +10,96 @@
 #include <QPushButton>
 #include <QSerialPort>
 #include <QSpinBox>
-#include <QtTest>
-#include <optional>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <map>
 
 using namespace Qt::StringLiterals;
 
-// The module's window on the offscreen platform; the test is the panel on the
-// module's pseudo-terminal, and reads what the module says in its log.
-class ModuleWindowTest : public QObject {
-    Q_OBJECT
+namespace {
 
-    struct Rig {
-        veld::tools::PtyEndpoint line;
-        veld::tools::VirtualModule module{line};
-        veld::tools::ModuleWindow window{module};
-        QSerialPort panel;
-    };
-    std::optional<Rig> m_rig;
+int litPixels(veld::tools::ModuleWindow& window) {
+    const QImage image = window.display().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
+    return static_cast<int>(std::count_if(pixels, pixels + image.width() * image.height(),
+                                          [](QRgb p) { return qRed(p) > 200 && qGreen(p) < 100; }));
+}
 
-    template <typename T = QLabel> T* child(const char* name) {
-        T* widget = m_rig->window.findChild<T*>(QLatin1StringView(name));
-        if (!widget)
-            qFatal("no child %s", name);
-        return widget;
-    }
-    int litPixels() {
-        const QImage image =
-            m_rig->window.display().grab().toImage().convertToFormat(QImage::Format_RGB32);
-        const auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
-        return static_cast<int>(
-            std::count_if(pixels, pixels + image.width() * image.height(),
-                          [](QRgb p) { return qRed(p) > 200 && qGreen(p) < 100; }));
-    }
-    // The digits, the lamps of buzzer and outputs (1: on), and whether a segment is lit.
-    QString shown() {
-        QString lamps;
-        for (const char* lamp : {"buzzer", "output1", "output2"})
-            lamps += child(lamp)->property("on").toBool() ? u'1' : u'0';
-        return u"%1 %2 %3"_s.arg(QString::fromStdString(m_rig->window.display().characters()),
-                                 lamps, litPixels() > 0 ? u"lit"_s : u"dark"_s);
-    }
-    void send(const char* hex) { QVERIFY(m_rig->panel.write(QByteArray::fromHex(hex)) > 0); }
-    QString log() { return child<QPlainTextEdit>("log")->toPlainText(); }
-
-private slots:
-    void init() {
-        QString error;
-        QVERIFY2(m_rig.emplace().line.open(error), qPrintable(error));
-        m_rig->window.show();
-        m_rig->panel.setPortName(m_rig->line.devicePath());
-        QVERIFY(m_rig->panel.open(QIODevice::ReadWrite) && m_rig->panel.setBaudRate(9600));
-    }
-
-    void cleanup() { m_rig.reset(); }
-
-    void digitsLampsLabelsAndInputs() {
-        QCOMPARE(shown(), u"       000 dark"_s);
-        QCOMPARE(child("counter")->text(), u"disabled, count 0"_s);
-        send("FE 03 31 31 31 31 31 31 FF FE FA FF FE F6 FF");
-        QTRY_COMPARE(shown(), u"111111 101 lit"_s);
-        const int ones = litPixels();
-        send("FE 03 38 38 38 38 38 38 FF FE FB FF FE F9 FF");
-        QTRY_COMPARE(shown(), u"888888 011 lit"_s);
-        const int eights = litPixels();
-        send("FE 13 03 FF");
-        QTRY_COMPARE(m_rig->window.display().points(), std::uint8_t{0b000100});
-        QVERIFY2(eights > 2 * ones && litPixels() > eights,
-                 qPrintable(u"%1 %2 %3"_s.arg(ones).arg(eights).arg(litPixels())));
-        QCOMPARE(child("lastFrame")->text(), u"FE 13 03 FF  decimal point 3"_s);
-        send("FE FC FF");
-        QTRY_COMPARE(shown(), u"888888 011 dark"_s);
-        QTRY_COMPARE(shown(), u"888888 011 lit"_s);
-
-        child<QSpinBox>("temperature")->setValue(-12);
-        send("FE 01 1E 01 01 FF FE 90 05 FF FE 05 FF FE 04 FF FE 03 48 45 4C 4C 4F 20 FF");
-        QTRY_VERIFY(log().endsWith(u"display text \"HELLO \""_s));
-        QCOMPARE(child("countdown")->text(), u"1:01:30 of 1:01:30, stopped"_s);
-        for (const char* input : {"button1", "button2", "button3", "resetCounter", "counterEvent"})
-            child<QPushButton>(input)->click();
-        QVERIFY(log().endsWith(u"tx FE 06 0C FF  temperature -12 C\nrx FE 03 48 45 4C 4C 4F 20 "
-                               "FF  display text \"HELLO \"\ntx FE 03 10 FF  button 1\ntx FE 03 20 "
-                               "FF  button 2\ntx FE 03 08 FF  button 3\ntx FE 32 00 FF  counter "
-                               "reset\ntx FE 05 00 FF  counter event"_s));
-        QCOMPARE(child("counter")->text(), u"enabled, count 1"_s);
-        QCOMPARE(child("function")->text(), u"now F6 display mode, at start-up F5 counter"_s);
-        child<QPushButton>("powerCycle")->click();
-        QVERIFY(shown().startsWith(u"     0 "_s));
-    }
-
-    void lineFaults() {
-        // A text frame that never ends: the temperature request inside its
-        // nine bytes is answered once the line stays quiet.
-        send("FE 03 41 FE 04 FF");
-        QTRY_COMPARE(log(), u"skip 3 byte(s) formed no frame\nrx FE 04 FF  temperature request\n"
-                            "tx FE 04 19 FF  temperature 25 C"_s);
-        QVERIFY(m_rig->panel.setBaudRate(19200));
-        send("FE 03 31 32 33 34 35 36 FF");
-        QTRY_VERIFY(log().endsWith(
-            u"\nlost FE 03 31 32 33 34 35 36 FF  line at 19200 bit/s, module at 9600 bit/s"_s));
-        QCOMPARE(child("line")->text(),
-                 u"module 9600 bit/s, line 19200 bit/s: mismatch, no traffic"_s);
-    }
+// Bytes the panel sends and the window's inputs to use (a line speed: the
+// panel's); then where to look and what to see there.
+const char* const kSteps[][3] = {
+    // A text frame that never ends: the temperature request inside its nine
+    // bytes is answered once the line stays quiet.
+    {"FE 03 41 FE 04 FF", "log",
+     "skip 3 byte(s) formed no frame\nrx FE 04 FF  temperature request\ntx FE 04 19 FF  "
+     "temperature 25 C"},
+    {"", "display", "       000 dark"},
+    {"FE 03 31 31 31 31 31 31 FF FE FA FF FE F6 FF", "display", "111111 101 lit"},
+    {"FE 03 38 38 38 38 38 38 FF FE FB FF FE F9 FF", "display", "888888 011 lit"},
+    {"FE 13 03 FF", "display", "888.888 011 lit"},
+    {"", "lastFrame", "FE 13 03 FF  decimal point 3"},
+    {"FE FC FF", "display", "888.888 011 dark"},
+    {"", "display", "888.888 011 lit"},
+    {"temperature=-12 FE 04 FF", "panel", "FE 06 0C FF"},
+    {"FE 01 1E 01 01 FF FE 90 05 FF FE 05 FF FE 03 48 45 4C 4C 4F 20 FF", "countdown",
+     "1:01:30 of 1:01:30, stopped"},
+    {"button1 button2 button3 resetCounter counterEvent", "panel",
+     "FE 03 10 FF FE 03 20 FF FE 03 08 FF FE 32 00 FF FE 05 00 FF"},
+    {"", "counter", "enabled, count 1"},
+    {"", "function", "now F6 display mode, at start-up F5 counter"},
+    {"powerCycle", "display", "     0 000 lit"},
+    {"19200", "line", "module 9600 bit/s, line 19200 bit/s: mismatch, no traffic"},
 };
 
-VELD_QTEST_MAIN(ModuleWindowTest)
+TEST(tools_Window, ShowsWhatThePanelSendsTakesItsInputsAndTellsOfLineFaults) {
+    veld::tools::PtyEndpoint line;
+    QString error;
+    ASSERT_TRUE(line.open(error)) << error.toStdString();
+    veld::tools::VirtualModule module(line);
+    veld::tools::ModuleWindow window(module);
+    window.show();
+    QSerialPort panel(line.devicePath());
+    ASSERT_TRUE(panel.open(QIODevice::ReadWrite) && panel.setBaudRate(9600));
+    QByteArray heard;
+    // The display: its digits with '.' after a lit point, the lamps of buzzer
+    // and outputs (1: on), lit or dark. The panel: the last bytes it heard.
+    const auto look = [&](const QString& where, const QString& expected) {
+        if (where == u"panel")
+            return QString::fromLatin1(
+                (heard += panel.readAll()).right((expected.size() + 1) / 3).toHex(' ').toUpper());
+        if (where == u"log")
+            return window.findChild<QPlainTextEdit*>(where)->toPlainText();
+        if (where != u"display")
+            return window.findChild<QLabel*>(where)->text();
+        QString shown;
+        for (std::size_t i = 0; i < window.display().characters().size(); ++i)
+            shown += QLatin1Char(window.display().characters()[i]) +
+                     (window.display().points() >> i & 1 ? u"."_s : QString());
+        shown += u' ';
+        for (const QString& lamp : {u"buzzer"_s, u"output1"_s, u"output2"_s})
+            shown += window.findChild<QLabel*>(lamp)->property("on").toBool() ? u'1' : u'0';
+        return shown + (litPixels(window) > 0 ? u" lit"_s : u" dark"_s);
+    };
+    std::map<std::string, int> lit; // pixels lit, by what was seen
+    for (const auto& [inputs, where, expected] : kSteps) {
+        SCOPED_TRACE(expected);
+        for (const QString& input : QString::fromUtf8(inputs).split(u' ', Qt::SkipEmptyParts)) {
+            if (input.size() == 2)
+                EXPECT_EQ(panel.write(QByteArray::fromHex(input.toLatin1())), 1);
+            else if (input.startsWith(u"temperature="))
+                window.findChild<QSpinBox*>(u"temperature"_s)->setValue(input.mid(12).toInt());
+            else if (input[0].isDigit())
+                EXPECT_TRUE(panel.setBaudRate(input.toInt()));
+            else
+                window.findChild<QPushButton*>(input)->click();
+        }
+        const QString want = QString::fromUtf8(expected);
+        const auto seen = [&] { return look(QString::fromUtf8(where), want); };
+        EXPECT_TRUE(QTest::qWaitFor([&] { return seen() == want; })) << seen().toStdString();
+        lit.try_emplace(expected, litPixels(window)); // before the display flashes
+    }
+    EXPECT_GT(lit["888888 011 lit"], 2 * lit["111111 101 lit"]);
+    EXPECT_GT(lit["888.888 011 lit"], lit["888888 011 lit"]);
+}
 
-#include "ModuleWindowTest.moc"
+} // namespace

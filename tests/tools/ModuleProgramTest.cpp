@@ -1,0 +1,157 @@
+// The veld-module program: its --link, its output to a reader that does not
+// read or has gone, its input, and the real panel window against it.
+#include "support/ModuleProcess.h"
+#include "support/Panel.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using veld::test::ModuleProcess;
+using veld::test::Panel;
+
+namespace {
+
+// Ended by that signal, or refused at the start (0) with exit status 1.
+void expectEndedBy(QProcess& process, int signalNumber) {
+    ASSERT_TRUE(process.state() == QProcess::NotRunning ||
+                process.waitForFinished(ModuleProcess::kWaitMs));
+    EXPECT_EQ(process.exitStatus(), signalNumber ? QProcess::CrashExit : QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), signalNumber ? signalNumber : 1);
+}
+
+TEST(tools_Program, TheLinkReplacesOnlyALinkToAPtyAndGoesWithTheSignalThatEndsTheModule) {
+    const struct {
+        const char* existing; // at the path: "", "file", a link's target, "pty" for a live one
+        int signalNumber;     // that ends the module; 0: the link is refused
+        bool headless;
+    } links[] = {
+        {"", SIGTERM, true},    {"", SIGINT, true},         {"", SIGHUP, true},
+        {"", SIGTERM, false},   {"", SIGHUP, false},        {"file", 0, true},
+        {"/dev/null", 0, true}, {"/dev/pts/ptmx", 0, true}, {"/dev/pts/99999", SIGTERM, true},
+        {"pty", SIGTERM, true}};
+    for (const auto& [existing, signalNumber, headless] : links) {
+        SCOPED_TRACE(::testing::Message() << existing << " " << signalNumber << " " << headless);
+        QTemporaryDir dir;
+        const veld::test::PtyPair pty;
+        const QString link = dir.filePath(u"veld-com1"_s);
+        const QString target =
+            qstrcmp(existing, "pty") ? QString::fromUtf8(existing) : pty.devicePath();
+        if (target == u"file"_s) {
+            ASSERT_TRUE(QFile(link).open(QIODevice::WriteOnly));
+        } else if (!target.isEmpty()) {
+            ASSERT_TRUE(QFile::link(target, link));
+        }
+
+        ModuleProcess module;
+        QProcess& process = module.process();
+        process.setProcessChannelMode(QProcess::SeparateChannels);
+        ASSERT_EQ(module.start({u"--link"_s, link}, headless), signalNumber != 0);
+        if (signalNumber) {
+            EXPECT_EQ(QFileInfo(link).symLinkTarget(), module.devicePath());
+            ASSERT_EQ(::kill(static_cast<pid_t>(process.processId()), signalNumber), 0);
+        }
+        expectEndedBy(process, signalNumber);
+        // Refused: said, with the path left as it was. Replaced: said in one line.
+        const QString errors = QString::fromUtf8(process.readAllStandardError());
+        EXPECT_TRUE(errors.contains(signalNumber ? target : link)) << errors.toStdString();
+        EXPECT_EQ(errors.count(u": replaced "_s), signalNumber && !target.isEmpty() ? 1 : 0);
+        const QFileInfo left(link);
+        EXPECT_EQ(left.isSymLink() ? left.symLinkTarget()
+                  : left.exists()  ? u"file"_s
+                                   : QString(),
+                  signalNumber ? QString() : target);
+    }
+}
+
+TEST(tools_Program, ASignalEndsItWhileNobodyReadsItsOutputAndItEndsWhenItsReaderHasGone) {
+    QTemporaryDir dir;
+    const QString link = dir.filePath(u"veld-com1"_s);
+    QProcess sink; // takes the module's output and never reads it
+    ModuleProcess module;
+    module.process().setProcessChannelMode(QProcess::SeparateChannels);
+    ASSERT_TRUE(module.start({u"--link"_s, link}, true, &sink));
+    sink.start(u"sleep"_s, {u"600"_s});
+    ASSERT_TRUE(QTest::qWaitFor([&link] { return QFileInfo(link).isSymLink(); }));
+    // Far more than the pipe and the module's queue hold: the note on standard
+    // error comes only once the queue is full.
+    module.command(u"state\n"_s.repeated(8000));
+    QByteArray errors;
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return (errors += module.process().readAllStandardError()).contains("not being read");
+    }));
+    module.process().terminate();
+    expectEndedBy(module.process(), SIGTERM);
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
+
+    // Idle, it notices all the same, and ends as SIGPIPE would have ended it.
+    QProcess head;
+    ModuleProcess idle;
+    ASSERT_TRUE(idle.start({u"--link"_s, link}, true, &head));
+    head.start(u"head"_s, {u"-n"_s, u"1"_s});
+    ASSERT_TRUE(head.waitForFinished(ModuleProcess::kWaitMs));
+    EXPECT_TRUE(head.readAll().startsWith("/dev/pts/"));
+    expectEndedBy(idle.process(), SIGPIPE);
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
+}
+
+TEST(tools_EndToEnd, TheModuleReportsWhatItHearsSaysAndIsToldAndHearsOnlyAtItsOwnSpeed) {
+    ModuleProcess module;
+    ASSERT_TRUE(module.start());
+    Panel panel;
+    Panel::map(1, module.devicePath());
+    panel.start();
+    const Ui::frmVELD& u = panel.ui();
+    module.command(QString(1 << 20, u'x')); // far over the 4 KiB a command line may have
+    // The panel's controls to press (nullptr: close its port), a command for
+    // the module, and text in a line that the module prints next.
+    const std::tuple<std::vector<QObject*>, const char*, const char*> steps[] = {
+        {{}, "", "rx FE 15 FF | counter disable"}, // start-up's first frame
+        {{u.optDP3, u.cmdSetDP},
+         "",
+         "rx FE 13 03 FF | decimal point 3 | display \"      \" dp 3 flashing off"},
+        {{u.cmdSetRTC}, "", "rx FE 10 00 00 0C FF | set clock 12:00:00"},
+        {{}, "temp -12", "ok | temperature -12 C"},
+        {{}, "reset-counter", "tx FE 32 00 FF | counter reset"},
+        {{}, "count", "ok | counter disabled, event ignored"},
+        {{}, "button 3", "tx FE 03 08 FF | button 3"},
+        // The line outlives the panel's port.
+        {{nullptr, u.mnuCOM1, u.cmdTimeStamp}, "", "rx FE F7 FF | time stamp request"},
+        {{},
+         "state",
+         "countdown=0:00:00 running=off counter=off count=0 temperature=-12 function=\"F1 "
+         "real-time clock\" startup=\"F6 display mode\" speed=9600 line=9600"},
+        {{}, "power", "ok | power cycle, function F6 display mode | display \"      \" dp 0"},
+        {{}, "dance", "error | unknown command dance; try help"},
+        // The panel still talks at 9600 bit/s: the module hears noise and says nothing.
+        {{u.mnum192}, "", "rx FE 80 0B FF | module line speed 19200 bit/s"},
+        {{u.cmdTimeStamp}, "", "lost FE F7 FF | line at 9600 bit/s, module at 19200 bit/s"},
+        {{}, "button 2", "unsent FE 03 20 FF | button 2 not sent: line at 9600 bit/s"},
+        {{u.mnu192}, "state", "speed=19200 line=19200"},
+        {{u.cmdTimeStamp}, "", "rx FE F7 FF | time stamp request"},
+        {{}, "", "| time stamp 12:0"}, // its answer
+        {{u.mnum96}, "", "rx FE 80 15 FF | module line speed 9600 bit/s"},
+        {{u.optCountEn}, "", "lost FE 05 FF"},
+        {{u.mnu96, u.optCountEn}, "", "rx FE 05 FF | counter enable"},
+        {{}, "count", "tx FE 05 00 FF | counter event"},
+    };
+    for (const auto& [press, command, expect] : steps) {
+        SCOPED_TRACE(expect);
+        for (QObject* control : press) {
+            if (control)
+                Panel::press(control);
+            else
+                ASSERT_TRUE(panel.w().serialControl().setPortOpen(false));
+        }
+        if (*command)
+            module.command(QString::fromUtf8(command));
+        EXPECT_FALSE(module.waitForLine({}, {QString::fromUtf8(expect)}).isEmpty())
+            << module.transcript().toStdString();
+    }
+    EXPECT_EQ(module.transcript().count(u"error | input line longer than 4096 bytes"_s), 1);
+}
+
+} // namespace

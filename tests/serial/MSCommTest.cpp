@@ -103,8 +103,8 @@ TEST(serial_MSComm, ALiveLockOfAnotherIsLeftAsItIsAndAStaleOneRemoved) {
     QTemporaryDir locks;
     qputenv("VELD_LOCK_DIR", QFile::encodeName(locks.path()));
     const std::pair<std::string_view, std::string_view> rows[] = {
-        {"UUCP", "live"}, {"QLockFile", "live"}, {"binary", "live"},
-        {"UUCP", "self"}, {"UUCP", "gone"},      {"QLockFile", "gone"}};
+        {"UUCP", "live"}, {"QLockFile", "live"}, {"binary", "live"}, {"UUCP", "self"},
+        {"UUCP", "gone"}, {"QLockFile", "gone"}, {"text", "none"}};
     for (const auto& [form, owner] : rows) {
         SCOPED_TRACE(std::string(form) + ", " + std::string(owner));
         QProcess child; // killed when it goes
@@ -116,6 +116,7 @@ TEST(serial_MSComm, ALiveLockOfAnotherIsLeftAsItIsAndAStaleOneRemoved) {
         const QByteArray content =
             form == "UUCP"        ? QByteArray::number(pid).rightJustified(10, ' ') + '\n'
             : form == "QLockFile" ? QByteArray::number(pid) + "\nsleep\nhost\n"
+            : form == "text"      ? QByteArray("no number\n")
                                   : QByteArray(reinterpret_cast<const char*>(&binary), 4);
         PtyPair pty;
         // Named after the device, as every serial program names it: LCK..pts_N for /dev/pts/N.
@@ -131,7 +132,9 @@ TEST(serial_MSComm, ALiveLockOfAnotherIsLeftAsItIsAndAStaleOneRemoved) {
         if (opened)
             continue;
         const QString name = owner == "live" ? u"sleep)"_s : QString();
-        EXPECT_TRUE(comm.failureCause().startsWith(u"in use by PID %1 (%2"_s.arg(pid).arg(name)))
+        EXPECT_TRUE(comm.failureCause().startsWith(
+            owner == "none" ? u"locked by another program: "_s + lock.fileName() + u" holds no"_s
+                            : u"in use by PID %1 (%2"_s.arg(pid).arg(name)))
             << comm.failureCause().toStdString();
         ASSERT_TRUE(lock.open(QIODevice::ReadOnly));
         EXPECT_EQ(lock.readAll(), content);

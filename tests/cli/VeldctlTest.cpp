@@ -1,36 +1,50 @@
-#include "support/ModuleProcess.h"
-#include "support/PtyPair.h"
-#include "support/TestMain.h"
+// The real veldctl on the stored port, COM4, which leads to a pty where the
+// test plays the module.
+#include "support/Panel.h"
 
+#include <QProcess>
 #include <QtTest>
 #include <csignal>
+#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 using veld::test::hex;
+using veld::test::Panel;
+using veld::test::PtyPair;
 
 namespace {
-// Runs veldctl; on this pty unless the arguments name another port after it.
-void start(QProcess& p, const QString& args, const QString& pty = {}) {
-    p.start(QStringLiteral(VELDCTL_PROGRAM),
-            (pty.isEmpty() ? QStringList() : QStringList{u"--port"_s, pty}) + args.split(u' '));
-    QVERIFY(p.waitForStarted());
-}
+
+// A pty for COM4, the port the settings name, and veldctl started on it, its
+// output piped to `pipe` if given; PTY in the arguments stands for the pty's path.
+struct Veldctl {
+    explicit Veldctl(QString args, QProcess* pipe = nullptr) {
+        Panel::store(u"CommPort"_s, u"4"_s);
+        Panel::map(4, pty.slavePath());
+        if (pipe)
+            p.setStandardOutputProcess(pipe);
+        p.start(QStringLiteral(VELDCTL_PROGRAM),
+                args.replace(u"PTY"_s, pty.slavePath()).split(u' '));
+        EXPECT_TRUE(p.waitForStarted());
+    }
+    PtyPair pty;
+    QProcess p;
+};
 
 // Bytes on the wire, the exit status, how standard output (status 0) or
 // standard error after "veldctl: " begins, and the module's reply once it has
 // heard the bytes.
 // clang-format off
-struct Run { const char *args, *wire; int exit = 0; const char *out = "", *reply = ""; };
-constexpr Run kRuns[] = {
+struct Row { const char *args, *wire; int exit = 0; const char *out = "", *reply = ""; };
+constexpr Row kRows[] = {
     {"text 12.34", "FE03203132 2E3334FF"}, {"text AbCdEF", "FE03416243644546FF"}, {"dp 0", "FE1300FF"},
-    {"dp 6", "FE1306FF"}, {"flash", "FEFCFF"}, {"buzzer on", "FEFAFF"}, {"buzzer off", "FEFBFF"},
+    {"dp 6", "FE1306FF"}, {"--port PTY flash", "FEFCFF"}, {"buzzer on", "FEFAFF"}, {"buzzer off", "FEFBFF"},
     {"output 1 on", "FEF9FF"}, {"output 1 off", "FEF8FF"}, {"output 2 on", "FEF6FF"},
     {"output 2 off", "FEF5FF"}, {"countdown 1 30 0", "FE01001E01FF"}, {"countdown 0 75 99", "FE01634B00FF"},
     {"countdown 0 2.5 .5", "FE01000200FF"}, {"start-stop", "FE11FF"}, {"countdown-reset", "FE21FF"},
     {"counter on", "FE05FF"}, {"counter off", "FE15FF"}, {"startup F1", "FE9000FF"}, {"startup f6", "FE9003FF"},
     {"module-speed 1200", "FE80ABFF"}, {"module-speed 19200", "FE800BFF"},
     {"time", "FEF7FF", 0, "9:07:05\n", "FE01050709FF"}, {"--speed 19200 time", "FEF7FF", 0, "23:59:42\n", "FE012A3B17FF"},
-    {"temp", "FE04FF", 0, "25\n", "FE0310FF FE0419FF"}, {"temp", "FE04FF", 0, "-10\n", "FE060AFF"},
+    {"temp", "FE04FF", 0, "25\n", "FE0310FF FE0419FF"}, {"--com 4 temp", "FE04FF", 0, "-10\n", "FE060AFF"},
     {"temp --fahrenheit", "FE04FF", 0, "14\n", "FE060AFF"}, {"temp", "FE04FF", 0, "0\n", "FE0600FF"},
     {"--timeout 300 time", "FEF7FF", 3, "no answer from "},
     {"--timeout 300 temp", "FE04FF", 3, "no answer from ", "FE01050709FF"},
@@ -44,103 +58,71 @@ constexpr Run kRuns[] = {
     {"--speed 123 time", "", 1, "--speed takes"}, {"--timeout -5 time", "", 1, "--timeout takes"},
     {"--com 6 flash", "", 1, "--com takes"}};
 // clang-format on
-} // namespace
-Q_DECLARE_METATYPE(Run)
 
-// The real veldctl, the test playing the module on a pty, and once veld-module.
-class VeldctlTest : public QObject {
-    Q_OBJECT
-
-private slots:
-    void runs_data() {
-        QTest::addColumn<Run>("run");
-        for (const Run& r : kRuns)
-            QTest::addRow("%s", r.args) << r;
-    }
-    void runs() {
-        QFETCH(Run, run);
-        veld::test::PtyPair pty;
-        QProcess p;
-        start(p, QString::fromLatin1(run.args), pty.slavePath());
-        QByteArray sent = pty.receive(hex(run.wire).size());
-        if (*run.reply)
-            QCOMPARE(pty.baudRate(), QByteArray(run.args).contains("19200") ? 19200 : 9600);
-        pty.send(hex(run.reply), false);
-        QVERIFY(p.waitForFinished());
-        QCOMPARE(p.exitCode(), run.exit);
-        const QByteArray text = run.exit ? p.readAllStandardError() : p.readAllStandardOutput();
+TEST(cli_Veldctl, EachCommandSendsItsFrameAndSaysWhatCameBackOrWhy) {
+    for (const Row& run : kRows) {
+        SCOPED_TRACE(run.args);
+        Veldctl v(QString::fromLatin1(run.args));
+        const QByteArray sent = v.pty.receive(hex(run.wire).size());
+        const int baud = QByteArray(run.args).contains("19200") ? 19200 : 9600;
+        EXPECT_TRUE(!*run.reply || v.pty.baudRate() == baud) << v.pty.baudRate();
+        v.pty.send(hex(run.reply), false);
+        ASSERT_TRUE(v.p.waitForFinished());
+        EXPECT_EQ(v.p.exitCode(), run.exit);
+        const QByteArray text = run.exit ? v.p.readAllStandardError() : v.p.readAllStandardOutput();
         const QByteArray out = (run.exit ? "veldctl: " : "") + QByteArray(run.out);
-        QVERIFY2(text.startsWith(out) && text.isEmpty() == out.isEmpty(), text.constData());
-        QVERIFY(run.exit != 1 || text.contains("\nUsage: veldctl"));
-        QCOMPARE((sent + pty.receiveFor(0)).toHex(' '), hex(run.wire).toHex(' '));
+        EXPECT_TRUE(text.startsWith(out) && text.isEmpty() == out.isEmpty()) << text.constData();
+        EXPECT_TRUE(run.exit != 1 || text.contains("\nUsage: veldctl"));
+        EXPECT_EQ((sent + v.pty.receiveFor(0)).toHex(' '), hex(run.wire).toHex(' '));
     }
+}
 
-    void watch_data() {
-        QTest::addColumn<QString>("args");
-        QTest::addColumn<QString>("lines");
-        QTest::newRow("to SIGTERM") << "watch"
-                                    << "button 1|temp 25|temp -10|count|count-reset|time 9:07:05";
-        QTest::newRow("--json to a closed pipe")
-            << "watch --json"
-            << R"({"event":"button","button":1}|{"event":"temp","celsius":25,"fahrenheit":77}|)"
-               R"({"event":"temp","celsius":-10,"fahrenheit":14}|{"event":"count"}|)"
-               R"({"event":"count-reset"}|)"
-               R"({"event":"time","hours":9,"minutes":7,"seconds":5,"text":"9:07:05"})";
-    }
-    void watch() {
-        QFETCH(QString, args);
-        QFETCH(QString, lines);
+TEST(cli_Veldctl, ClockSetsTheModulesClockToThePcTime) {
+    Veldctl v(u"clock"_s);
+    const QByteArray sent = v.pty.receive(6);
+    const QTime now = QTime::currentTime();
+    ASSERT_TRUE(v.p.waitForFinished());
+    EXPECT_EQ(v.p.exitCode(), 0);
+    ASSERT_EQ(sent.size(), 6);
+    EXPECT_EQ(sent.left(2) + sent.right(1), hex("FE10FF"));
+    EXPECT_LE(qAbs(QTime(sent[4], sent[3], sent[2]).secsTo(now)), 1) << sent.toHex(' ').data();
+}
+
+TEST(cli_Veldctl, WatchSaysEachMessageOfAStreamWithGarbageUntilEnded) {
+    const std::pair<QString, QString> rows[] = {
+        {u"watch"_s, u"button 1|temp 25|temp -10|count|count-reset|time 9:07:05"_s},
+        {u"watch --json"_s, // to a pipe that closes
+         uR"({"event":"button","button":1}|{"event":"temp","celsius":25,"fahrenheit":77}|)"
+         uR"({"event":"temp","celsius":-10,"fahrenheit":14}|{"event":"count"}|)"
+         uR"({"event":"count-reset"}|)"
+         uR"({"event":"time","hours":9,"minutes":7,"seconds":5,"text":"9:07:05"})"_s}};
+    for (auto [args, lines] : rows) {
+        SCOPED_TRACE(args.toStdString());
+        lines.replace(u'|', u'\n');
         const bool json = args.contains(u"json"_s);
-        veld::test::PtyPair pty;
-        QProcess p, head; // as in: veldctl watch --json | head -n 6
-        if (json) {
-            p.setStandardOutputProcess(&head);
+        QProcess head; // as in: veldctl watch --json | head -n 6
+        Veldctl v(args, json ? &head : nullptr);
+        if (json)
             head.start(u"head"_s, {u"-n"_s, u"6"_s});
-        }
-        start(p, args, pty.slavePath());
-        QTRY_COMPARE(pty.baudRate(), 9600);
-        pty.send(hex("00 FE0310FF 55 FE0419FF FE060AFF FEFE0500FF 13FE3200FF FE01050709FF"), false);
-        QByteArray out;
-        QTRY_COMPARE(QString::fromUtf8(out += (json ? head : p).readAllStandardOutput()).trimmed(),
-                     lines.replace(u'|', u'\n'));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return v.pty.baudRate() == 9600; }));
+        v.pty.send(hex("00 FE0310FF 55 FE0419FF FE060AFF FEFE0500FF 13FE3200FF FE01050709FF"),
+                   false);
+        QString out;
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            out += QString::fromUtf8((json ? head : v.p).readAllStandardOutput());
+            return out.trimmed() == lines;
+        })) << out.toStdString();
         if (json) {
-            QTRY_COMPARE(head.state(), QProcess::NotRunning);
-            pty.send(hex("FE0310FF"), false); // to a closed pipe
+            EXPECT_TRUE(QTest::qWaitFor([&] { return head.state() == QProcess::NotRunning; }));
+            v.pty.send(hex("FE0310FF"), false); // to a closed pipe
         } else {
-            p.terminate();
+            v.p.terminate();
         }
-        QVERIFY(p.waitForFinished());
-        QCOMPARE(p.exitStatus(), json ? QProcess::NormalExit : QProcess::CrashExit);
-        QCOMPARE(p.exitCode(), json ? 0 : SIGTERM);
-        QCOMPARE(pty.baudRate(), 38400); // the pty's own: the port was closed first
+        ASSERT_TRUE(v.p.waitForFinished());
+        EXPECT_EQ(v.p.exitStatus(), json ? QProcess::NormalExit : QProcess::CrashExit);
+        EXPECT_EQ(v.p.exitCode(), json ? 0 : SIGTERM);
+        EXPECT_EQ(v.pty.baudRate(), 38400); // the pty's own: the port was closed first
     }
+}
 
-    // As a user would, on the stored port and on --com, both mapped to veld-module.
-    void againstVeldModule() {
-        veld::test::ModuleProcess module;
-        QVERIFY(module.start());
-        qputenv("VELD_COM4", module.devicePath().toLocal8Bit());
-        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, u"VELD"_s, u"VELD"_s);
-        settings.setValue(u"Properties/CommPort"_s, u"4"_s);
-        settings.sync();
-        QCOMPARE(settings.status(), QSettings::NoError);
-        const auto veldctl = [](const char* args) {
-            QProcess p;
-            start(p, QString::fromLatin1(args));
-            p.waitForFinished();
-            return QString::number(p.exitCode()) + u' ' + QString::fromUtf8(p.readAll()).trimmed();
-        };
-        QCOMPARE(veldctl("text 12.34"), u"0 "_s);
-        module.command(u"state"_s);
-        QVERIFY(!module.waitForLine(u"state"_s, {u"display=\" 12.34\""_s}).isEmpty());
-        module.command(u"temp -10"_s);
-        QCOMPARE(veldctl("--com 4 temp"), u"0 -10"_s);
-        QCOMPARE(veldctl("clock"), u"0 "_s); // seconds, minutes, hours: read back by time
-        const QTime time = QTime::fromString(veldctl("time"), u"0 h:mm:ss"_s);
-        QVERIFY(time.isValid() && qAbs(time.secsTo(QTime::currentTime())) <= 1);
-    }
-};
-
-VELD_QTEST_MAIN(VeldctlTest)
-
-#include "VeldctlTest.moc"
+} // namespace

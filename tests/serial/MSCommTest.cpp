@@ -1,10 +1,11 @@
+// The serial control on real pseudo-terminal pairs and real lock files.
 #include "serial/MSComm.h"
 #include "serial/PortLock.h"
 #include "support/Panel.h"
-#include "support/PtyPair.h"
-#include "support/TestMain.h"
 
-#include <QtTest>
+#include <QProcess>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 using veld::serial::MSComm;
@@ -12,189 +13,166 @@ using veld::test::hex;
 using veld::test::PtyPair;
 
 namespace {
-std::string frame(const char* text) {
-    return hex(text).toStdString();
-}
-} // namespace
 
-// The serial control on real pseudo-terminal pairs and real lock files.
-class MSCommTest : public QObject {
-    Q_OBJECT
-    std::unique_ptr<QTemporaryDir> m_locks;
-
-private slots:
-    void init() {
-        m_locks = std::make_unique<QTemporaryDir>();
-        qputenv("VELD_LOCK_DIR", QFile::encodeName(m_locks->path()));
-    }
-
-    void opensSwitchesAndAppliesSettingsAtOnce() {
-        PtyPair first, second;
-        veld::test::Panel::map(1, first.slavePath());
-        veld::test::Panel::map(2, u"/nonexistent/tty"_s);
-        veld::test::Panel::map(3, second.slavePath());
-        MSComm comm;
-        QVERIFY(comm.setSettings(u"2400,n,8,1"_s) && comm.setPortOpen(true));
-        QCOMPARE(first.baudRate(), 2400);
-        comm.setOutput(frame("fe1000000000ff"));
-        comm.setOutput(std::string());
-        QCOMPARE(first.receive(7), hex("fe1000000000ff"));
-        QVERIFY(comm.setSettings(u"19200,n,8,1"_s) && !comm.setSettings(u"9600, n,8,1"_s));
-        QVERIFY(comm.failureCause().startsWith(u"line settings refused"_s));
-        QCOMPARE(first.baudRate(), 19200);
-        QVERIFY(!comm.setCommPort(6));
-        QVERIFY(comm.failureCause().startsWith(u"port number out of range"_s));
-        QVERIFY(comm.setCommPort(2) && !comm.setPortOpen(true)); // the open port stays
-        QCOMPARE(comm.openDevice(), first.devicePath());
-        QVERIFY(comm.setCommPort(3) && comm.setPortOpen(true) && comm.failureCause().isEmpty());
-        QCOMPARE(second.baudRate(), 19200);
-        comm.setOutput(frame("fef9ff"));
-        QCOMPARE(second.receive(3), hex("fef9ff"));
-        QVERIFY(first.receiveFor(50).isEmpty());
-    }
-
-    void refusalsSayWhyAndLeaveAQuietClosedPort_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("cause");
-        QTest::newRow("missing") << u"/nonexistent/tty"_s << u"no such device"_s;
-        QTest::newRow("file") << QCoreApplication::applicationFilePath()
-                              << u"not a serial device"_s;
-        QTest::newRow("not a tty") << u"/dev/null"_s << u"not a serial device"_s;
-    }
-    void refusalsSayWhyAndLeaveAQuietClosedPort() {
-        QFETCH(QString, path);
-        QFETCH(QString, cause);
-        MSComm comm;
-        QTest::ignoreMessage(QtWarningMsg, qPrintable(path + u" not opened: "_s + cause));
-        QVERIFY(!comm.openPath(path));
-        QCOMPARE(comm.failureCause(), cause);
-        comm.setOutput(frame("fefcff"));
-        QVERIFY(!comm.portOpen() && !comm.isLost() && !comm.waitForInput(10) &&
-                comm.input().isEmpty());
-        QCOMPARE(comm.inBufferCount(), qint16(0));
-    }
-
-    void oneDeviceUnderTwoNamesOpensOnceAndGivesWhatWaits() {
-        PtyPair pty;
-        MSComm comm, other;
-        QVERIFY(comm.openPath(pty.slavePath()) && !comm.waitForInput(20));
-        QCOMPARE(comm.openDevice(), pty.devicePath());
-        pty.send(hex("fe0500fffe0310ff000a"));
-        QVERIFY(comm.openPath(pty.devicePath())); // the same device: not reopened
-        QVERIFY(comm.waitForInput(2000) && comm.inBufferCount() == 10);
-        QCOMPARE(comm.input(), hex("fe0500fffe0310ff000a"));
-        QCOMPARE(comm.inBufferCount(), qint16(0));
-        pty.send(QByteArray(3000, '\x05'));
-        QCOMPARE(comm.inBufferCount(), qint16(MSComm::kReceiveBufferSize));
-        QCOMPARE(comm.input().size(), MSComm::kReceiveBufferSize);
-        QVERIFY(comm.inBufferCount() > 0); // the rest waited in the line
-        QVERIFY(!other.openPath(pty.devicePath()));
-        QVERIFY(other.failureCause().startsWith(
-            u"in use by PID %1 ("_s.arg(QCoreApplication::applicationPid())));
-        QVERIFY(QFile::exists(veld::serial::portLockFile(pty.devicePath()))); // QSerialPort's
-        QVERIFY(!QFile::exists(veld::serial::portLockFile(pty.slavePath())));
-    }
-
-    void locksOfOthers_data() {
-        QTest::addColumn<QString>("form");
-        QTest::addColumn<QString>("owner");
-        for (const QString& form : {u"UUCP"_s, u"QLockFile"_s, u"binary"_s})
-            QTest::newRow(qPrintable(form + u", live program"_s)) << form << u"live"_s;
-        QTest::newRow("UUCP, this process") << u"UUCP"_s << u"self"_s;
-        for (const QString& form : {u"UUCP"_s, u"QLockFile"_s})
-            QTest::newRow(qPrintable(form + u", stale"_s)) << form << u"gone"_s;
-    }
-    void locksOfOthers() {
-        QFETCH(QString, form);
-        QFETCH(QString, owner);
-        QProcess child;
-        child.start(u"sleep"_s, {owner == u"live" ? u"30"_s : u"0"_s});
-        QVERIFY(child.waitForStarted());
-        const qint64 pid =
-            owner == u"self" ? QCoreApplication::applicationPid() : child.processId();
-        QVERIFY(owner != u"gone" || child.waitForFinished());
-        const qint32 binary = static_cast<qint32>(pid);
-        const QByteArray content =
-            form == u"UUCP"        ? QByteArray::number(pid).rightJustified(10, ' ') + '\n'
-            : form == u"QLockFile" ? QByteArray::number(pid) + "\nsleep\nhost\n"
-                                   : QByteArray(reinterpret_cast<const char*>(&binary), 4);
-        PtyPair pty;
-        // Named after the device, as every serial program names it: LCK..pts_N for /dev/pts/N.
-        QFile lock(m_locks->filePath(u"LCK..pts_"_s + QFileInfo(pty.devicePath()).fileName()));
-        const QDateTime stamp(QDate(2020, 1, 2), QTime(3, 4, 5));
-        QVERIFY(lock.open(QIODevice::WriteOnly) && lock.write(content) == content.size() &&
-                lock.flush() && lock.setFileTime(stamp, QFileDevice::FileModificationTime));
-        lock.close();
-
-        MSComm comm;
-        const bool opened = comm.openPath(pty.slavePath()); // through a link
-        child.kill();
-        QVERIFY(child.state() == QProcess::NotRunning || child.waitForFinished());
-        QCOMPARE(opened, owner == u"gone");
-        QCOMPARE(QFile::exists(lock.fileName()), !opened);
-        if (opened)
-            return;
-        const QString name = owner == u"live" ? u"sleep)"_s : QString();
-        QVERIFY2(comm.failureCause().startsWith(u"in use by PID %1 (%2"_s.arg(pid).arg(name)),
-                 qPrintable(comm.failureCause()));
-        QVERIFY(lock.open(QIODevice::ReadOnly));
-        QCOMPARE(lock.readAll(), content);
-        QCOMPARE(QFileInfo(lock.fileName()).lastModified(), stamp);
-    }
-
-    void readsThatFindNothingAreNoLoss() {
-        PtyPair pty;
-        MSComm comm;
-        QSignalSpy lost(&comm, &MSComm::lost);
-        QVERIFY(comm.openPath(pty.slavePath()) && pty.setCanonical(true));
-        pty.send(QByteArray(1, '\x04'), false); // end of file: a read of 0 bytes
-        QTRY_VERIFY(!pty.readableAtPanel());
-        QVERIFY(pty.setCanonical(false));
-        pty.send(hex("fe0500ff"));
-        QCOMPARE(pty.takeAtPanel(2), hex("fe05")); // a second reader
-        QCOMPARE(comm.input(), hex("00ff"));
-        QVERIFY(!lost.wait(50) && comm.portOpen() && !comm.isLost());
-        comm.setOutput(frame("fefcff"));
-        QCOMPARE(pty.receive(3), hex("fefcff"));
-    }
-
-    void lossIsToldOnceAndTheLineReopensWhenBack_data() {
-        QTest::addColumn<bool>("hangUpOnly");
-        QTest::addColumn<QString>("cause");
-        QTest::newRow("node gone") << false << u"device gone: "_s;
-        QTest::newRow("hang-up") << true << u"hang-up from the device"_s;
-    }
-    void lossIsToldOnceAndTheLineReopensWhenBack() {
-        QFETCH(bool, hangUpOnly);
-        QFETCH(QString, cause);
-        QTemporaryDir dir;
-        const QString link = dir.filePath(u"com"_s);
-        auto pty = std::make_unique<PtyPair>();
-        QVERIFY(QFile::link(pty->devicePath(), link));
-        veld::test::Panel::map(2, link);
-        MSComm comm;
-        QSignalSpy lost(&comm, &MSComm::lost);
-        QVERIFY(comm.setCommPort(2) && comm.setPortOpen(true));
-        if (!hangUpOnly)
-            pty->closeMaster();
-        else if (!pty->hangUp())
-            QSKIP("hanging up a tty needs root");
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u" lost: "_s + cause));
-        comm.setOutput(frame("fefcff"));
-        QVERIFY(!comm.portOpen() && comm.isLost() && !comm.waitForInput(-1));
-        QVERIFY(comm.inBufferCount() == 0 && comm.input().isEmpty());
-        QVERIFY(lost.wait() && lost.at(0).at(0).toString().startsWith(cause) && !lost.wait(50));
-        if (!hangUpOnly) {
-            QVERIFY(!comm.reopenLost()); // the link dangles: nothing to open, nothing said
-            pty = std::make_unique<PtyPair>();
-            QVERIFY(QFile::remove(link) && QFile::link(pty->devicePath(), link));
-        }
-        QVERIFY(comm.reopenLost() && comm.portOpen() && !comm.isLost());
-        QCOMPARE(comm.openDevice(), pty->devicePath());
-        comm.setOutput(frame("fefcff"));
-        QCOMPARE(pty->receive(3), hex("fefcff"));
-    }
+const auto write = [](MSComm& comm, const char* frame) {
+    comm.setOutput(hex(frame).toStdString());
 };
 
-VELD_QTEST_MAIN(MSCommTest)
-#include "MSCommTest.moc"
+// What was logged, as "category: message" lines; printed too.
+QString g_logged;
+const QtMessageHandler g_print =
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& c, const QString& m) {
+        g_logged += QString::fromLatin1(c.category) + u": "_s + m + u'\n';
+        g_print(type, c, m);
+    });
+
+TEST(serial_MSComm, OpensSwitchesAndAppliesSettingsAtOnce) {
+    PtyPair first, second;
+    veld::test::Panel::map(1, first.slavePath());
+    veld::test::Panel::map(2, u"/nonexistent/tty"_s);
+    veld::test::Panel::map(3, second.slavePath());
+    MSComm comm;
+    ASSERT_TRUE(comm.setSettings(u"2400,n,8,1"_s) && comm.setPortOpen(true));
+    EXPECT_EQ(first.baudRate(), 2400);
+    write(comm, "fe1000000000ff");
+    write(comm, "");
+    EXPECT_EQ(first.receive(7), hex("fe1000000000ff"));
+    EXPECT_TRUE(comm.setSettings(u"19200,n,8,1"_s) && !comm.setSettings(u"9600, n,8,1"_s));
+    EXPECT_TRUE(comm.failureCause().startsWith(u"line settings refused"_s));
+    EXPECT_EQ(first.baudRate(), 19200);
+    EXPECT_FALSE(comm.setCommPort(6));
+    EXPECT_TRUE(comm.failureCause().startsWith(u"port number out of range"_s));
+    EXPECT_TRUE(comm.setCommPort(2) && !comm.setPortOpen(true)); // the open port stays
+    EXPECT_EQ(comm.openDevice(), first.devicePath());
+    EXPECT_TRUE(comm.setCommPort(3) && comm.setPortOpen(true) && comm.failureCause().isEmpty());
+    EXPECT_EQ(second.baudRate(), 19200);
+    write(comm, "fef9ff");
+    EXPECT_EQ(second.receive(3), hex("fef9ff"));
+    EXPECT_TRUE(first.receiveFor(50).isEmpty());
+}
+
+TEST(serial_MSComm, RefusalsSayWhyAndLeaveAQuietClosedPort) {
+    const std::pair<QString, QString> rows[] = {
+        {u"/nonexistent/tty"_s, u"no such device"_s},
+        {QCoreApplication::applicationFilePath(), u"not a serial device"_s},
+        {u"/dev/null"_s, u"not a serial device"_s}};
+    for (const auto& [path, cause] : rows) {
+        MSComm comm;
+        g_logged.clear();
+        EXPECT_FALSE(comm.openPath(path));
+        EXPECT_EQ(comm.failureCause(), cause);
+        EXPECT_EQ(g_logged, u"veld.serial: "_s + path + u" not opened: "_s + cause + u'\n');
+        write(comm, "fefcff");
+        EXPECT_TRUE(!comm.portOpen() && !comm.isLost() && !comm.waitForInput(10) &&
+                    comm.input().isEmpty() && comm.inBufferCount() == 0)
+            << path.toStdString();
+    }
+}
+
+TEST(serial_MSComm, OneDeviceUnderTwoNamesOpensOnceAndReadsUpToTheCapFindingNothingIsNoLoss) {
+    PtyPair pty;
+    MSComm comm, other;
+    QSignalSpy lost(&comm, &MSComm::lost);
+    ASSERT_TRUE(comm.openPath(pty.slavePath()));
+    EXPECT_FALSE(comm.waitForInput(20));
+    EXPECT_EQ(comm.openDevice(), pty.devicePath());
+    EXPECT_TRUE(pty.endOfFileRead()); // a read of 0 bytes
+    pty.send(hex("fe0500ff"));
+    EXPECT_EQ(pty.takeAtPanel(2), hex("fe05")); // a second reader
+    EXPECT_EQ(comm.input(), hex("00ff"));
+    pty.send(hex("fe0500fffe0310ff000a"));
+    EXPECT_TRUE(comm.openPath(pty.devicePath())); // the same device: not reopened
+    EXPECT_TRUE(comm.waitForInput(2000) && comm.inBufferCount() == 10);
+    EXPECT_EQ(comm.input(), hex("fe0500fffe0310ff000a"));
+    EXPECT_EQ(comm.inBufferCount(), 0);
+    pty.send(QByteArray(3000, '\x05'));
+    EXPECT_EQ(comm.inBufferCount(), MSComm::kReceiveBufferSize);
+    EXPECT_EQ(comm.input().size(), MSComm::kReceiveBufferSize);
+    EXPECT_GT(comm.inBufferCount(), 0); // the rest waited in the line
+    EXPECT_FALSE(other.openPath(pty.devicePath()));
+    EXPECT_TRUE(other.failureCause().startsWith(
+        u"in use by PID %1 ("_s.arg(QCoreApplication::applicationPid())));
+    EXPECT_TRUE(QFile::exists(veld::serial::portLockFile(pty.devicePath()))); // QSerialPort's
+    EXPECT_FALSE(QFile::exists(veld::serial::portLockFile(pty.slavePath())));
+    EXPECT_TRUE(!lost.wait(50) && comm.portOpen() && !comm.isLost());
+    write(comm, "fefcff");
+    EXPECT_EQ(pty.receive(3), hex("fefcff"));
+}
+
+TEST(serial_MSComm, ALiveLockOfAnotherIsLeftAsItIsAndAStaleOneRemoved) {
+    QTemporaryDir locks;
+    qputenv("VELD_LOCK_DIR", QFile::encodeName(locks.path()));
+    const std::pair<std::string_view, std::string_view> rows[] = {
+        {"UUCP", "live"}, {"QLockFile", "live"}, {"binary", "live"}, {"UUCP", "self"},
+        {"UUCP", "gone"}, {"QLockFile", "gone"}, {"text", "none"}};
+    for (const auto& [form, owner] : rows) {
+        SCOPED_TRACE(std::string(form) + ", " + std::string(owner));
+        QProcess child; // killed when it goes
+        child.start(u"sleep"_s, {owner == "live" ? u"30"_s : u"0"_s});
+        ASSERT_TRUE(child.waitForStarted());
+        const qint64 pid = owner == "self" ? QCoreApplication::applicationPid() : child.processId();
+        ASSERT_TRUE(owner != "gone" || child.waitForFinished());
+        const qint32 binary = static_cast<qint32>(pid);
+        const QByteArray content =
+            form == "UUCP"        ? QByteArray::number(pid).rightJustified(10, ' ') + '\n'
+            : form == "QLockFile" ? QByteArray::number(pid) + "\nsleep\nhost\n"
+            : form == "text"      ? QByteArray("no number\n")
+                                  : QByteArray(reinterpret_cast<const char*>(&binary), 4);
+        PtyPair pty;
+        // Named after the device, as every serial program names it: LCK..pts_N for /dev/pts/N.
+        QFile lock(locks.filePath(u"LCK..pts_"_s + QFileInfo(pty.devicePath()).fileName()));
+        const QDateTime stamp(QDate(2020, 1, 2), QTime(3, 4, 5));
+        ASSERT_TRUE(lock.open(QIODevice::WriteOnly) && lock.write(content) == content.size() &&
+                    lock.flush() && lock.setFileTime(stamp, QFileDevice::FileModificationTime));
+        lock.close();
+        MSComm comm;
+        const bool opened = comm.openPath(pty.slavePath()); // through a link
+        EXPECT_EQ(opened, owner == "gone");
+        EXPECT_EQ(QFile::exists(lock.fileName()), !opened);
+        if (opened)
+            continue;
+        const QString name = owner == "live" ? u"sleep)"_s : QString();
+        EXPECT_TRUE(comm.failureCause().startsWith(
+            owner == "none" ? u"locked by another program: "_s + lock.fileName() + u" holds no"_s
+                            : u"in use by PID %1 (%2"_s.arg(pid).arg(name)))
+            << comm.failureCause().toStdString();
+        ASSERT_TRUE(lock.open(QIODevice::ReadOnly));
+        EXPECT_EQ(lock.readAll(), content);
+        EXPECT_EQ(QFileInfo(lock.fileName()).lastModified(), stamp);
+    }
+}
+
+TEST(serial_MSComm, LossIsToldOnceAndTheLineReopensWhenBack) {
+    for (const bool hangUpOnly : {false, true}) {
+        const QString cause = hangUpOnly ? u"hang-up from the device"_s : u"device gone: "_s;
+        SCOPED_TRACE(cause.toStdString());
+        PtyPair pty, back; // back: another device that comes under the same name
+        veld::test::Panel::map(2, pty.slavePath());
+        MSComm comm;
+        QSignalSpy lost(&comm, &MSComm::lost);
+        ASSERT_TRUE(comm.setCommPort(2) && comm.setPortOpen(true));
+        g_logged.clear();
+        if (!hangUpOnly)
+            pty.closeMaster();
+        else if (!pty.hangUp())
+            GTEST_SKIP() << "hanging up a tty needs root";
+        write(comm, "fefcff");
+        EXPECT_TRUE(!comm.portOpen() && comm.isLost() && !comm.waitForInput(-1) &&
+                    comm.inBufferCount() == 0 && comm.input().isEmpty());
+        EXPECT_TRUE(lost.wait() && lost.at(0).at(0).toString().startsWith(cause) && !lost.wait(50));
+        if (!hangUpOnly) {
+            EXPECT_FALSE(comm.reopenLost()); // not back yet: nothing opened, nothing said
+            ASSERT_TRUE(QFile::remove(pty.slavePath()) &&
+                        QFile::link(back.devicePath(), pty.slavePath()));
+        }
+        EXPECT_TRUE(g_logged.count(u'\n') == 1 && g_logged.contains(u" lost: "_s + cause))
+            << g_logged.toStdString();
+        PtyPair& now = hangUpOnly ? pty : back;
+        EXPECT_TRUE(comm.reopenLost() && comm.portOpen() && !comm.isLost());
+        EXPECT_EQ(comm.openDevice(), now.devicePath());
+        write(comm, "fefcff");
+        EXPECT_EQ(now.receive(3), hex("fefcff"));
+    }
+}
+
+} // namespace

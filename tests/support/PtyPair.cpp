@@ -19,10 +19,9 @@ namespace veld::test {
 namespace {
 bool waitReadable(int fd, int ms) {
     pollfd p{fd, POLLIN, 0};
-    int r;
-    do {
-        r = ::poll(&p, 1, ms);
-    } while (r < 0 && errno == EINTR);
+    int r = 0;
+    while ((r = ::poll(&p, 1, ms)) < 0 && errno == EINTR)
+        ;
     return r > 0 && (p.revents & POLLIN);
 }
 } // namespace
@@ -58,7 +57,11 @@ PtyPair::~PtyPair() {
 }
 
 void PtyPair::send(const QByteArray& bytes, bool waitForArrival) {
-    const qsizetype expected = std::min<qsizetype>(queuedAtPanel() + bytes.size(), 4095);
+    const auto queued = [this] {
+        int n = 0;
+        return ::ioctl(m_slave, FIONREAD, &n) == 0 ? n : 0;
+    };
+    const qsizetype expected = std::min<qsizetype>(queued() + bytes.size(), 4095);
     for (qsizetype done = 0; done < bytes.size();) {
         const ssize_t n = ::write(m_master, bytes.constData() + done, bytes.size() - done);
         if (n < 0 && errno != EAGAIN && errno != EINTR)
@@ -66,13 +69,8 @@ void PtyPair::send(const QByteArray& bytes, bool waitForArrival) {
         done += std::max<ssize_t>(n, 0);
     }
     const QDeadlineTimer deadline(2000);
-    while (waitForArrival && queuedAtPanel() < expected && !deadline.hasExpired())
+    while (waitForArrival && queued() < expected && !deadline.hasExpired())
         std::this_thread::yield();
-}
-
-int PtyPair::queuedAtPanel() const {
-    int queued = 0;
-    return ::ioctl(m_slave, FIONREAD, &queued) == 0 ? queued : 0;
 }
 
 QByteArray PtyPair::receive(qsizetype count) {
@@ -104,21 +102,11 @@ int PtyPair::baudRate() const {
 }
 
 void PtyPair::closeMaster() {
-    if (m_master >= 0)
-        ::close(m_master);
-    m_master = -1;
+    ::close(std::exchange(m_master, -1)); // a second time closes nothing (-1)
 }
 
 bool PtyPair::hangUp() {
     return ::ioctl(m_slave, TIOCVHANGUP) == 0;
-}
-
-bool PtyPair::setCanonical(bool on) {
-    termios t{};
-    if (::tcgetattr(m_slave, &t) != 0)
-        return false;
-    t.c_lflag = on ? (t.c_lflag | ICANON) : (t.c_lflag & ~tcflag_t(ICANON));
-    return ::tcsetattr(m_slave, TCSANOW, &t) == 0;
 }
 
 QByteArray PtyPair::takeAtPanel(qsizetype count) {
@@ -127,8 +115,17 @@ QByteArray PtyPair::takeAtPanel(qsizetype count) {
     return out;
 }
 
-bool PtyPair::readableAtPanel() const {
-    return waitReadable(m_slave, 0);
+bool PtyPair::endOfFileRead() {
+    termios t{};
+    if (::tcgetattr(m_slave, &t) != 0)
+        return false;
+    t.c_lflag |= ICANON;
+    if (::tcsetattr(m_slave, TCSANOW, &t) != 0)
+        return false;
+    send(QByteArray(1, '\x04'), false);
+    const bool read = QTest::qWaitFor([this] { return !waitReadable(m_slave, 0); });
+    t.c_lflag &= ~tcflag_t(ICANON);
+    return ::tcsetattr(m_slave, TCSANOW, &t) == 0 && read;
 }
 
 } // namespace veld::test

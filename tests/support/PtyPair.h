@@ -15,18 +15,14 @@ class PtyPair {
 public:
     PtyPair();
     ~PtyPair();
-    PtyPair(const PtyPair&) = delete;
-    PtyPair& operator=(const PtyPair&) = delete;
+    Q_DISABLE_COPY_MOVE(PtyPair)
 
-    // A link of this pair's own to the panel's end, as a /dev/serial/by-id/
-    // name is to an adapter, and the device itself.
+    // A link to the panel's end, as /dev/serial/by-id/ has; the device itself.
     QString slavePath() const { return m_link; }
     QString devicePath() const { return m_slavePath; }
 
-    // Module to panel; by default waits until the bytes wait at the panel's end
-    // (as far as a tty's 4095-byte input queue holds them).
+    // Module to panel; by default waits until the bytes are at the panel's end.
     void send(const QByteArray& bytes, bool waitForArrival = true);
-    int queuedAtPanel() const;
     // Panel to module: waits up to two seconds for `count` bytes, then takes
     // what follows at once, so that extra bytes show up too.
     QByteArray receive(qsizetype count);
@@ -36,12 +32,10 @@ public:
     int baudRate() const;   // set by the panel; 0 for an unusual speed
     void closeMaster();     // the device goes away from the panel's side
     bool hangUp();          // a hang-up, the device node left in place (root only)
-    // Another program on the panel's end: canonical input (in which the
-    // end-of-file character makes the panel's next read find 0 bytes), taking
-    // waiting bytes away, looking whether a read would return now.
-    bool setCanonical(bool on);
+    // Another program on the panel's end: takes waiting bytes; makes the panel's
+    // next read find 0 bytes (canonical end of file) and waits for that read.
     QByteArray takeAtPanel(qsizetype count);
-    bool readableAtPanel() const;
+    bool endOfFileRead();
 
 private:
     int m_master = -1;

@@ -2,8 +2,6 @@
 // file in each folder given (files starting with '.' are skipped), without
 // libFuzzer: the corpus and the crash regressions become a plain test in any
 // build of the project, the sanitizer build included.
-
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -13,38 +11,27 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
-namespace {
-bool replay(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "cannot read %s\n", file.c_str());
-        return false;
-    }
-    const std::vector<char> bytes{std::istreambuf_iterator<char>(in),
-                                  std::istreambuf_iterator<char>()};
-    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-    return true;
-}
-} // namespace
-
 int main(int argc, char** argv) {
-    int files = 0;
-    bool ok = true;
+    namespace fs = std::filesystem;
+    std::vector<fs::path> files;
     for (int i = 1; i < argc; ++i) {
-        const std::filesystem::path arg(argv[i]);
-        if (!std::filesystem::is_directory(arg)) {
-            ok = replay(arg) && ok;
-            ++files;
-            continue;
-        }
-        for (const auto& entry : std::filesystem::directory_iterator(arg)) {
-            if (!entry.is_regular_file() || entry.path().filename().string().starts_with('.'))
-                continue;
-            ok = replay(entry.path()) && ok;
-            ++files;
-        }
+        if (!fs::is_directory(argv[i]))
+            files.emplace_back(argv[i]);
+        else
+            for (const auto& entry : fs::directory_iterator(argv[i]))
+                if (entry.is_regular_file() && !entry.path().filename().string().starts_with('.'))
+                    files.push_back(entry.path());
     }
-    std::printf("%d inputs replayed\n", files);
+    for (const fs::path& file : files) {
+        std::ifstream in(file, std::ios::binary);
+        if (!in) {
+            std::fprintf(stderr, "cannot read %s\n", file.c_str());
+            return 1;
+        }
+        const std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
+        LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    }
+    std::printf("%zu inputs replayed\n", files.size());
     // An empty replay means the folders were not found: a broken test, not a pass.
-    return ok && files > 0 ? 0 : 1;
+    return files.empty() ? 1 : 0;
 }

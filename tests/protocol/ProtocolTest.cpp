@@ -66,15 +66,12 @@ TEST(Countdown, ConvertsHalvesToTheEvenNeighbourAndRefusesWhatNoByteHolds) {
 }
 
 TEST(TextFrame, RightAlignsSixCharactersAndKeepsTheLastSixOfALongerText) {
-    const std::pair<std::u16string, std::string> rows[] = {{u"1", "20 20 20 20 20 31"},
-                                                           {u"12", "20 20 20 20 31 32"},
-                                                           {u"HELLO", "20 48 45 4C 4C 4F"},
-                                                           {u"AbCdEF", "41 62 43 64 45 46"},
-                                                           {u" 1", "20 20 20 20 20 31"},
-                                                           {u"1 ", "20 20 20 20 31 20"},
-                                                           {u"\u00FF\u00FE", "20 20 20 20 FF FE"},
-                                                           {u"\u20AC5", "20 20 20 20 3F 35"},
-                                                           {u"1234567", "32 33 34 35 36 37"}};
+    // clang-format off
+    const std::pair<std::u16string, std::string> rows[] = {
+        {u"1", "20 20 20 20 20 31"}, {u"12", "20 20 20 20 31 32"}, {u"HELLO", "20 48 45 4C 4C 4F"},
+        {u"AbCdEF", "41 62 43 64 45 46"}, {u" 1", "20 20 20 20 20 31"}, {u"1 ", "20 20 20 20 31 20"},
+        {u"\u00FF\u00FE", "20 20 20 20 FF FE"}, {u"\u20AC5", "20 20 20 20 3F 35"}, {u"1234567", "32 33 34 35 36 37"}};
+    // clang-format on
     for (const auto& [text, data] : rows)
         EXPECT_EQ(toHex(buildTextFrame(0xFE, text)), "FE 03 " + data + " FF");
     EXPECT_EQ(toHex(textBytes(u"A\u00E9\u4E2D")), "41 E9 3F");
@@ -97,24 +94,17 @@ TEST(Decoder, ReadsPositionOneOnlyAndNeverPastTheEnd) {
                   known)
             << code;
     }
-    for (const auto& [hex, button] : {std::pair{"FE 03 10 FF", 1},
-                                      {"FE 03 20 FF", 2},
-                                      {"FE 03 08 FF", 3},
-                                      {"FE 03 30 FF", 0},
-                                      {"FE 03 40 FF", 0}})
+    // clang-format off
+    for (const auto& [hex, button] : {std::pair{"FE 03 10 FF", 1}, {"FE 03 20 FF", 2}, {"FE 03 08 FF", 3}, {"FE 03 30 FF", 0}, {"FE 03 40 FF", 0}})
+        // clang-format on
         EXPECT_EQ(decode(hex)->button, button) << hex;
 }
 
 TEST(Decoder, FahrenheitRoundsToTheNearestDegreeAndTheCountStopsAtItsTop) {
-    for (const auto& [celsius, above, below] : {std::tuple{0, 32, 32},
-                                                {1, 34, 30},
-                                                {10, 50, 14},
-                                                {17, 63, 1},
-                                                {18, 64, 0},
-                                                {20, 68, -4},
-                                                {25, 77, -13},
-                                                {40, 104, -40},
-                                                {255, 491, -427}}) {
+    // clang-format off
+    for (const auto& [celsius, above, below] : {std::tuple{0, 32, 32}, {1, 34, 30}, {10, 50, 14}, {17, 63, 1}, {18, 64, 0},
+                                                {20, 68, -4}, {25, 77, -13}, {40, 104, -40}, {255, 491, -427}}) {
+        // clang-format on
         EXPECT_EQ(fahrenheitAtOrAboveZero(std::uint8_t(celsius)), above) << celsius;
         EXPECT_EQ(fahrenheitBelowZero(std::uint8_t(celsius)), below) << celsius;
     }

@@ -10,6 +10,7 @@
 using namespace Qt::StringLiterals;
 using veld::serial::MSComm;
 using veld::test::hex;
+using veld::test::logged;
 using veld::test::PtyPair;
 
 namespace {
@@ -17,14 +18,6 @@ namespace {
 const auto write = [](MSComm& comm, const char* frame) {
     comm.setOutput(hex(frame).toStdString());
 };
-
-// What was logged, as "category: message" lines; printed too.
-QString g_logged;
-const QtMessageHandler g_print =
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& c, const QString& m) {
-        g_logged += QString::fromLatin1(c.category) + u": "_s + m + u'\n';
-        g_print(type, c, m);
-    });
 
 TEST(serial_MSComm, OpensSwitchesAndAppliesSettingsAtOnce) {
     PtyPair first, second;
@@ -58,10 +51,10 @@ TEST(serial_MSComm, RefusalsSayWhyAndLeaveAQuietClosedPort) {
         {u"/dev/null"_s, u"not a serial device"_s}};
     for (const auto& [path, cause] : rows) {
         MSComm comm;
-        g_logged.clear();
+        logged().clear();
         EXPECT_FALSE(comm.openPath(path));
         EXPECT_EQ(comm.failureCause(), cause);
-        EXPECT_EQ(g_logged, u"veld.serial: "_s + path + u" not opened: "_s + cause + u'\n');
+        EXPECT_EQ(logged(), u"veld.serial: "_s + path + u" not opened: "_s + cause + u'\n');
         write(comm, "fefcff");
         EXPECT_TRUE(!comm.portOpen() && !comm.isLost() && !comm.waitForInput(10) &&
                     comm.input().isEmpty() && comm.inBufferCount() == 0)
@@ -151,7 +144,7 @@ TEST(serial_MSComm, LossIsToldOnceAndTheLineReopensWhenBack) {
         MSComm comm;
         QSignalSpy lost(&comm, &MSComm::lost);
         ASSERT_TRUE(comm.setCommPort(2) && comm.setPortOpen(true));
-        g_logged.clear();
+        logged().clear();
         if (!hangUpOnly)
             pty.closeMaster();
         else if (!pty.hangUp())
@@ -165,8 +158,8 @@ TEST(serial_MSComm, LossIsToldOnceAndTheLineReopensWhenBack) {
             ASSERT_TRUE(QFile::remove(pty.slavePath()) &&
                         QFile::link(back.devicePath(), pty.slavePath()));
         }
-        EXPECT_TRUE(g_logged.count(u'\n') == 1 && g_logged.contains(u" lost: "_s + cause))
-            << g_logged.toStdString();
+        EXPECT_TRUE(logged().count(u'\n') == 1 && logged().contains(u" lost: "_s + cause))
+            << logged().toStdString();
         PtyPair& now = hangUpOnly ? pty : back;
         EXPECT_TRUE(comm.reopenLost() && comm.portOpen() && !comm.isLost());
         EXPECT_EQ(comm.openDevice(), now.devicePath());

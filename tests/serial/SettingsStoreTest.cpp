@@ -2,6 +2,7 @@
 // temporary XDG_CONFIG_HOME that the test main sets up.
 #include "serial/SettingsStore.h"
 #include "serial/PortMap.h"
+#include "support/Panel.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,6 +14,7 @@
 using namespace Qt::StringLiterals;
 using veld::serial::deviceForPort;
 using veld::serial::SettingsStore;
+using veld::test::logged;
 
 namespace {
 
@@ -20,14 +22,6 @@ const auto folder = [] { return qEnvironmentVariable("XDG_CONFIG_HOME") + u"/VEL
 const auto read = [](QStringView key) {
     return SettingsStore::read(SettingsStore::kProperties, key, u"none"_s);
 };
-
-// What was logged, as "category: message" lines; printed too.
-QString g_logged;
-const QtMessageHandler g_print =
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& c, const QString& m) {
-        g_logged += QString::fromLatin1(c.category) + u": "_s + m + u'\n';
-        g_print(type, c, m);
-    });
 
 TEST(serial_SettingsStore, WritesReadsAndRemovesThroughTheFile) {
     EXPECT_EQ(SettingsStore::filePath(), folder() + u"/VELD.conf"_s);
@@ -68,10 +62,10 @@ TEST(serial_SettingsStore, AnUnstorableValueSaysWhyAndHoldsForTheSession) {
         QFile file(folder() + blocker);
         ASSERT_TRUE(blocker.isEmpty() ? file.open(QIODevice::WriteOnly)
                                       : QDir().mkpath(file.fileName()));
-        g_logged.clear();
+        logged().clear();
         EXPECT_FALSE(SettingsStore::write(SettingsStore::kProperties, u"Unstored", u"x"_s));
         EXPECT_EQ(SettingsStore::lastError(), file.fileName() + cause);
-        EXPECT_EQ(g_logged, u"veld.serial: settings not stored in "_s + SettingsStore::filePath() +
+        EXPECT_EQ(logged(), u"veld.serial: settings not stored in "_s + SettingsStore::filePath() +
                                 u": "_s + file.fileName() + cause + u'\n');
         EXPECT_EQ(read(u"Unstored"), u"x"_s);
     }

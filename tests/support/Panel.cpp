@@ -13,6 +13,16 @@ void fire(QTimer& timer) {
 }
 } // namespace
 
+QString& logged() {
+    static QString lines;
+    static const QtMessageHandler print =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& c, const QString& m) {
+            lines += QString::fromLatin1(c.category) + QStringLiteral(": ") + m + u'\n';
+            print(type, c, m);
+        });
+    return lines;
+}
+
 QSettings Panel::settings() {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("VELD"),
                      QStringLiteral("VELD"));

@@ -13,6 +13,9 @@
 
 namespace veld::test {
 
+// What was logged since the last clear, as "category: message" lines; printed too.
+QString& logged();
+
 struct Box {
     QString title;
     QString text;

@@ -4,9 +4,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QSettings>
 #include <QStringList>
-#include <functional>
+#include <optional>
 
 #ifdef Q_OS_UNIX
 #include <pwd.h>
@@ -18,6 +19,10 @@ namespace veld::serial {
 namespace {
 QString g_lastError;
 bool g_noHome = false;
+// Writes and removals that did not reach the file (no value: removed), so that
+// they hold for the rest of the session; QSettings keeps none of them when the
+// file has never been read or written.
+QHash<QString, std::optional<QString>> g_unstored;
 
 // QSettings takes its folder once per process from XDG_CONFIG_HOME, else from
 // HOME, and with neither it would use "/". The user database gives the home.
@@ -65,19 +70,24 @@ QString diagnose(const QString& path) {
     return QStringLiteral("the file could not be written");
 }
 
-bool store(const std::function<void(QSettings&)>& change) {
+bool store(const QString& path, const std::optional<QString>& value) {
     if (g_noHome) {
         g_lastError = QStringLiteral("no home folder: HOME and XDG_CONFIG_HOME are unset and the "
                                      "user database names none");
         qCWarning(lcSerial, "settings not stored: %s", qUtf8Printable(g_lastError));
+        g_unstored.insert(path, value);
         return false;
     }
     QSettings settings = openStore();
-    change(settings);
+    if (value)
+        settings.setValue(path, *value);
+    else
+        settings.remove(path);
     settings.sync();
     switch (settings.status()) {
     case QSettings::NoError:
         g_lastError.clear();
+        g_unstored.remove(path);
         return true;
     case QSettings::FormatError:
         g_lastError = QStringLiteral("the file is not in settings format");
@@ -88,13 +98,17 @@ bool store(const std::function<void(QSettings&)>& change) {
     }
     qCWarning(lcSerial, "settings not stored in %s: %s", qUtf8Printable(settings.fileName()),
               qUtf8Printable(g_lastError));
+    g_unstored.insert(path, value);
     return false;
 }
 } // namespace
 
 QString SettingsStore::read(QStringView section, QStringView key, const QString& defaultValue) {
+    const QString path = keyPath(section, key);
+    if (const auto unstored = g_unstored.constFind(path); unstored != g_unstored.cend())
+        return unstored->value_or(defaultValue);
     const QSettings settings = openStore();
-    const QVariant value = settings.value(keyPath(section, key));
+    const QVariant value = settings.value(path);
     if (!value.isValid())
         return defaultValue;
     // An unquoted value with commas, edited by hand, comes back as a list.
@@ -106,13 +120,11 @@ QString SettingsStore::read(QStringView section, QStringView key, const QString&
 }
 
 bool SettingsStore::write(QStringView section, QStringView key, const QString& value) {
-    const QString path = keyPath(section, key);
-    return store([&](QSettings& settings) { settings.setValue(path, value); });
+    return store(keyPath(section, key), value);
 }
 
 bool SettingsStore::remove(QStringView section, QStringView key) {
-    const QString path = keyPath(section, key);
-    return store([&](QSettings& settings) { settings.remove(path); });
+    return store(keyPath(section, key), std::nullopt);
 }
 
 QString SettingsStore::filePath() {

@@ -436,7 +436,7 @@ int main(int argc, char* argv[]) {
         print("receive.text", summarise(received.textMs));
         print("receive.paint", summarise(received.paintMs));
         print("timer1.gap", summarise(received.tickGapMs));
-        std::printf("timer1.interval_ms=%d\n", &window.timer1()->interval());
+        std::printf("timer1.interval_ms=%d\n", window.timer1().interval());
     }
     const bool ok = !clicks.ms.empty() && split + textSplit == 0 && wrong + textWrong == 0 &&
                     received.missed == 0;

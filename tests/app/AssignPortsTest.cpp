@@ -56,6 +56,7 @@ TEST(AssignPorts, OkStoresTheChangedRowsAndCancelNothing) {
     type(dialog, 4, QStringLiteral("/dev/d"));
     EXPECT_EQ(dialog.deviceBox(4)->currentText(), QStringLiteral("/dev/env"));
     EXPECT_EQ(dialog.deviceBox(2)->accessibleName(), QStringLiteral("COM2 device"));
+    EXPECT_TRUE(dialog.isAncestorOf(dialog.deviceBox(5)));
     EXPECT_EQ(dialog.deviceBox(4)->accessibleDescription(),
               QStringLiteral("set by VELD_COM4 in the environment"));
     dialog.accept(); // COM1 and COM5 as they were

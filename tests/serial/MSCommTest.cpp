@@ -165,6 +165,8 @@ TEST(serial_MSComm, LossIsToldOnceAndTheLineReopensWhenBack) {
         EXPECT_EQ(comm.openDevice(), now.devicePath());
         write(comm, "fefcff");
         EXPECT_EQ(now.receive(3), hex("fefcff"));
+        ASSERT_TRUE(comm.setPortOpen(false)); // closed on purpose: not reopened by itself
+        EXPECT_FALSE(comm.isLost() || comm.reopenLost() || comm.portOpen());
     }
 }
 

@@ -126,6 +126,7 @@ TEST(tools_EndToEnd, TheModuleReportsWhatItHearsSaysAndIsToldAndHearsOnlyAtItsOw
          "real-time clock\" startup=\"F6 display mode\" speed=9600 line=9600"},
         {{}, "power", "ok | power cycle, function F6 display mode | display \"      \" dp 0"},
         {{}, "dance", "error | unknown command dance; try help"},
+        {{}, "button 4", "error | usage: button N, N = 1, 2 or 3"},
         // The panel still talks at 9600 bit/s: the module hears noise and says nothing.
         {{u.mnum192}, "", "rx FE 80 0B FF | module line speed 19200 bit/s"},
         {{u.cmdTimeStamp}, "", "lost FE F7 FF | line at 9600 bit/s, module at 19200 bit/s"},

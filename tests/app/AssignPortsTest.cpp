@@ -17,7 +17,7 @@ namespace {
 
 QString ports() { // "COM2=/dev/x COM3=/dev/y"
     QSettings s = Panel::settings();
-    s.beginGroup(QStringLiteral("Ports"));
+    s.beginGroup(u"Ports"_s);
     QStringList keys;
     for (const QString& key : s.childKeys())
         keys << key + u'=' + s.value(key).toString();
@@ -45,26 +45,26 @@ void assign(Panel& p, int port, const QString& device) {
 
 TEST(AssignPorts, OkStoresTheChangedRowsAndCancelNothing) {
     Panel p;
-    Panel::settings().setValue(QStringLiteral("Ports/COM3"), QStringLiteral("/dev/a"));
-    Panel::settings().setValue(QStringLiteral("Ports/COM5"), QStringLiteral("/dev/c"));
+    Panel::settings().setValue(u"Ports/COM3"_s, u"/dev/a"_s);
+    Panel::settings().setValue(u"Ports/COM5"_s, u"/dev/c"_s);
     qputenv("VELD_COM4", "/dev/env");
     qunsetenv("VELD_COM2");
     qunsetenv("VELD_COM3");
     AssignPortsDialog dialog;
-    type(dialog, 2, QStringLiteral("/dev/b"));
+    type(dialog, 2, u"/dev/b"_s);
     type(dialog, 3, QString()); // the default comes back
-    type(dialog, 4, QStringLiteral("/dev/d"));
-    EXPECT_EQ(dialog.deviceBox(4)->currentText(), QStringLiteral("/dev/env"));
-    EXPECT_EQ(dialog.deviceBox(2)->accessibleName(), QStringLiteral("COM2 device"));
+    type(dialog, 4, u"/dev/d"_s);
+    EXPECT_EQ(dialog.deviceBox(4)->currentText(), u"/dev/env"_s);
+    EXPECT_EQ(dialog.deviceBox(2)->accessibleName(), u"COM2 device"_s);
     EXPECT_TRUE(dialog.isAncestorOf(dialog.deviceBox(5)));
     EXPECT_EQ(dialog.deviceBox(4)->accessibleDescription(),
-              QStringLiteral("set by VELD_COM4 in the environment"));
+              u"set by VELD_COM4 in the environment"_s);
     dialog.accept(); // COM1 and COM5 as they were
-    EXPECT_EQ(ports(), QStringLiteral("COM2=/dev/b COM5=/dev/c"));
+    EXPECT_EQ(ports(), u"COM2=/dev/b COM5=/dev/c"_s);
     AssignPortsDialog cancelled;
-    type(cancelled, 1, QStringLiteral("/dev/e"));
+    type(cancelled, 1, u"/dev/e"_s);
     cancelled.reject();
-    EXPECT_EQ(ports(), QStringLiteral("COM2=/dev/b COM5=/dev/c"));
+    EXPECT_EQ(ports(), u"COM2=/dev/b COM5=/dev/c"_s);
 }
 
 TEST(AssignPorts, APickAfterAssigningOpensThatDeviceAndAFailedStoreSaysSoOnce) {
@@ -72,7 +72,7 @@ TEST(AssignPorts, APickAfterAssigningOpensThatDeviceAndAFailedStoreSaysSoOnce) {
     PtyPair pty;
     p.start(); // on a missing COM1
     assign(p, 2, pty.slavePath());
-    EXPECT_EQ(ports(), QStringLiteral("COM2=") + pty.slavePath());
+    EXPECT_EQ(ports(), u"COM2="_s + pty.slavePath());
     EXPECT_FALSE(p.w().serialControl().portOpen());
     p.ui().mnuComm->popup(QPoint()); // the tooltips are read as it opens
     p.ui().mnuComm->close();
@@ -83,11 +83,11 @@ TEST(AssignPorts, APickAfterAssigningOpensThatDeviceAndAFailedStoreSaysSoOnce) {
 
     const QString file = Panel::settings().fileName();
     ASSERT_TRUE(QFile::remove(file) && QDir().mkpath(file)); // a folder cannot be written as a file
-    assign(p, 3, QStringLiteral("/dev/b"));
-    assign(p, 4, QStringLiteral("/dev/c"));
+    assign(p, 3, u"/dev/b"_s);
+    assign(p, 4, u"/dev/c"_s);
     EXPECT_TRUE(QDir(file).removeRecursively());
     ASSERT_EQ(p.boxes.size(), 2); // the start's and one more, once per session
-    EXPECT_EQ(p.boxes[1].title, QStringLiteral("SETTINGS ERROR"));
+    EXPECT_EQ(p.boxes[1].title, u"SETTINGS ERROR"_s);
     EXPECT_TRUE(p.boxes[1].text.contains(file));
 }
 

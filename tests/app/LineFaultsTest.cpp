@@ -49,7 +49,7 @@ TEST(LineFaults, AFloodOfRandomBytesKeepsTheBufferBoundedAndTheDecoderInStep) {
     p.receive("00 00 00 00");
     p.receive("FE 32 00 FF");
     p.receive("FE 05 00 FF");
-    EXPECT_EQ(p.ui().lblCounter->text(), QStringLiteral("1"));
+    EXPECT_EQ(p.ui().lblCounter->text(), u"1"_s);
     const QByteArray requests = p.heard();
     EXPECT_EQ(requests, hex("FE 04 FF").repeated(requests.size() / 3));
     EXPECT_TRUE(p.boxes.isEmpty());
@@ -59,7 +59,7 @@ TEST(LineFaults, ALostLineIsSaidOnceDisablesWhatNeedsItAndReturnsByItself) {
     // COM1 leads to a link, as a /dev/serial/by-id name does; the adapter
     // comes back as another device behind the same name.
     QTemporaryDir dir;
-    const QString link = dir.filePath(QStringLiteral("usb"));
+    const QString link = dir.filePath(u"usb"_s);
     auto first = std::make_unique<PtyPair>();
     ASSERT_TRUE(QFile::link(first->devicePath(), link));
     Panel p;
@@ -78,14 +78,14 @@ TEST(LineFaults, ALostLineIsSaidOnceDisablesWhatNeedsItAndReturnsByItself) {
     }
     ASSERT_EQ(p.boxes.size(), 1);
     EXPECT_EQ(p.boxes[0].title + p.boxes[0].text,
-              QStringLiteral("COM PORT ERRORCOM1 (") + link +
-                  QStringLiteral(") was disconnected. It will be reopened when it returns."));
+              u"COM PORT ERRORCOM1 ("_s + link +
+                  u") was disconnected. It will be reopened when it returns."_s);
     EXPECT_FALSE(p.boxes[0].detail.isEmpty());
     EXPECT_EQ(p.portControls(), "---------");
     EXPECT_EQ(p.w().serialControl().inBufferCount(), 0);
-    EXPECT_EQ(p.ui().lblCounter->text(), QStringLiteral("0000"));
+    EXPECT_EQ(p.ui().lblCounter->text(), u"0000"_s);
     EXPECT_LT(cpuMsWhileWaiting(400), 200); // nothing spins while it is away
-    EXPECT_EQ(logged().count(QStringLiteral("veld.serial: ")), 1) << logged().toStdString();
+    EXPECT_EQ(logged().count(u"veld.serial: "_s), 1) << logged().toStdString();
 
     PtyPair second;
     ASSERT_TRUE(QFile::remove(link) && QFile::link(second.devicePath(), link));

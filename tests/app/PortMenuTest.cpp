@@ -16,17 +16,17 @@ TEST(PortMenu, APickOpensStoresAndEnablesAndAFailedPickOnlyMovesTheMark) {
     p.boxes.clear();
     p.ui().mnuCOM3->trigger();
     ASSERT_EQ(p.boxes.size(), 1);
-    EXPECT_EQ(p.boxes[0].title, QStringLiteral("COM PORT ERROR"));
-    EXPECT_EQ(p.boxes[0].text, QStringLiteral("Port Not Available,Please select Another Port "));
-    EXPECT_EQ(p.boxes[0].detail, QStringLiteral("no such device"));
+    EXPECT_EQ(p.boxes[0].title, u"COM PORT ERROR"_s);
+    EXPECT_EQ(p.boxes[0].text, u"Port Not Available,Please select Another Port "_s);
+    EXPECT_EQ(p.boxes[0].detail, u"no such device"_s);
     EXPECT_EQ(p.portControls(), "---------");
-    EXPECT_TRUE(Panel::stored(QStringLiteral("CommPort")).isEmpty());
+    EXPECT_TRUE(Panel::stored(u"CommPort"_s).isEmpty());
 
     p.boxes.clear();
     p.ui().mnuCOM2->trigger();
     EXPECT_TRUE(p.boxes.isEmpty());
     EXPECT_EQ(p.portControls(), "+++++++++");
-    EXPECT_EQ(Panel::stored(QStringLiteral("CommPort")), QStringLiteral("2"));
+    EXPECT_EQ(Panel::stored(u"CommPort"_s), u"2"_s);
     EXPECT_TRUE(p.ui().mnuCOM2->isChecked() && !p.ui().mnuCOM1->isChecked());
     EXPECT_TRUE(p.pty(2).receiveFor(50).isEmpty()); // a pick tells the module nothing
 
@@ -35,7 +35,7 @@ TEST(PortMenu, APickOpensStoresAndEnablesAndAFailedPickOnlyMovesTheMark) {
     p.ui().mnuCOM4->trigger();
     EXPECT_TRUE(markMovedFirst);
     EXPECT_TRUE(p.ui().mnuCOM4->isChecked() && !p.ui().mnuCOM2->isChecked());
-    EXPECT_EQ(Panel::stored(QStringLiteral("CommPort")), QStringLiteral("2"));
+    EXPECT_EQ(Panel::stored(u"CommPort"_s), u"2"_s);
     EXPECT_EQ(p.portControls(), "+++++++++");
     p.ui().cmdFlash->click(); // the port that was open still works
     EXPECT_EQ(p.pty(2).receive(3), hex("FE FC FF"));
@@ -59,19 +59,18 @@ TEST(PortMenu, ASpeedAppliesAtOnceIsStoredAndTheModulesSpeedLeavesItAlone) {
                                         p.ui().mnu192};
     const int speeds[] = {1200, 2400, 4800, 9600, 19200};
     for (std::size_t i = 0; i < items.size(); ++i) {
-        Panel::store(QStringLiteral("Settings"), QStringLiteral("overwritten"));
+        Panel::store(u"Settings"_s, u"overwritten"_s);
         items[i]->trigger();
         items[i]->trigger();
         EXPECT_EQ(p.pty(1).baudRate(), speeds[i]);
-        EXPECT_EQ(Panel::stored(QStringLiteral("Settings")),
-                  QString::number(speeds[i]) + QStringLiteral(",n,8,1"));
+        EXPECT_EQ(Panel::stored(u"Settings"_s), QString::number(speeds[i]) + u",n,8,1"_s);
         for (std::size_t j = 0; j < items.size(); ++j)
             EXPECT_EQ(items[j]->isChecked(), i == j);
     }
     p.ui().mnum12->trigger();
     EXPECT_EQ(p.heard(4), hex("FE 80 AB FF"));
     EXPECT_EQ(p.pty(1).baudRate(), 19200);
-    EXPECT_EQ(Panel::stored(QStringLiteral("Settings")), QStringLiteral("19200,n,8,1"));
+    EXPECT_EQ(Panel::stored(u"Settings"_s), u"19200,n,8,1"_s);
     EXPECT_TRUE(p.ui().mnu192->isChecked() && !p.ui().mnum12->isChecked());
     EXPECT_TRUE(p.boxes.isEmpty());
     p.start();

@@ -15,9 +15,9 @@ std::string state(Panel& p) {
     std::string buttons;
     for (const QLabel* label : {u.lblButton1, u.lblButton2, u.lblButton3})
         buttons += label->isHidden() ? '-' : '+';
-    return (u.lblTemp->text() + u.lblUnit->text().mid(2) + QStringLiteral(" count ") +
-            u.lblCounter->text() + QStringLiteral(" time ") + u.lblHour->text() + u':' +
-            u.lblMin->text() + u':' + u.lblSec->text() + u' ')
+    return (u.lblTemp->text() + u.lblUnit->text().mid(2) + u" count "_s + u.lblCounter->text() +
+            u" time "_s + u.lblHour->text() + u':' + u.lblMin->text() + u':' + u.lblSec->text() +
+            u' ')
                .toStdString() +
            buttons;
 }
@@ -76,10 +76,10 @@ TEST(Receive, Timer1ShowsThePcTimeAndTimer2AsksForTheTemperatureOnlyWhilePolling
     p.open();
     p.now = QTime(9, 5, 7);
     p.tick();
-    EXPECT_EQ(p.ui().lblTIME->text(), QStringLiteral("9:05:07"));
+    EXPECT_EQ(p.ui().lblTIME->text(), u"9:05:07"_s);
     p.now = QTime(16, 37, 25);
     p.tick();
-    EXPECT_EQ(p.ui().lblTIME->text(), QStringLiteral("16:37:25"));
+    EXPECT_EQ(p.ui().lblTIME->text(), u"16:37:25"_s);
 
     p.tick2(); // not polling: nothing asked
     p.ui().cmdTemp->click();
@@ -92,7 +92,7 @@ TEST(Receive, Timer1ShowsThePcTimeAndTimer2AsksForTheTemperatureOnlyWhilePolling
     closed.start();
     closed.now = QTime(0, 0, 1);
     closed.tick();
-    EXPECT_EQ(closed.ui().lblTIME->text(), QStringLiteral("0:00:01"));
+    EXPECT_EQ(closed.ui().lblTIME->text(), u"0:00:01"_s);
 }
 
 } // namespace

@@ -76,8 +76,7 @@ TEST(Startup, TakesThePathTheStoredSettingsLeadTo) {
         const veld::app::frmVELD& w = p.start();
         const Ui::frmVELD& u = p.ui();
         ASSERT_EQ(p.boxes.size(), row.opens ? 0 : 1);
-        const QString kFailure =
-            QStringLiteral("COM PORT ERRORCOM1 Not Available, Please Select Another Port");
+        const QString kFailure = u"COM PORT ERRORCOM1 Not Available, Please Select Another Port"_s;
         EXPECT_TRUE(row.opens || (p.boxes[0].title + p.boxes[0].text == kFailure &&
                                   enabledWhileBoxShown && !p.boxes[0].detail.isEmpty()));
         for (const int n : {1, 2, 3, 5})
@@ -90,9 +89,9 @@ TEST(Startup, TakesThePathTheStoredSettingsLeadTo) {
         EXPECT_EQ(checked({u.mnu12, u.mnu24, u.mnu48, u.mnu96, u.mnu192}), row.speed);
         EXPECT_TRUE(u.optCountDis->isChecked() == (row.opens != 0) && !u.optCountEn->isChecked() &&
                     u.optCEL->isChecked() && u.optOFFDP->isChecked());
-        EXPECT_EQ(u.lblUnit->text(), QStringLiteral("\u00B0 C"));
+        EXPECT_EQ(u.lblUnit->text(), u"\u00B0 C"_s);
         EXPECT_TRUE(u.lblTemp->text().isEmpty());
-        EXPECT_EQ(u.lblCounter->text(), QStringLiteral("0000"));
+        EXPECT_EQ(u.lblCounter->text(), u"0000"_s);
         EXPECT_FALSE(u.cmdStartStop->isEnabled() || u.cmdReset->isEnabled());
         EXPECT_TRUE(w.frameHeader() == 254 && w.decimalPointChoice() == 0 &&
                     w.temperaturePollingFlag() == 0);

@@ -62,9 +62,9 @@ const Row kRows[] = {
     {"clock", C(cmdSetRTC), SET(p.now = QTime(14, 5, 9)), "FE 10 09 05 0E FF", true, true, true, Disables},
     {"clock 23:59:59", C(cmdSetRTC), SET(p.now = QTime(23, 59, 59)), "FE 10 3B 3B 17 FF", true, true, true, Disables},
     {"clock at midnight", C(cmdSetRTC), SET(p.now = QTime(0, 0, 0)), "FE 10 00 00 00 FF", true, true, true, Disables},
-    {"countdown", C(cmdCDSet), SET(p.ui().txtCDHour->setText(QStringLiteral(" 1")); p.ui().txtCDMin->setText(QStringLiteral("30")); p.ui().txtCDSec->setText(QStringLiteral("0"))), "FE 01 00 1E 01 FF", false, true, true, Enables},
+    {"countdown", C(cmdCDSet), SET(p.ui().txtCDHour->setText(u" 1"_s); p.ui().txtCDMin->setText(u"30"_s); p.ui().txtCDSec->setText(u"0"_s)), "FE 01 00 1E 01 FF", false, true, true, Enables},
     {"show temperature", C(cmdTemp), nullptr, "", false, false, false, Disables},
-    {"countdown in the user's separator", C(cmdCDSet), SET(QLocale::setDefault(QLocale(QLocale::German)); p.ui().txtCDHour->setText(QStringLiteral("2,5")); p.ui().txtCDMin->setText(QStringLiteral("1")); p.ui().txtCDSec->setText(QStringLiteral("0"))), "FE 01 00 01 02 FF", false, true, true, Enables},
+    {"countdown in the user's separator", C(cmdCDSet), SET(QLocale::setDefault(QLocale(QLocale::German)); p.ui().txtCDHour->setText(u"2,5"_s); p.ui().txtCDMin->setText(u"1"_s); p.ui().txtCDSec->setText(u"0"_s)), "FE 01 00 01 02 FF", false, true, true, Enables},
 };
 // clang-format on
 
@@ -75,7 +75,7 @@ TEST(Wire, EachControlSendsItsFrameByItsRule) {
         p.open();
         const U& u = p.ui();
         u.cmdTemp->click(); // polling on; it disables the countdown buttons
-        u.lblTemp->setText(QStringLiteral("25"));
+        u.lblTemp->setText(u"25"_s);
         const bool countdownBefore = row.countdown != Enables;
         u.cmdStartStop->setEnabled(countdownBefore);
         u.cmdReset->setEnabled(countdownBefore);
@@ -110,21 +110,21 @@ TEST(Wire, TextIsSentRightAlignedAndTheBoxIsEmptiedEvenWhenThePortIsClosed) {
     Panel p;
     p.open();
     p.ui().cmdTemp->click();
-    QTest::keyClicks(p.ui().txtDigit, QStringLiteral("1234567"));
+    QTest::keyClicks(p.ui().txtDigit, u"1234567"_s);
     p.ui().cmdSendAscii->click();
     p.ui().cmdSendAscii->click(); // an empty box sends nothing
     EXPECT_EQ(p.heard(9), hex("FE 03 31 32 33 34 35 36 FF"));
     EXPECT_EQ(p.w().temperaturePollingFlag(), 0);
     Panel closed;
     closed.start();
-    closed.ui().txtDigit->setText(QStringLiteral("12"));
+    closed.ui().txtDigit->setText(u"12"_s);
     QString textWhileBoxShown;
     closed.whileBoxShown = [&] { textWhileBoxShown = closed.ui().txtDigit->text(); };
     Panel::press(closed.ui().cmdSendAscii);
     ASSERT_EQ(closed.boxes.size(), 2);
     EXPECT_EQ(closed.boxes[1].title + closed.boxes[1].text,
-              QStringLiteral("COM PORT ERRORCom Port Not Available"));
-    EXPECT_EQ(textWhileBoxShown, QStringLiteral("12"));
+              u"COM PORT ERRORCom Port Not Available"_s);
+    EXPECT_EQ(textWhileBoxShown, u"12"_s);
     EXPECT_TRUE(closed.ui().txtDigit->text().isEmpty());
 }
 
@@ -141,7 +141,7 @@ TEST(Wire, ARefusedCountdownSaysWhyAndEmptiesTheBoxesOnceTheMessageIsClosed) {
             Panel p;
             p.open();
             p.ui().cmdStartStop->setEnabled(enabledBefore);
-            p.ui().lblTemp->setText(QStringLiteral("25"));
+            p.ui().lblTemp->setText(u"25"_s);
             p.ui().txtCDHour->setText(QString::fromUtf8(r.hours));
             p.ui().txtCDMin->setText(QString::fromUtf8(r.minutes));
             p.ui().txtCDSec->setText(QString::fromUtf8(r.seconds));
@@ -152,7 +152,7 @@ TEST(Wire, ARefusedCountdownSaysWhyAndEmptiesTheBoxesOnceTheMessageIsClosed) {
             p.ui().cmdCDSet->click();
             ASSERT_EQ(p.boxes.size(), 1);
             EXPECT_EQ(p.boxes[0].title + p.boxes[0].text,
-                      QStringLiteral("Input ERROR") + QString::fromUtf8(r.message));
+                      u"Input ERROR"_s + QString::fromUtf8(r.message));
             EXPECT_EQ(boxesWhileShown, QString::fromUtf8(r.hours) + QString::fromUtf8(r.minutes));
             for (const QLineEdit* box : {p.ui().txtCDHour, p.ui().txtCDMin, p.ui().txtCDSec})
                 EXPECT_TRUE(box->text().isEmpty());

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     QTemporaryDir config;
@@ -16,8 +18,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("VELD"));
-    QCoreApplication::setApplicationName(QStringLiteral("VELD"));
+    QCoreApplication::setOrganizationName(u"VELD"_s);
+    QCoreApplication::setApplicationName(u"VELD"_s);
     veld::app::installFontSubstitutes();
     return RUN_ALL_TESTS();
 }

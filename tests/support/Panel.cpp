@@ -17,21 +17,20 @@ QString& logged() {
     static QString lines;
     static const QtMessageHandler print =
         qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& c, const QString& m) {
-            lines += QString::fromLatin1(c.category) + QStringLiteral(": ") + m + u'\n';
+            lines += QString::fromLatin1(c.category) + u": "_s + m + u'\n';
             print(type, c, m);
         });
     return lines;
 }
 
 QSettings Panel::settings() {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("VELD"),
-                     QStringLiteral("VELD"));
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, u"VELD"_s, u"VELD"_s);
 }
 
 Panel::Panel() {
     settings().clear();
     for (int n = serial::kFirstPort; n <= serial::kLastPort; ++n)
-        map(n, QStringLiteral("/nonexistent/veld-test/COM%1").arg(n));
+        map(n, u"/nonexistent/veld-test/COM%1"_s.arg(n));
 }
 
 Panel::~Panel() {
@@ -48,15 +47,15 @@ PtyPair& Panel::pty(int n) {
 }
 
 void Panel::map(int n, const QString& device) {
-    qputenv(QStringLiteral("VELD_COM%1").arg(n).toLatin1().constData(), QFile::encodeName(device));
+    qputenv(u"VELD_COM%1"_s.arg(n).toLatin1().constData(), QFile::encodeName(device));
 }
 
 void Panel::store(const QString& key, const QString& value) {
-    settings().setValue(QStringLiteral("Properties/") + key, value);
+    settings().setValue(u"Properties/"_s + key, value);
 }
 
 QString Panel::stored(const QString& key) {
-    return settings().value(QStringLiteral("Properties/") + key).toString();
+    return settings().value(u"Properties/"_s + key).toString();
 }
 
 app::frmVELD& Panel::start() {

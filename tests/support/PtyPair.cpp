@@ -41,7 +41,7 @@ PtyPair::PtyPair() {
     for (const int fd : held)
         ::close(fd);
     m_slavePath = QString::fromLocal8Bit(name);
-    m_link = m_linkFolder.filePath(QStringLiteral("tty"));
+    m_link = m_linkFolder.filePath(u"tty"_s);
     if (m_slave < 0 || !QFile::link(m_slavePath, m_link))
         qFatal("no pty: %s", strerror(errno));
     termios t{};

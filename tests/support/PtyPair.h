@@ -6,6 +6,8 @@
 
 namespace veld::test {
 
+using namespace Qt::StringLiterals; // u"..."_s in every test
+
 // "FE 15 FF" as bytes.
 QByteArray hex(const char* text);
 

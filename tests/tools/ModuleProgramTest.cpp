@@ -1,19 +1,63 @@
 // The veld-module program: its --link, its output to a reader that does not
 // read or has gone, its input, and the real panel window against it.
-#include "support/ModuleProcess.h"
 #include "support/Panel.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
-using veld::test::ModuleProcess;
 using veld::test::Panel;
 
 namespace {
+
+// veld-module as a child: its first output line is its device path, each later
+// line reports one event, and commands go in on standard input.
+struct ModuleProcess {
+    static constexpr int kWaitMs = 5000;
+    QProcess process;
+    QString devicePath;
+    QStringList seen; // every output line taken
+
+    ~ModuleProcess() {
+        if (process.state() != QProcess::NotRunning &&
+            (process.write("quit\n") < 0 || !process.waitForFinished(kWaitMs))) {
+            process.kill();
+            process.waitForFinished(kWaitMs);
+        }
+    }
+    // With its window unless `headless`. With a `reader` its output goes to
+    // the reader and this returns once it runs, else once it names its device.
+    bool start(const QStringList& args = {}, bool headless = true, QProcess* reader = nullptr) {
+        if (reader)
+            process.setStandardOutputProcess(reader);
+        process.start(QStringLiteral(VELD_MODULE_PROGRAM),
+                      (headless ? QStringList{u"--headless"_s} : QStringList{}) + args);
+        return process.waitForStarted(kWaitMs) &&
+               (reader || !(devicePath = waitForLine({})).isEmpty());
+    }
+    void command(const QString& line) {
+        ASSERT_GT(process.write(line.toUtf8() + '\n'), 0);
+        process.waitForBytesWritten(kWaitMs);
+    }
+    // Output lines up to and including the first that contains `part`; that
+    // line, or an empty string when none came in time.
+    QString waitForLine(const QString& part) {
+        const QDeadlineTimer deadline(kWaitMs);
+        for (;;) {
+            while (!process.canReadLine())
+                if (!process.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
+                    return {};
+            seen << QString::fromUtf8(process.readLine()).chopped(1);
+            if (seen.last().contains(part))
+                return seen.last();
+        }
+    }
+};
 
 // Ended by that signal, or refused at the start (0) with exit status 1.
 void expectEndedBy(QProcess& process, int signalNumber) {
@@ -47,11 +91,10 @@ TEST(tools_Program, TheLinkReplacesOnlyALinkToAPtyAndGoesWithTheSignalThatEndsTh
         }
 
         ModuleProcess module;
-        QProcess& process = module.process();
-        process.setProcessChannelMode(QProcess::SeparateChannels);
+        QProcess& process = module.process;
         ASSERT_EQ(module.start({u"--link"_s, link}, headless), signalNumber != 0);
         if (signalNumber) {
-            EXPECT_EQ(QFileInfo(link).symLinkTarget(), module.devicePath());
+            EXPECT_EQ(QFileInfo(link).symLinkTarget(), module.devicePath);
             ASSERT_EQ(::kill(static_cast<pid_t>(process.processId()), signalNumber), 0);
         }
         expectEndedBy(process, signalNumber);
@@ -72,7 +115,6 @@ TEST(tools_Program, ASignalEndsItWhileNobodyReadsItsOutputAndItEndsWhenItsReader
     const QString link = dir.filePath(u"veld-com1"_s);
     QProcess sink; // takes the module's output and never reads it
     ModuleProcess module;
-    module.process().setProcessChannelMode(QProcess::SeparateChannels);
     ASSERT_TRUE(module.start({u"--link"_s, link}, true, &sink));
     sink.start(u"sleep"_s, {u"600"_s});
     ASSERT_TRUE(QTest::qWaitFor([&link] { return QFileInfo(link).isSymLink(); }));
@@ -81,10 +123,10 @@ TEST(tools_Program, ASignalEndsItWhileNobodyReadsItsOutputAndItEndsWhenItsReader
     module.command(u"state\n"_s.repeated(8000));
     QByteArray errors;
     EXPECT_TRUE(QTest::qWaitFor([&] {
-        return (errors += module.process().readAllStandardError()).contains("not being read");
+        return (errors += module.process.readAllStandardError()).contains("not being read");
     }));
-    module.process().terminate();
-    expectEndedBy(module.process(), SIGTERM);
+    module.process.terminate();
+    expectEndedBy(module.process, SIGTERM);
     EXPECT_FALSE(QFileInfo(link).isSymLink());
 
     // Idle, it notices all the same, and ends as SIGPIPE would have ended it.
@@ -94,7 +136,7 @@ TEST(tools_Program, ASignalEndsItWhileNobodyReadsItsOutputAndItEndsWhenItsReader
     head.start(u"head"_s, {u"-n"_s, u"1"_s});
     ASSERT_TRUE(head.waitForFinished(ModuleProcess::kWaitMs));
     EXPECT_TRUE(head.readAll().startsWith("/dev/pts/"));
-    expectEndedBy(idle.process(), SIGPIPE);
+    expectEndedBy(idle.process, SIGPIPE);
     EXPECT_FALSE(QFileInfo(link).isSymLink());
 }
 
@@ -102,7 +144,7 @@ TEST(tools_EndToEnd, TheModuleReportsWhatItHearsSaysAndIsToldAndHearsOnlyAtItsOw
     ModuleProcess module;
     ASSERT_TRUE(module.start());
     Panel panel;
-    Panel::map(1, module.devicePath());
+    Panel::map(1, module.devicePath);
     panel.start();
     const Ui::frmVELD& u = panel.ui();
     module.command(QString(1 << 20, u'x')); // far over the 4 KiB a command line may have
@@ -149,10 +191,10 @@ TEST(tools_EndToEnd, TheModuleReportsWhatItHearsSaysAndIsToldAndHearsOnlyAtItsOw
         }
         if (*command)
             module.command(QString::fromUtf8(command));
-        EXPECT_FALSE(module.waitForLine({}, {QString::fromUtf8(expect)}).isEmpty())
-            << module.transcript().toStdString();
+        EXPECT_FALSE(module.waitForLine(QString::fromUtf8(expect)).isEmpty())
+            << module.seen.join(u'\n').toStdString();
     }
-    EXPECT_EQ(module.transcript().count(u"error | input line longer than 4096 bytes"_s), 1);
+    EXPECT_EQ(module.seen.join(u'\n').count(u"error | input line longer than 4096 bytes"_s), 1);
 }
 
 } // namespace

@@ -28,10 +28,10 @@ TEST(GoldenImage, TheWindowLooksAsItDid) {
     for (const char* message : {"FE 04 19 FF", "FE 01 05 07 09 FF", "FE 05 00 FF", "FE 03 20 FF"})
         p.receive(message);
     p.ui().optDP3->click();
-    p.ui().txtCDHour->setText(QStringLiteral("1"));
-    p.ui().txtCDMin->setText(QStringLiteral("30"));
-    p.ui().txtCDSec->setText(QStringLiteral("0"));
-    p.ui().txtDigit->setText(QStringLiteral("12.34"));
+    p.ui().txtCDHour->setText(u"1"_s);
+    p.ui().txtCDMin->setText(u"30"_s);
+    p.ui().txtCDSec->setText(u"0"_s);
+    p.ui().txtDigit->setText(u"12.34"_s);
     p.w().centreOnScreen();
     p.w().show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&p.w()));
@@ -56,9 +56,9 @@ TEST(GoldenImage, TheWindowLooksAsItDid) {
     if (actual.size() == expected.size() && differing <= 12)
         return;
     const QDir out(QStringLiteral(VELD_GOLDEN_OUTPUT_DIR));
-    out.mkpath(QStringLiteral("."));
-    const QString actualPath = out.filePath(QStringLiteral("frmVELD-actual.png"));
-    const QString diffPath = out.filePath(QStringLiteral("frmVELD-diff.png"));
+    out.mkpath(u"."_s);
+    const QString actualPath = out.filePath(u"frmVELD-actual.png"_s);
+    const QString diffPath = out.filePath(u"frmVELD-diff.png"_s);
     actual.save(actualPath);
     diff.save(diffPath);
     ADD_FAILURE() << "the window differs from " << golden.toStdString() << ": " << differing

@@ -28,10 +28,10 @@ void showActive(Panel& p) {
 
 TEST(Keyboard, TabWalksTheEnabledControlsInDesignOrderBothWays) {
     // clang-format off
-    const QString order = QStringLiteral("txtDigit cmdSendAscii cmdSetRTC optDP4 optDP3 optDP2 optDP1 optOFFDP cmdFlash cmdOnBuz cmdOffBuz cmdTemp optCEL optFAH txtCDMin txtCDSec cmdCDSet cmdStartStop cmdReset cmdOnOut cmdOFFOut optCountEn optCountDis cmdTimeStamp cmdSetDP optDP5 optDP6 txtCDHour cmdOnOut2 cmdOffOut2");
+    const QString order = u"txtDigit cmdSendAscii cmdSetRTC optDP4 optDP3 optDP2 optDP1 optOFFDP cmdFlash cmdOnBuz cmdOffBuz cmdTemp optCEL optFAH txtCDMin txtCDSec cmdCDSet cmdStartStop cmdReset cmdOnOut cmdOFFOut optCountEn optCountDis cmdTimeStamp cmdSetDP optDP5 optDP6 txtCDHour cmdOnOut2 cmdOffOut2"_s;
     const struct { void (*setup)(Panel&); const char* skipped; } rows[] = {
         {[](Panel& p) { p.ui().optDP2->click(); p.ui().optFAH->click(); p.ui().optCountEn->click(); p.ui().cmdStartStop->setEnabled(true); p.ui().cmdReset->setEnabled(true); }, ""},
-        {[](Panel& p) { Panel::map(1, QStringLiteral("/nonexistent")); p.start(); }, "cmdStartStop cmdReset cmdSendAscii cmdSetDP cmdSetRTC cmdTemp cmdCDSet cmdTimeStamp"},
+        {[](Panel& p) { Panel::map(1, u"/nonexistent"_s); p.start(); }, "cmdStartStop cmdReset cmdSendAscii cmdSetDP cmdSetRTC cmdTemp cmdCDSet cmdTimeStamp"},
     };
     // clang-format on
     for (const auto& row : rows) {
@@ -61,9 +61,8 @@ TEST(Keyboard, ArrowsMoveWithinTheGroupAndSpaceSelects) {
     QTest::keyClick(p.ui().optDP4, Qt::Key_Down); // optDP6 stands below it
     EXPECT_EQ(QApplication::focusWidget(), p.ui().optDP6);
     EXPECT_EQ(p.w().decimalPointChoice(), 0); // moving the focus selects nothing
-    EXPECT_EQ(walk(p.w(), Qt::NoModifier, 2), QStringLiteral("txtCDHour cmdOnOut2").split(u' '));
-    EXPECT_EQ(walk(p.w(), Qt::ShiftModifier, 3),
-              QStringLiteral("txtCDHour optDP6 optDP5").split(u' '));
+    EXPECT_EQ(walk(p.w(), Qt::NoModifier, 2), u"txtCDHour cmdOnOut2"_s.split(u' '));
+    EXPECT_EQ(walk(p.w(), Qt::ShiftModifier, 3), u"txtCDHour optDP6 optDP5"_s.split(u' '));
     QTest::keyClick(p.ui().optDP5, Qt::Key_Space);
     EXPECT_EQ(p.w().decimalPointChoice(), 5);
 }

@@ -26,8 +26,7 @@ TEST(Window, OpensCentredFixedInSizeWithMenusOnTheirMnemonicsAndRunningTimers) {
     const QSize size = p.w().size();
     p.w().resize(size + QSize(200, 150));
     EXPECT_EQ(p.w().size(), size);
-    EXPECT_TRUE(
-        p.w().windowTitle().startsWith(QStringLiteral("VELD - 6  Digits Serial Display (")));
+    EXPECT_TRUE(p.w().windowTitle().startsWith(u"VELD - 6  Digits Serial Display ("_s));
     // clang-format off
     for (const auto& [key, menu] : {std::pair{Qt::Key_C, p.ui().mnuComm}, {Qt::Key_B, p.ui().mnuBaud}, {Qt::Key_M, p.ui().mnuMbaud}, {Qt::Key_S, p.ui().mnuStart}}) {
         // clang-format on
@@ -61,7 +60,7 @@ TEST(Window, OptionGroupsAreExclusiveIndependentAndRunTheirHandlerHoweverChosen)
     u.lblUnit->clear();
     QTest::mouseClick(u.optFAH, Qt::LeftButton, {}, QPoint(6, u.optFAH->height() / 2));
     EXPECT_EQ(u.lblUnit->text(),
-              QStringLiteral("\u00B0 F")); // chosen again: the handler runs again
+              u"\u00B0 F"_s); // chosen again: the handler runs again
     QTest::mouseClick(u.optDP5, Qt::LeftButton, {}, QPoint(6, u.optDP5->height() / 2));
     EXPECT_EQ(p.w().decimalPointChoice(), 5);
     u.optDP2->setChecked(true);

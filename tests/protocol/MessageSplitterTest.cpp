@@ -17,9 +17,7 @@ TEST_P(MessageSplitterTest, CutsTheStreamIntoMessages) {
     veld::protocol::MessageSplitter splitter;
     std::vector<std::string> messages;
     for (const std::string& read : GetParam().reads) {
-        const std::string bytes = veld::test::fromHex(read);
-        for (const auto& m : splitter.feed(
-                 std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size())))
+        for (const auto& m : splitter.feed(veld::test::fromHex(read)))
             messages.push_back(veld::test::toHex(m));
     }
     EXPECT_EQ(messages, GetParam().messages);

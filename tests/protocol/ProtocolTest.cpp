@@ -17,8 +17,7 @@ using veld::test::toHex;
 namespace {
 
 std::optional<ModuleMessage> decode(const std::string& hex) {
-    const std::string b = fromHex(hex);
-    return decodeMessage(std::span(reinterpret_cast<const std::uint8_t*>(b.data()), b.size()));
+    return decodeMessage(fromHex(hex));
 }
 
 TEST(Countdown, TheNumberTestReadsPlainDecimalsInTheUsersSeparator) {

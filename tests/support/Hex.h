@@ -7,13 +7,13 @@
 
 namespace veld::test {
 
-// "FE 03 20 FF" as bytes, one char each, and back: readable expectations.
-inline std::string fromHex(const std::string& hex) {
+// "FE 03 20 FF" as bytes, and bytes back as such text: readable expectations.
+inline std::vector<std::uint8_t> fromHex(const std::string& hex) {
     std::istringstream in(hex);
-    std::string out;
+    std::vector<std::uint8_t> out;
     unsigned value = 0;
     while (in >> std::hex >> value)
-        out.push_back(static_cast<char>(value));
+        out.push_back(static_cast<std::uint8_t>(value));
     return out;
 }
 
@@ -25,11 +25,6 @@ inline std::string toHex(const std::string& bytes) {
         out += "0123456789ABCDEF"[c & 15];
     }
     return out;
-}
-
-inline std::vector<std::uint8_t> bytesOf(const std::string& hex) {
-    const std::string b = fromHex(hex);
-    return {b.begin(), b.end()};
 }
 
 } // namespace veld::test

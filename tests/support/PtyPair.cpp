@@ -26,10 +26,6 @@ bool waitReadable(int fd, int ms) {
 }
 } // namespace
 
-QByteArray hex(const char* text) {
-    return QByteArray::fromHex(text);
-}
-
 PtyPair::PtyPair() {
     // A pty number whose lock another process has not removed yet (QSerialPort
     // closes the device first) is held while the next one is taken.

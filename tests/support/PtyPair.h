@@ -9,7 +9,9 @@ namespace veld::test {
 using namespace Qt::StringLiterals; // u"..."_s in every test
 
 // "FE 15 FF" as bytes.
-QByteArray hex(const char* text);
+inline QByteArray hex(const char* text) {
+    return QByteArray::fromHex(text);
+}
 
 // A pseudo-terminal pair: the panel opens the slave as its serial port, the
 // test plays the module on the master.

@@ -9,7 +9,7 @@
 namespace veld::tools {
 namespace {
 
-using test::bytesOf;
+using test::fromHex;
 using test::toHex;
 
 // Bytes from the panel, with "~" where the line goes quiet and "|" where it
@@ -43,7 +43,7 @@ TEST(FrameParser, FindsTheSameFramesInReadsOfAnySize) {
             };
             for (std::size_t from = 0; from <= text.size();) {
                 const std::size_t to = std::min(text.find_first_of("~|", from), text.size());
-                const std::vector<std::uint8_t> bytes = bytesOf(text.substr(from, to - from));
+                const std::vector<std::uint8_t> bytes = fromHex(text.substr(from, to - from));
                 for (std::size_t at = 0; at < bytes.size(); at += read)
                     take(parser.feed(
                         std::span(bytes).subspan(at, std::min(read, bytes.size() - at))));
@@ -116,7 +116,7 @@ TEST(ModuleState, SaysAndShowsWhatEachCommandInputAndSecondMakesOfIt) {
             if (step[0] == '+')
                 now += std::chrono::seconds(std::stoi(step));
             else if (step.size() == 2)
-                for (const ReceivedFrame& frame : parser.feed(bytesOf(step)))
+                for (const ReceivedFrame& frame : parser.feed(fromHex(step)))
                     note(toHex(module.apply(frame)));
             else if (step.starts_with("button"))
                 note(toHex(module.pressButton(step.back() - '0')));

@@ -1,8 +1,22 @@
 #pragma once
 
+#include "serial/PortLock.h"
+#include "tools/TermiosSpeed.h"
+
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTest>
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
 
 namespace veld::test {
 
@@ -17,8 +31,30 @@ inline QByteArray hex(const char* text) {
 // test plays the module on the master.
 class PtyPair {
 public:
-    PtyPair();
-    ~PtyPair();
+    PtyPair() {
+        // A pty number whose lock another process has not removed yet (QSerialPort
+        // closes the device first) is held while the next one is taken.
+        std::vector<int> held;
+        char name[256] = {};
+        while (::openpty(&m_master, &m_slave, name, nullptr, nullptr) == 0 &&
+               QFile::exists(serial::portLockFile(QString::fromLocal8Bit(name))))
+            held.insert(held.end(), {m_master, m_slave});
+        for (const int fd : held)
+            ::close(fd);
+        m_slavePath = QString::fromLocal8Bit(name);
+        m_link = m_linkFolder.filePath(u"tty"_s);
+        if (m_slave < 0 || !QFile::link(m_slavePath, m_link))
+            qFatal("no pty: %s", strerror(errno));
+        termios t{};
+        ::tcgetattr(m_slave, &t);
+        ::cfmakeraw(&t);
+        ::tcsetattr(m_slave, TCSANOW, &t);
+        ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    }
+    ~PtyPair() {
+        closeMaster();
+        ::close(m_slave);
+    }
     Q_DISABLE_COPY_MOVE(PtyPair)
 
     // A link to the panel's end, as /dev/serial/by-id/ has; the device itself.
@@ -26,22 +62,84 @@ public:
     QString devicePath() const { return m_slavePath; }
 
     // Module to panel; by default waits until the bytes are at the panel's end.
-    void send(const QByteArray& bytes, bool waitForArrival = true);
+    void send(const QByteArray& bytes, bool waitForArrival = true) {
+        const qsizetype expected = std::min<qsizetype>(queued() + bytes.size(), 4095);
+        for (qsizetype done = 0; done < bytes.size();) {
+            const ssize_t n = ::write(m_master, bytes.constData() + done, bytes.size() - done);
+            if (n < 0 && errno != EAGAIN && errno != EINTR)
+                qFatal("pty write failed: %s", strerror(errno));
+            done += std::max<ssize_t>(n, 0);
+        }
+        const QDeadlineTimer deadline(2000);
+        while (waitForArrival && queued() < expected && !deadline.hasExpired())
+            std::this_thread::yield();
+    }
     // Panel to module: waits up to two seconds for `count` bytes, then takes
     // what follows at once, so that extra bytes show up too.
-    QByteArray receive(qsizetype count);
-    QByteArray receiveFor(int milliseconds);
+    QByteArray receive(qsizetype count) {
+        QByteArray out;
+        const QDeadlineTimer deadline(2000);
+        while (out.size() < count && !deadline.hasExpired())
+            out += receiveFor(static_cast<int>(deadline.remainingTime()));
+        return out + receiveFor(30);
+    }
+    QByteArray receiveFor(int milliseconds) {
+        QByteArray out;
+        char buffer[4096];
+        for (ssize_t n = 0; readable(m_master, out.isEmpty() ? milliseconds : 0) &&
+                            (n = ::read(m_master, buffer, sizeof buffer)) > 0;)
+            out.append(buffer, n);
+        return out;
+    }
 
-    bool exclusive() const; // the panel's end held with TIOCEXCL
-    int baudRate() const;   // set by the panel; 0 for an unusual speed
-    void closeMaster();     // the device goes away from the panel's side
-    bool hangUp();          // a hang-up, the device node left in place (root only)
+    // The panel's end held with TIOCEXCL.
+    bool exclusive() const {
+        int exclusive = 0;
+        return ::ioctl(m_slave, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+    }
+    // Set by the panel; 0 for an unusual speed.
+    int baudRate() const {
+        termios t{};
+        ::tcgetattr(m_slave, &t);
+        return static_cast<int>(tools::bitsPerSecond(::cfgetospeed(&t)).value_or(0));
+    }
+    // The device goes away from the panel's side; a second time closes nothing (-1).
+    void closeMaster() { ::close(std::exchange(m_master, -1)); }
+    // A hang-up, the device node left in place (root only).
+    bool hangUp() { return ::ioctl(m_slave, TIOCVHANGUP) == 0; }
     // Another program on the panel's end: takes waiting bytes; makes the panel's
     // next read find 0 bytes (canonical end of file) and waits for that read.
-    QByteArray takeAtPanel(qsizetype count);
-    bool endOfFileRead();
+    QByteArray takeAtPanel(qsizetype count) {
+        QByteArray out(count, '\0');
+        out.resize(std::max<ssize_t>(::read(m_slave, out.data(), std::size_t(count)), 0));
+        return out;
+    }
+    bool endOfFileRead() {
+        termios t{};
+        if (::tcgetattr(m_slave, &t) != 0)
+            return false;
+        t.c_lflag |= ICANON;
+        if (::tcsetattr(m_slave, TCSANOW, &t) != 0)
+            return false;
+        send(QByteArray(1, '\x04'), false);
+        const bool read = QTest::qWaitFor([this] { return !readable(m_slave, 0); });
+        t.c_lflag &= ~tcflag_t(ICANON);
+        return ::tcsetattr(m_slave, TCSANOW, &t) == 0 && read;
+    }
 
 private:
+    static bool readable(int fd, int ms) {
+        pollfd p{fd, POLLIN, 0};
+        int r = 0;
+        while ((r = ::poll(&p, 1, ms)) < 0 && errno == EINTR)
+            ;
+        return r > 0 && (p.revents & POLLIN);
+    }
+    int queued() const {
+        int n = 0;
+        return ::ioctl(m_slave, FIONREAD, &n) == 0 ? n : 0;
+    }
+
     int m_master = -1;
     int m_slave = -1;
     QString m_slavePath;

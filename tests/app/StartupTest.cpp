@@ -23,11 +23,6 @@ QByteArray noise() {
     return bytes.replace("[Properties]", "[Propertiez]");
 }
 
-QByteArray fileBytes() {
-    QFile f(Panel::settings().fileName());
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
-}
-
 std::string checked(const std::array<QAction*, 5>& items) {
     std::string marks;
     for (const QAction* item : items)
@@ -95,7 +90,8 @@ TEST(Startup, TakesThePathTheStoredSettingsLeadTo) {
         EXPECT_FALSE(u.cmdStartStop->isEnabled() || u.cmdReset->isEnabled());
         EXPECT_TRUE(w.frameHeader() == 254 && w.decimalPointChoice() == 0 &&
                     w.temperaturePollingFlag() == 0);
-        EXPECT_EQ(fileBytes(), row.file);
+        f.close();
+        EXPECT_EQ(f.open(QIODevice::ReadOnly) ? f.readAll() : "(none)", row.file);
     }
 }
 

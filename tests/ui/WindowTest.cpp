@@ -15,7 +15,6 @@ namespace {
 TEST(Window, OpensCentredFixedInSizeWithMenusOnTheirMnemonicsAndRunningTimers) {
     Panel p;
     p.open();
-    p.w().setClock([] { return QTime::currentTime(); });
     p.w().centreOnScreen();
     p.w().show();
     p.w().activateWindow();

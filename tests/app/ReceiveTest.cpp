@@ -15,9 +15,9 @@ std::string state(Panel& p) {
     std::string buttons;
     for (const QLabel* label : {u.lblButton1, u.lblButton2, u.lblButton3})
         buttons += label->isHidden() ? '-' : '+';
-    return (u.lblTemp->text() + u.lblUnit->text().mid(2) + u" count "_s + u.lblCounter->text() +
-            u" time "_s + u.lblHour->text() + u':' + u.lblMin->text() + u':' + u.lblSec->text() +
-            u' ')
+    return u"%1%2 count %3 time %4:%5:%6 "_s
+               .arg(u.lblTemp->text(), u.lblUnit->text().mid(2), u.lblCounter->text(),
+                    u.lblHour->text(), u.lblMin->text(), u.lblSec->text())
                .toStdString() +
            buttons;
 }

@@ -150,11 +150,10 @@ TEST(tools_EndToEnd, TheModuleReportsWhatItHearsSaysAndIsToldAndHearsOnlyAtItsOw
     module.command(QString(1 << 20, u'x')); // far over the 4 KiB a command line may have
     // The panel's controls to press (nullptr: close its port), a command for
     // the module, and text in a line that the module prints next.
+    // clang-format off
     const std::tuple<std::vector<QObject*>, const char*, const char*> steps[] = {
         {{}, "", "rx FE 15 FF | counter disable"}, // start-up's first frame
-        {{u.optDP3, u.cmdSetDP},
-         "",
-         "rx FE 13 03 FF | decimal point 3 | display \"      \" dp 3 flashing off"},
+        {{u.optDP3, u.cmdSetDP}, "", "rx FE 13 03 FF | decimal point 3 | display \"      \" dp 3 flashing off"},
         {{u.cmdSetRTC}, "", "rx FE 10 00 00 0C FF | set clock 12:00:00"},
         {{}, "temp -12", "ok | temperature -12 C"},
         {{}, "reset-counter", "tx FE 32 00 FF | counter reset"},
@@ -162,10 +161,7 @@ TEST(tools_EndToEnd, TheModuleReportsWhatItHearsSaysAndIsToldAndHearsOnlyAtItsOw
         {{}, "button 3", "tx FE 03 08 FF | button 3"},
         // The line outlives the panel's port.
         {{nullptr, u.mnuCOM1, u.cmdTimeStamp}, "", "rx FE F7 FF | time stamp request"},
-        {{},
-         "state",
-         "countdown=0:00:00 running=off counter=off count=0 temperature=-12 function=\"F1 "
-         "real-time clock\" startup=\"F6 display mode\" speed=9600 line=9600"},
+        {{}, "state", "countdown=0:00:00 running=off counter=off count=0 temperature=-12 function=\"F1 real-time clock\" startup=\"F6 display mode\" speed=9600 line=9600"},
         {{}, "power", "ok | power cycle, function F6 display mode | display \"      \" dp 0"},
         {{}, "dance", "error | unknown command dance; try help"},
         {{}, "button 4", "error | usage: button N, N = 1, 2 or 3"},
@@ -181,6 +177,7 @@ TEST(tools_EndToEnd, TheModuleReportsWhatItHearsSaysAndIsToldAndHearsOnlyAtItsOw
         {{u.mnu96, u.optCountEn}, "", "rx FE 05 FF | counter enable"},
         {{}, "count", "tx FE 05 00 FF | counter event"},
     };
+    // clang-format on
     for (const auto& [press, command, expect] : steps) {
         SCOPED_TRACE(expect);
         for (QObject* control : press) {

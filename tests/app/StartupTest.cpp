@@ -48,7 +48,6 @@ TEST(Startup, TakesThePathTheStoredSettingsLeadTo) {
         {"port of 20 digits", properties("99999999999999999999", ok), 0, "+----", "---+-", 0},
         {"port of 100000 characters", properties(big, ok), 0, "+----", "---+-", 0},
         {"settings empty", properties("2", ""), 0, "-+---", "-----", 0},
-        {"settings 9600,n,8", properties("2", "9600,n,8"), 0, "-+---", "-----", 0},
         {"settings quoted", properties("2", "\"9600,n,8\""), 0, "-+---", "-----", 0},
         {"settings of 100000 characters", properties("2", big), 0, "-+---", "-----", 0},
         {"garbage", "this is not a settings file\n=== = =\n[[[\n]]\n\\\\\n;;\n\"unterminated", 1, "+----", "---+-", 9600},

@@ -92,6 +92,12 @@ public:
         return *m_window;
     }
 
+    // Shown and active, so that keys and clicks reach it.
+    bool show() {
+        m_window->show();
+        m_window->activateWindow();
+        return QTest::qWaitForWindowActive(m_window.get());
+    }
     app::frmVELD& w() { return *m_window; }
     const Ui::frmVELD& ui() const { return m_window->form(); }
 

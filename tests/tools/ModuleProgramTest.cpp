@@ -84,11 +84,8 @@ TEST(tools_Program, TheLinkReplacesOnlyALinkToAPtyAndGoesWithTheSignalThatEndsTh
         const QString link = dir.filePath(u"veld-com1"_s);
         const QString target =
             qstrcmp(existing, "pty") ? QString::fromUtf8(existing) : pty.devicePath();
-        if (target == u"file"_s) {
-            ASSERT_TRUE(QFile(link).open(QIODevice::WriteOnly));
-        } else if (!target.isEmpty()) {
-            ASSERT_TRUE(QFile::link(target, link));
-        }
+        ASSERT_TRUE(target == u"file"_s ? QFile(link).open(QIODevice::WriteOnly)
+                                        : target.isEmpty() || QFile::link(target, link));
 
         ModuleProcess module;
         QProcess& process = module.process;

@@ -33,8 +33,7 @@ TEST(GoldenImage, TheWindowLooksAsItDid) {
     p.ui().txtCDSec->setText(u"0"_s);
     p.ui().txtDigit->setText(u"12.34"_s);
     p.w().centreOnScreen();
-    p.w().show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&p.w()));
+    ASSERT_TRUE(p.show());
     const QImage actual = p.w().grab().toImage().convertToFormat(QImage::Format_RGB32);
 
     const QString golden = QStringLiteral(VELD_GOLDEN_IMAGE);

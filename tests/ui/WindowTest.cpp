@@ -16,9 +16,7 @@ TEST(Window, OpensCentredFixedInSizeWithMenusOnTheirMnemonicsAndRunningTimers) {
     Panel p;
     p.open();
     p.w().centreOnScreen();
-    p.w().show();
-    p.w().activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&p.w()));
+    ASSERT_TRUE(p.show());
     const QPoint offset = p.w().frameGeometry().center() -
                           QGuiApplication::primaryScreen()->availableGeometry().center();
     EXPECT_LE(offset.manhattanLength(), 2);
@@ -54,8 +52,7 @@ TEST(Window, OptionGroupsAreExclusiveIndependentAndRunTheirHandlerHoweverChosen)
     u.optFAH->click();
     EXPECT_TRUE(u.optDP3->isChecked() && u.optFAH->isChecked() && u.optCountEn->isChecked());
 
-    p.w().show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&p.w()));
+    ASSERT_TRUE(p.show());
     u.lblUnit->clear();
     QTest::mouseClick(u.optFAH, Qt::LeftButton, {}, QPoint(6, u.optFAH->height() / 2));
     EXPECT_EQ(u.lblUnit->text(),

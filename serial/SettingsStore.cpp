@@ -71,32 +71,32 @@ QString diagnose(const QString& path) {
 }
 
 bool store(const QString& path, const std::optional<QString>& value) {
+    QString where; // " in FILE" once there is a file to name
     if (g_noHome) {
         g_lastError = QStringLiteral("no home folder: HOME and XDG_CONFIG_HOME are unset and the "
                                      "user database names none");
-        qCWarning(lcSerial, "settings not stored: %s", qUtf8Printable(g_lastError));
-        g_unstored.insert(path, value);
-        return false;
+    } else {
+        QSettings settings = openStore();
+        if (value)
+            settings.setValue(path, *value);
+        else
+            settings.remove(path);
+        settings.sync();
+        switch (settings.status()) {
+        case QSettings::NoError:
+            g_lastError.clear();
+            g_unstored.remove(path);
+            return true;
+        case QSettings::FormatError:
+            g_lastError = QStringLiteral("the file is not in settings format");
+            break;
+        case QSettings::AccessError:
+            g_lastError = diagnose(settings.fileName());
+            break;
+        }
+        where = QStringLiteral(" in ") + settings.fileName();
     }
-    QSettings settings = openStore();
-    if (value)
-        settings.setValue(path, *value);
-    else
-        settings.remove(path);
-    settings.sync();
-    switch (settings.status()) {
-    case QSettings::NoError:
-        g_lastError.clear();
-        g_unstored.remove(path);
-        return true;
-    case QSettings::FormatError:
-        g_lastError = QStringLiteral("the file is not in settings format");
-        break;
-    case QSettings::AccessError:
-        g_lastError = diagnose(settings.fileName());
-        break;
-    }
-    qCWarning(lcSerial, "settings not stored in %s: %s", qUtf8Printable(settings.fileName()),
+    qCWarning(lcSerial, "settings not stored%s: %s", qUtf8Printable(where),
               qUtf8Printable(g_lastError));
     g_unstored.insert(path, value);
     return false;

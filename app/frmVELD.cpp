@@ -1,7 +1,6 @@
 #include "app/frmVELD.h"
 
 #include "app/AssignPortsDialog.h"
-#include "app/PortNumberText.h"
 #include "protocol/CountdownInput.h"
 #include "protocol/EventCount.h"
 #include "protocol/ModuleLineSpeed.h"
@@ -9,13 +8,16 @@
 #include "protocol/StartupFunction.h"
 #include "protocol/Temperature.h"
 #include "protocol/TextCommand.h"
+#include "protocol/WireText.h"
 #include "serial/PortMap.h"
 #include "serial/SettingsStore.h"
 #include "ui_frmVELD.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QLayout>
 #include <QLocale>
+#include <QMessageBox>
 #include <QScreen>
 #include <QStyle>
 
@@ -29,17 +31,16 @@ namespace {
 const QString kComPortError = u"COM PORT ERROR"_s;
 const QString kInputError = u"Input ERROR"_s;
 const QString kSettingsError = u"SETTINGS ERROR"_s;
-const QString kDefaultCommPort = u"1"_s;
-const QString kDefaultSettings = u"9600,n,8,1"_s;
-constexpr auto kCommPortKey = u"CommPort";
-constexpr auto kSettingsKey = u"Settings";
 constexpr QChar kDegreeSign(0x00B0);
 
 // The speeds of the items of "Baud Rate" and "Module Baud Rate", in menu order.
 constexpr std::array<int, 5> kLineSpeeds{1200, 2400, 4800, 9600, 19200};
 
-QString lineSettingsText(int bitsPerSecond) {
-    return QString::number(bitsPerSecond) + u",n,8,1"_s;
+QActionGroup* exclusiveGroup(QObject* parent, std::initializer_list<QAction*> items) {
+    auto* group = new QActionGroup(parent);
+    for (QAction* item : items)
+        group->addAction(item);
+    return group;
 }
 
 QString twoDigits(std::uint8_t value) {
@@ -93,6 +94,9 @@ frmVELD::frmVELD(QWidget* parent)
         ui->mnuComm->removeAction(commItems[assign - 1]);
     ui->mnuComm->removeAction(ui->mnuAssignPorts);
 #endif
+    m_portItems =
+        exclusiveGroup(this, {ui->mnuCOM1, ui->mnuCOM2, ui->mnuCOM3, ui->mnuCOM4, ui->mnuCOM5});
+    m_speedItems = exclusiveGroup(this, {ui->mnu12, ui->mnu24, ui->mnu48, ui->mnu96, ui->mnu192});
     ui->mnuComm->setToolTipsVisible(true);
     refreshPortToolTips();
 
@@ -108,71 +112,69 @@ frmVELD::frmVELD(QWidget* parent)
 
 frmVELD::~frmVELD() = default;
 
+void frmVELD::installFontSubstitutes() {
+    QFont::insertSubstitutions(u"Tahoma"_s, {u"DejaVu Sans Condensed"_s, u"DejaVu Sans"_s});
+    QFont::insertSubstitutions(
+        u"Times New Roman"_s,
+        {u"Liberation Serif"_s, u"DejaVu Serif Condensed"_s, u"DejaVu Serif"_s});
+}
+
+void frmVELD::showInformationBox(QWidget* parent, const QString& title, const QString& text,
+                                 const QString& detail) {
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
+    box.setDetailedText(detail);
+    box.exec();
+}
+
 void frmVELD::connectHandlers() {
-    const auto onClick = [this](QAbstractButton* button, void (frmVELD::*handler)()) {
-        connect(button, &QAbstractButton::clicked, this, handler);
-    };
-    const auto onChoice = [this](ui::OptionButton* option, void (frmVELD::*handler)()) {
-        connect(option, &ui::OptionButton::chosen, this, handler);
-    };
-    const auto onPick = [this](QAction* item, void (frmVELD::*handler)()) {
-        connect(item, &QAction::triggered, this, handler);
-    };
     connect(&Timer1, &QTimer::timeout, this, &frmVELD::Timer1_Timer);
     connect(&Timer1, &QTimer::timeout, this, &frmVELD::reopenLostPort);
     connect(&MSComm1, &serial::MSComm::lost, this, &frmVELD::portLost);
     connect(&Timer2, &QTimer::timeout, this, &frmVELD::Timer2_Timer);
 
-    onClick(ui->cmdSendAscii, &frmVELD::cmdSendAscii_Click);
-    onClick(ui->cmdSetDP, &frmVELD::cmdSetDP_Click);
-    onChoice(ui->optDP1, &frmVELD::optDP1_Click);
-    onChoice(ui->optDP2, &frmVELD::optDP2_Click);
-    onChoice(ui->optDP3, &frmVELD::optDP3_Click);
-    onChoice(ui->optDP4, &frmVELD::optDP4_Click);
-    onChoice(ui->optDP5, &frmVELD::optDP5_Click);
-    onChoice(ui->optDP6, &frmVELD::optDP6_Click);
-    onChoice(ui->optOFFDP, &frmVELD::optOFFDP_Click);
-    onClick(ui->cmdSetRTC, &frmVELD::cmdSetRTC_Click);
-    onClick(ui->cmdTimeStamp, &frmVELD::cmdTimeStamp_Click);
-    onClick(ui->cmdCDSet, &frmVELD::cmdCDSet_Click);
-    onClick(ui->cmdStartStop, &frmVELD::cmdStartStop_Click);
-    onClick(ui->cmdReset, &frmVELD::cmdReset_Click);
-    onClick(ui->cmdTemp, &frmVELD::cmdTemp_Click);
-    onChoice(ui->optCEL, &frmVELD::optCEL_Click);
-    onChoice(ui->optFAH, &frmVELD::optFAH_Click);
-    onChoice(ui->optCountEn, &frmVELD::optCountEn_Click);
-    onChoice(ui->optCountDis, &frmVELD::optCountDis_Click);
-    onClick(ui->cmdFlash, &frmVELD::cmdFlash_Click);
-    onClick(ui->cmdOnBuz, &frmVELD::cmdOnBuz_Click);
-    onClick(ui->cmdOffBuz, &frmVELD::cmdOffBuz_Click);
-    onClick(ui->cmdOnOut, &frmVELD::cmdOnOut_Click);
-    onClick(ui->cmdOFFOut, &frmVELD::cmdOFFOut_Click);
-    onClick(ui->cmdOnOut2, &frmVELD::cmdOnOut2_Click);
-    onClick(ui->cmdOffOut2, &frmVELD::cmdOffOut2_Click);
-    onPick(ui->mnuCOM1, &frmVELD::mnuCOM1_Click);
-    onPick(ui->mnuCOM2, &frmVELD::mnuCOM2_Click);
-    onPick(ui->mnuCOM3, &frmVELD::mnuCOM3_Click);
-    onPick(ui->mnuCOM4, &frmVELD::mnuCOM4_Click);
-    onPick(ui->mnuCOM5, &frmVELD::mnuCOM5_Click);
-    onPick(ui->mnuAssignPorts, &frmVELD::mnuAssignPorts_Click);
+    connect(ui->cmdSendAscii, &QAbstractButton::clicked, this, &frmVELD::cmdSendAscii_Click);
+    connect(ui->cmdSetDP, &QAbstractButton::clicked, this, &frmVELD::cmdSetDP_Click);
+    connect(ui->cmdSetRTC, &QAbstractButton::clicked, this, &frmVELD::cmdSetRTC_Click);
+    connect(ui->cmdCDSet, &QAbstractButton::clicked, this, &frmVELD::cmdCDSet_Click);
+    connect(ui->cmdTemp, &QAbstractButton::clicked, this, &frmVELD::cmdTemp_Click);
+    connect(ui->optCEL, &ui::OptionButton::chosen, this, &frmVELD::optCEL_Click);
+    connect(ui->optFAH, &ui::OptionButton::chosen, this, &frmVELD::optFAH_Click);
+    connect(ui->optCountEn, &ui::OptionButton::chosen, this, &frmVELD::optCountEn_Click);
+    connect(ui->optCountDis, &ui::OptionButton::chosen, this, &frmVELD::optCountDis_Click);
+    connect(ui->mnuAssignPorts, &QAction::triggered, this, &frmVELD::mnuAssignPorts_Click);
     // A key stored or a variable set since the last look shows up at once.
     connect(ui->mnuComm, &QMenu::aboutToShow, this, &frmVELD::refreshPortToolTips);
-    onPick(ui->mnu12, &frmVELD::mnu12_Click);
-    onPick(ui->mnu24, &frmVELD::mnu24_Click);
-    onPick(ui->mnu48, &frmVELD::mnu48_Click);
-    onPick(ui->mnu96, &frmVELD::mnu96_Click);
-    onPick(ui->mnu192, &frmVELD::mnu192_Click);
-    onPick(ui->mnum12, &frmVELD::mnum12_Click);
-    onPick(ui->mnum24, &frmVELD::mnum24_Click);
-    onPick(ui->mnum48, &frmVELD::mnum48_Click);
-    onPick(ui->mnum96, &frmVELD::mnum96_Click);
-    onPick(ui->mnum192, &frmVELD::mnum192_Click);
-    onPick(ui->mnuF1, &frmVELD::mnuF1_Click);
-    onPick(ui->mnuF2, &frmVELD::mnuF2_Click);
-    onPick(ui->mnuF3, &frmVELD::mnuF3_Click);
-    onPick(ui->mnuF4, &frmVELD::mnuF4_Click);
-    onPick(ui->mnuF5, &frmVELD::mnuF5_Click);
-    onPick(ui->mnuF6, &frmVELD::mnuF6_Click);
+
+    // The families: item n of each runs the family's handler with n.
+    const std::array decimalPoints{ui->optOFFDP, ui->optDP1, ui->optDP2, ui->optDP3,
+                                   ui->optDP4,   ui->optDP5, ui->optDP6};
+    for (std::size_t n = 0; n < decimalPoints.size(); ++n)
+        connect(decimalPoints[n], &ui::OptionButton::chosen, this,
+                [this, n] { chooseDecimalPoint(static_cast<std::uint8_t>(n)); });
+    const std::array moduleSpeedItems{ui->mnum12, ui->mnum24, ui->mnum48, ui->mnum96, ui->mnum192};
+    for (int n = 1; n <= static_cast<int>(kLineSpeeds.size()); ++n) {
+        connect(portItem(n), &QAction::triggered, this, [this, n] { selectPort(n); });
+        connect(speedItem(n), &QAction::triggered, this, [this, n] { selectLineSpeed(n); });
+        connect(moduleSpeedItems.at(static_cast<std::size_t>(n - 1)), &QAction::triggered, this,
+                [this, n] { sendModuleLineSpeed(n); });
+    }
+    const std::array startupItems{ui->mnuF1, ui->mnuF2, ui->mnuF3, ui->mnuF4, ui->mnuF5, ui->mnuF6};
+    for (int n = protocol::kFirstStartupFunction; n <= protocol::kLastStartupFunction; ++n)
+        connect(startupItems.at(static_cast<std::size_t>(n - 1)), &QAction::triggered, this,
+                [this, n] { sendStartupFunction(n); });
+    // cmdFlash_Click, cmdOnBuz_Click, cmdOffBuz_Click, cmdOnOut_Click,
+    // cmdOFFOut_Click, cmdOnOut2_Click, cmdOffOut2_Click, cmdStartStop_Click,
+    // cmdReset_Click, cmdTimeStamp_Click: the control's frame, no data.
+    const std::pair<QAbstractButton*, Command> fixedFrames[] = {
+        {ui->cmdFlash, Command::ToggleFlashing}, {ui->cmdOnBuz, Command::BuzzerOn},
+        {ui->cmdOffBuz, Command::BuzzerOff},     {ui->cmdOnOut, Command::Output1On},
+        {ui->cmdOFFOut, Command::Output1Off},    {ui->cmdOnOut2, Command::Output2On},
+        {ui->cmdOffOut2, Command::Output2Off},   {ui->cmdStartStop, Command::CountdownStartStop},
+        {ui->cmdReset, Command::CountdownReset}, {ui->cmdTimeStamp, Command::TimeStampRequest},
+    };
+    for (const auto& fixed : fixedFrames)
+        connect(fixed.first, &QAbstractButton::clicked, this,
+                [this, command = fixed.second] { sendCommand(command); });
 }
 
 void frmVELD::centreOnScreen() {
@@ -195,11 +197,6 @@ void frmVELD::reportSettingsError() {
     showMessage(kSettingsError,
                 u"The settings could not be stored in %1: %2. Your choice holds until the "
                 "panel is closed."_s.arg(SettingsStore::filePath(), SettingsStore::lastError()));
-}
-
-void frmVELD::storeProperty(QStringView key, const QString& value) {
-    if (!SettingsStore::write(SettingsStore::kProperties, key, value))
-        reportSettingsError();
 }
 
 void frmVELD::portLost(const QString& cause) {
@@ -237,22 +234,17 @@ void frmVELD::setPortDependentEnabled(bool enabled) {
         control->setEnabled(enabled);
 }
 
+QAction* frmVELD::portItem(int n) const {
+    return m_portItems->actions().at(n - 1);
+}
+
+QAction* frmVELD::speedItem(int n) const {
+    return m_speedItems->actions().at(n - 1);
+}
+
 void frmVELD::setCountdownButtonsEnabled(bool enabled) {
     ui->cmdStartStop->setEnabled(enabled);
     ui->cmdReset->setEnabled(enabled);
-}
-
-std::array<QAction*, 5> frmVELD::portItems() const {
-    return {ui->mnuCOM1, ui->mnuCOM2, ui->mnuCOM3, ui->mnuCOM4, ui->mnuCOM5};
-}
-
-std::array<QAction*, 5> frmVELD::speedItems() const {
-    return {ui->mnu12, ui->mnu24, ui->mnu48, ui->mnu96, ui->mnu192};
-}
-
-void frmVELD::checkOnly(const std::array<QAction*, 5>& group, int n) {
-    for (std::size_t i = 0; i < group.size(); ++i)
-        group[i]->setChecked(static_cast<int>(i) + 1 == n);
 }
 
 // ---- Start-up -------------------------------------------------------------
@@ -272,17 +264,14 @@ void frmVELD::Form_Load() {
     step(MSComm1.setInputMode(serial::MSComm::kInputModeBinary));
     m_frameHeader = protocol::kFrameHeader;
 
-    const QString port =
-        SettingsStore::read(SettingsStore::kProperties, kCommPortKey, kDefaultCommPort);
-    const QString settings =
-        SettingsStore::read(SettingsStore::kProperties, kSettingsKey, kDefaultSettings);
-    if (!port.isEmpty()) {
-        const auto number = portNumberFromText(port);
-        if (!number && !failed)
-            cause = u"the stored port \"%1\" is not a port number"_s.arg(port);
-        failed |= !number;
-        if (number)
-            step(MSComm1.setCommPort(*number));
+    const SettingsStore::StoredPort port = SettingsStore::storedPort();
+    const QString settings = SettingsStore::storedLineSettings();
+    if (!port.text.isEmpty()) {
+        if (!port.number && !failed)
+            cause = u"the stored port \"%1\" is not a port number"_s.arg(port.text);
+        failed |= !port.number;
+        if (port.number)
+            step(MSComm1.setCommPort(*port.number));
     }
     step(MSComm1.setSettings(settings));
     step(MSComm1.setPortOpen(true));
@@ -295,12 +284,11 @@ void frmVELD::Form_Load() {
         ui->optCountDis->click();
     }
 
-    if (const auto number = portNumberFromText(port);
-        number && *number >= serial::kFirstPort && *number <= serial::kLastPort)
-        checkOnly(portItems(), *number);
+    if (port.number && *port.number >= serial::kFirstPort && *port.number <= serial::kLastPort)
+        portItem(*port.number)->setChecked(true);
     for (std::size_t i = 0; i < kLineSpeeds.size(); ++i)
-        if (settings == lineSettingsText(kLineSpeeds[i]))
-            checkOnly(speedItems(), static_cast<int>(i) + 1);
+        if (settings == serial::lineSettingsText(kLineSpeeds[i]))
+            speedItem(static_cast<int>(i) + 1)->setChecked(true);
 
     ui->optCEL->click();
     ui->optOFFDP->click();
@@ -310,7 +298,9 @@ void frmVELD::Form_Load() {
 // ---- Poll timers ----------------------------------------------------------
 
 void frmVELD::Timer1_Timer() {
-    const QString now = m_clock().toString(u"h:mm:ss"_s);
+    const QTime time = m_clock();
+    const QString now =
+        QString::fromStdString(protocol::timeText(time.hour(), time.minute(), time.second()));
     if (ui->lblTIME->text() != now)
         ui->lblTIME->setText(now);
 
@@ -397,28 +387,6 @@ void frmVELD::cmdSetDP_Click() {
     setCountdownButtonsEnabled(false);
 }
 
-void frmVELD::optDP1_Click() {
-    chooseDecimalPoint(1);
-}
-void frmVELD::optDP2_Click() {
-    chooseDecimalPoint(2);
-}
-void frmVELD::optDP3_Click() {
-    chooseDecimalPoint(3);
-}
-void frmVELD::optDP4_Click() {
-    chooseDecimalPoint(4);
-}
-void frmVELD::optDP5_Click() {
-    chooseDecimalPoint(5);
-}
-void frmVELD::optDP6_Click() {
-    chooseDecimalPoint(6);
-}
-void frmVELD::optOFFDP_Click() {
-    chooseDecimalPoint(0);
-}
-
 // ---- Clock and countdown --------------------------------------------------
 
 void frmVELD::cmdSetRTC_Click() {
@@ -428,10 +396,6 @@ void frmVELD::cmdSetRTC_Click() {
                 {static_cast<std::uint8_t>(now.second()), static_cast<std::uint8_t>(now.minute()),
                  static_cast<std::uint8_t>(now.hour())});
     setCountdownButtonsEnabled(false);
-}
-
-void frmVELD::cmdTimeStamp_Click() {
-    sendCommand(Command::TimeStampRequest);
 }
 
 void frmVELD::cmdCDSet_Click() {
@@ -453,13 +417,6 @@ void frmVELD::cmdCDSet_Click() {
     sendCommand(Command::CountdownInterval,
                 {result.payload->seconds, result.payload->minutes, result.payload->hours});
     setCountdownButtonsEnabled(true);
-}
-
-void frmVELD::cmdStartStop_Click() {
-    sendCommand(Command::CountdownStartStop);
-}
-void frmVELD::cmdReset_Click() {
-    sendCommand(Command::CountdownReset);
 }
 
 // ---- Thermometer and event counter ----------------------------------------
@@ -492,29 +449,7 @@ void frmVELD::optCountDis_Click() {
     sendCommand(Command::CounterDisable);
 }
 
-// ---- Fixed frames ---------------------------------------------------------
-
-void frmVELD::cmdFlash_Click() {
-    sendCommand(Command::ToggleFlashing);
-}
-void frmVELD::cmdOnBuz_Click() {
-    sendCommand(Command::BuzzerOn);
-}
-void frmVELD::cmdOffBuz_Click() {
-    sendCommand(Command::BuzzerOff);
-}
-void frmVELD::cmdOnOut_Click() {
-    sendCommand(Command::Output1On);
-}
-void frmVELD::cmdOFFOut_Click() {
-    sendCommand(Command::Output1Off);
-}
-void frmVELD::cmdOnOut2_Click() {
-    sendCommand(Command::Output2On);
-}
-void frmVELD::cmdOffOut2_Click() {
-    sendCommand(Command::Output2Off);
-}
+// ---- The module's own settings ---------------------------------------------
 
 // Item n of "Module Baud Rate", 1 to 5.
 void frmVELD::sendModuleLineSpeed(int item) {
@@ -524,52 +459,17 @@ void frmVELD::sendModuleLineSpeed(int item) {
         sendCommand(Command::ModuleLineSpeed, {*byte});
 }
 
-void frmVELD::mnum12_Click() {
-    sendModuleLineSpeed(1);
-}
-void frmVELD::mnum24_Click() {
-    sendModuleLineSpeed(2);
-}
-void frmVELD::mnum48_Click() {
-    sendModuleLineSpeed(3);
-}
-void frmVELD::mnum96_Click() {
-    sendModuleLineSpeed(4);
-}
-void frmVELD::mnum192_Click() {
-    sendModuleLineSpeed(5);
-}
-
 // Item Fn of "Startup Function", 1 to 6.
 void frmVELD::sendStartupFunction(int item) {
     if (const auto byte = protocol::startupFunctionByte(item))
         sendCommand(Command::StartupFunction, {*byte});
 }
 
-void frmVELD::mnuF1_Click() {
-    sendStartupFunction(1);
-}
-void frmVELD::mnuF2_Click() {
-    sendStartupFunction(2);
-}
-void frmVELD::mnuF3_Click() {
-    sendStartupFunction(3);
-}
-void frmVELD::mnuF4_Click() {
-    sendStartupFunction(4);
-}
-void frmVELD::mnuF5_Click() {
-    sendStartupFunction(5);
-}
-void frmVELD::mnuF6_Click() {
-    sendStartupFunction(6);
-}
-
 // ---- Port and line settings -----------------------------------------------
 
 void frmVELD::selectPort(int portNumber) {
-    // Continue on error: both steps are tried, any failure is remembered.
-    checkOnly(portItems(), portNumber);
+    // Continue on error: both steps are tried, any failure is remembered. The
+    // item's check mark has moved already.
     const bool numberTaken = MSComm1.setCommPort(portNumber);
     QString cause = MSComm1.failureCause();
     const bool opened = MSComm1.setPortOpen(true);
@@ -579,30 +479,14 @@ void frmVELD::selectPort(int portNumber) {
         showMessage(kComPortError, u"Port Not Available,Please select Another Port "_s, cause);
         return;
     }
-    storeProperty(kCommPortKey, QString::number(portNumber));
+    if (!SettingsStore::storePort(portNumber))
+        reportSettingsError();
     setPortDependentEnabled(true);
 }
 
-void frmVELD::mnuCOM1_Click() {
-    selectPort(1);
-}
-void frmVELD::mnuCOM2_Click() {
-    selectPort(2);
-}
-void frmVELD::mnuCOM3_Click() {
-    selectPort(3);
-}
-void frmVELD::mnuCOM4_Click() {
-    selectPort(4);
-}
-void frmVELD::mnuCOM5_Click() {
-    selectPort(5);
-}
-
 void frmVELD::refreshPortToolTips() {
-    const std::array<QAction*, 5> items = portItems();
-    for (std::size_t i = 0; i < items.size(); ++i)
-        items[i]->setToolTip(serial::deviceForPort(static_cast<int>(i) + 1).value_or(QString()));
+    for (int n = serial::kFirstPort; n <= serial::kLastPort; ++n)
+        portItem(n)->setToolTip(serial::deviceForPort(n).value_or(QString()));
 }
 
 // The device of each COM item; no port is opened or closed here, the next
@@ -615,27 +499,12 @@ void frmVELD::mnuAssignPorts_Click() {
 
 // Item n of "Baud Rate", 1 to 5.
 void frmVELD::selectLineSpeed(int item) {
-    checkOnly(speedItems(), item);
-    const QString settings = lineSettingsText(kLineSpeeds.at(static_cast<std::size_t>(item - 1)));
+    const QString settings =
+        serial::lineSettingsText(kLineSpeeds.at(static_cast<std::size_t>(item - 1)));
     // The control logs a refusal; this menu shows no message.
     MSComm1.setSettings(settings);
-    storeProperty(kSettingsKey, settings);
-}
-
-void frmVELD::mnu12_Click() {
-    selectLineSpeed(1);
-}
-void frmVELD::mnu24_Click() {
-    selectLineSpeed(2);
-}
-void frmVELD::mnu48_Click() {
-    selectLineSpeed(3);
-}
-void frmVELD::mnu96_Click() {
-    selectLineSpeed(4);
-}
-void frmVELD::mnu192_Click() {
-    selectLineSpeed(5);
+    if (!SettingsStore::storeLineSettings(settings))
+        reportSettingsError();
 }
 
 } // namespace veld::app

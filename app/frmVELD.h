@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/MessageBox.h"
 #include "protocol/CommandTable.h"
 #include "protocol/Frame.h"
 #include "serial/MSComm.h"
@@ -15,6 +14,7 @@
 #include <memory>
 
 class QAction;
+class QActionGroup;
 
 namespace Ui {
 class frmVELD;
@@ -29,9 +29,23 @@ class frmVELD : public QMainWindow {
 
 public:
     using ClockFn = std::function<QTime()>;
+    // Shows a failure to the user and returns when it has been dismissed. The
+    // detail, when there is one, says what the system reported.
+    using MessageBoxFn = std::function<void(QWidget* parent, const QString& title,
+                                            const QString& text, const QString& detail)>;
 
     explicit frmVELD(QWidget* parent = nullptr);
     ~frmVELD() override;
+
+    // Faces that stand in for the window's Tahoma and Times New Roman where
+    // they are missing: of the same build and of a similar width, so that
+    // captions fit the fixed control sizes as designed. Once per program,
+    // before any window.
+    static void installFontSubstitutes();
+    // A modal box with the information icon and a single OK button; the
+    // detail behind its "Show Details..." button.
+    static void showInformationBox(QWidget* parent, const QString& title, const QString& text,
+                                   const QString& detail);
 
     // Seams: how failures are shown, and where the time of day comes from.
     void setMessageBox(MessageBoxFn show) { m_showMessage = std::move(show); }
@@ -49,8 +63,6 @@ public:
     const protocol::Bytes& lastCommand() const { return m_lastCommand; }
     std::uint8_t temperaturePollingFlag() const { return m_temperaturePolling; }
     std::uint8_t decimalPointChoice() const { return m_decimalPoint; }
-    std::int16_t celsiusReading() const { return m_celsius; }
-    std::int16_t fahrenheitReading() const { return m_fahrenheit; }
     std::int16_t eventCount() const { return m_eventCount; }
 
     // Start-up: runs once, before the window is shown.
@@ -64,19 +76,11 @@ private:
 
     void cmdSendAscii_Click();
     void cmdSetDP_Click();
-    void optDP1_Click();
-    void optDP2_Click();
-    void optDP3_Click();
-    void optDP4_Click();
-    void optDP5_Click();
-    void optDP6_Click();
-    void optOFFDP_Click();
+    // optOFFDP_Click (0), optDP1_Click … optDP6_Click (1 to 6).
+    void chooseDecimalPoint(std::uint8_t choice) { m_decimalPoint = choice; }
 
     void cmdSetRTC_Click();
-    void cmdTimeStamp_Click();
     void cmdCDSet_Click();
-    void cmdStartStop_Click();
-    void cmdReset_Click();
 
     void cmdTemp_Click();
     void optCEL_Click();
@@ -84,47 +88,23 @@ private:
     void optCountEn_Click();
     void optCountDis_Click();
 
-    void cmdFlash_Click();
-    void cmdOnBuz_Click();
-    void cmdOffBuz_Click();
-    void cmdOnOut_Click();
-    void cmdOFFOut_Click();
-    void cmdOnOut2_Click();
-    void cmdOffOut2_Click();
-
-    void mnuCOM1_Click();
-    void mnuCOM2_Click();
-    void mnuCOM3_Click();
-    void mnuCOM4_Click();
-    void mnuCOM5_Click();
+    // mnuCOM1_Click … mnuCOM5_Click.
+    void selectPort(int portNumber);
     void mnuAssignPorts_Click();
-
-    void mnu12_Click();
-    void mnu24_Click();
-    void mnu48_Click();
-    void mnu96_Click();
-    void mnu192_Click();
-
-    void mnum12_Click();
-    void mnum24_Click();
-    void mnum48_Click();
-    void mnum96_Click();
-    void mnum192_Click();
-
-    void mnuF1_Click();
-    void mnuF2_Click();
-    void mnuF3_Click();
-    void mnuF4_Click();
-    void mnuF5_Click();
-    void mnuF6_Click();
+    // mnu12_Click … mnu192_Click, items 1 to 5.
+    void selectLineSpeed(int item);
+    // mnum12_Click … mnum192_Click, items 1 to 5.
+    void sendModuleLineSpeed(int item);
+    // mnuF1_Click … mnuF6_Click.
+    void sendStartupFunction(int item);
 
     // Builds the command's frame and writes it by the table's send rule, then
-    // applies the table's effect on the temperature polling flag.
+    // applies the table's effect on the temperature polling flag. Also the
+    // handler of the buttons whose frame has no data (cmdFlash_Click …).
     void sendCommand(protocol::Command command, std::initializer_list<std::uint8_t> data = {});
     void showMessage(const QString& title, const QString& text, const QString& detail = {});
     // Tells the user, once per session, that the settings file could not be written.
     void reportSettingsError();
-    void storeProperty(QStringView key, const QString& value);
     // The line was lost: say so once and disable what needs it; Timer1 then
     // watches for it to come back.
     void portLost(const QString& cause);
@@ -134,21 +114,18 @@ private:
     std::array<QWidget*, 9> portDependentControls() const;
     void setPortDependentEnabled(bool enabled);
     void setCountdownButtonsEnabled(bool enabled);
-    std::array<QAction*, 5> portItems() const;
-    std::array<QAction*, 5> speedItems() const;
-    // Item n of a menu group (1 to 5) gets the check mark; the others lose theirs.
-    static void checkOnly(const std::array<QAction*, 5>& group, int n);
-    void selectPort(int portNumber);
-    void selectLineSpeed(int item);
-    void sendModuleLineSpeed(int item);
-    void sendStartupFunction(int item);
-    void chooseDecimalPoint(std::uint8_t choice) { m_decimalPoint = choice; }
+    // Item n, 1 to 5, of "Comm Setting" and of "Baud Rate".
+    QAction* portItem(int n) const;
+    QAction* speedItem(int n) const;
     void showTemperature(const QString& celsiusText);
 
     std::unique_ptr<Ui::frmVELD> ui;
     serial::MSComm MSComm1;
     QTimer Timer1;
     QTimer Timer2;
+    // Exclusive: picking an item moves the check mark to it before its handler runs.
+    QActionGroup* m_portItems = nullptr;
+    QActionGroup* m_speedItems = nullptr;
     MessageBoxFn m_showMessage = showInformationBox;
     ClockFn m_clock = [] { return QTime::currentTime(); };
 

@@ -1,11 +1,10 @@
-#include "app/FontSubstitutes.h"
 #include "app/frmVELD.h"
-#include "serial/QuitOnSignal.h"
+#include "common/CommandLine.h"
+#include "common/QuitOnSignal.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
-#include <cstring>
 
 namespace {
 // The panel's icon in the sizes a title bar and task switcher use; the window
@@ -16,17 +15,9 @@ QIcon panelIcon() {
         icon.addFile(QStringLiteral(":/icons/veld-%1.png").arg(size), QSize(size, size));
     return icon;
 }
+} // namespace
 
-// Help and version print and end the program, without a window or a display.
-bool asksOnlyForInformation(int argc, char* argv[]) {
-    for (int i = 1; i < argc; ++i)
-        for (const char* option : {"-h", "--help", "--help-all", "-v", "--version"})
-            if (std::strcmp(argv[i], option) == 0)
-                return true;
-    return false;
-}
-
-void processCommandLine(const QCoreApplication& application) {
+int main(int argc, char* argv[]) {
     QCoreApplication::setOrganizationName(QStringLiteral("VELD"));
     QCoreApplication::setApplicationName(QStringLiteral("VELD"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELD_VERSION));
@@ -36,25 +27,17 @@ void processCommandLine(const QCoreApplication& application) {
                        "speed are chosen from the window's menus and kept in the settings file."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.process(application);
-}
-} // namespace
+    veld::common::parseCommandLine(parser, argc, argv);
 
-int main(int argc, char* argv[]) {
-    if (asksOnlyForInformation(argc, argv)) {
-        const QCoreApplication information(argc, argv);
-        processCommandLine(information); // prints, then ends the program
-    }
     QApplication application(argc, argv);
-    processCommandLine(application);
     QGuiApplication::setDesktopFileName(QStringLiteral(VELD_APP_ID));
     QApplication::setWindowIcon(panelIcon());
-    veld::app::installFontSubstitutes();
+    veld::app::frmVELD::installFontSubstitutes();
 
     // SIGINT, SIGTERM and SIGHUP end the panel as closing its window does.
-    veld::serial::QuitOnSignal quitOnSignal;
+    veld::common::QuitOnSignal quitOnSignal;
     // Message boxes included: one may be open, also before the event loop runs.
-    QObject::connect(&quitOnSignal, &veld::serial::QuitOnSignal::signalled, &application, [] {
+    QObject::connect(&quitOnSignal, &veld::common::QuitOnSignal::signalled, &application, [] {
         QApplication::closeAllWindows();
         QCoreApplication::quit();
     });

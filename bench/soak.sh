@@ -21,6 +21,8 @@ seconds=$(awk -v m="$minutes" 'BEGIN { printf "%d", m * 60 }')
 
 warmup=$((seconds / 10 < 60 ? seconds / 10 : 60)) # RSS baseline taken after this
 
+mapfile -t bench_packages < <(grep -v '^\s*\(#\|$\)' bench/packages.txt)
+scripts/install-deps.sh "${bench_packages[@]}"
 # The driver is built in build-soak/ (Release). The module is $VELD_MODULE,
 # else build/bin/veld-module, else the one built in build-soak/ with the driver.
 cmake -S bench/soak -B build-soak -DCMAKE_BUILD_TYPE=Release >/dev/null

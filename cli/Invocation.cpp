@@ -3,88 +3,96 @@
 #include "serial/LineSettings.h"
 #include "serial/PortMap.h"
 
+#include <QCommandLineParser>
+
 namespace veld::cli {
 
 using namespace Qt::StringLiterals;
 
 namespace {
-bool takesValue(const QString& option) {
-    return option == u"--port"_s || option == u"--com"_s || option == u"--speed"_s ||
-           option == u"--timeout"_s;
-}
-
-std::optional<UsageError> applyOption(Invocation& inv, const QString& option,
-                                      const QString& value) {
-    bool ok = false;
-    if (option == u"--port"_s) {
-        if (value.isEmpty())
+// The last of --port and --com given on the command line.
+std::optional<UsageError> choosePort(Invocation& inv, const QCommandLineParser& parser,
+                                     const QStringList& arguments) {
+    const QStringList paths = parser.values(u"port"_s);
+    const QStringList numbers = parser.values(u"com"_s);
+    if (paths.isEmpty() && numbers.isEmpty())
+        return std::nullopt;
+    const auto lastAt = [&arguments](const QString& option) {
+        qsizetype at = -1;
+        for (qsizetype i = 0; i < arguments.size() && arguments[i] != u"--"_s; ++i)
+            if (arguments[i] == option || arguments[i].startsWith(option + u'='))
+                at = i;
+        return at;
+    };
+    if (numbers.isEmpty() || (!paths.isEmpty() && lastAt(u"--port"_s) > lastAt(u"--com"_s))) {
+        if (paths.last().isEmpty())
             return UsageError{u"--port needs a device path"_s, {}};
-        inv.port = {PortChoice::Kind::Path, 0, value};
-    } else if (option == u"--com"_s) {
-        const int n = value.toInt(&ok);
-        if (!ok || n < serial::kFirstPort || n > serial::kLastPort)
-            return UsageError{
-                u"--com takes a port number from %1 to %2, not '%3'"_s.arg(serial::kFirstPort)
-                    .arg(serial::kLastPort)
-                    .arg(value),
-                {}};
-        inv.port = {PortChoice::Kind::ComNumber, n, {}};
-    } else if (option == u"--speed"_s) {
-        const int bps = value.toInt(&ok);
-        const QString settings = value + u",n,8,1"_s;
-        if (!ok || bps <= 0 || !serial::parseLineSettings(settings))
-            return UsageError{
-                u"--speed takes a line speed in bit/s such as 9600, not '%1'"_s.arg(value), {}};
-        inv.lineSettings = settings;
-    } else if (option == u"--timeout"_s) {
-        inv.timeoutMs = value.toInt(&ok);
-        if (!ok || inv.timeoutMs < 0)
-            return UsageError{
-                u"--timeout takes a number of milliseconds, 0 or more, not '%1'"_s.arg(value), {}};
-    } else if (option == u"--help"_s || option == u"-h"_s) {
-        inv.help = true;
-    } else if (option == u"--version"_s) {
-        inv.version = true;
-    } else {
-        return UsageError{u"unknown option '%1'"_s.arg(option), {}};
+        inv.port = {PortChoice::Kind::Path, 0, paths.last()};
+        return std::nullopt;
     }
+    bool ok = false;
+    const int n = numbers.last().toInt(&ok);
+    if (!ok || n < serial::kFirstPort || n > serial::kLastPort)
+        return UsageError{
+            u"--com takes a port number from %1 to %2, not '%3'"_s.arg(serial::kFirstPort)
+                .arg(serial::kLastPort)
+                .arg(numbers.last()),
+            {}};
+    inv.port = {PortChoice::Kind::ComNumber, n, {}};
     return std::nullopt;
 }
 } // namespace
 
 std::variant<Invocation, UsageError> parseInvocation(const QStringList& arguments) {
-    Invocation inv;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        const bool endOfOptions = argument == u"--"_s;
-        if (endOfOptions || !argument.startsWith(u'-') || argument == u"-"_s) {
-            const qsizetype at = endOfOptions ? i + 1 : i;
-            if (at < arguments.size()) {
-                inv.command = arguments[at];
-                inv.arguments = arguments.mid(at + 1);
-            }
-            break;
-        }
-        QString option = argument;
-        QString value;
-        const qsizetype equals = argument.indexOf(u'=');
-        const bool inlineValue = argument.startsWith(u"--"_s) && equals > 0;
-        if (inlineValue) {
-            option = argument.left(equals);
-            value = argument.mid(equals + 1);
-        }
-        if (takesValue(option) && !inlineValue) {
-            if (i + 1 >= arguments.size())
-                return UsageError{u"%1 needs a value"_s.arg(option), {}};
-            value = arguments[++i];
-        } else if (!takesValue(option) && inlineValue) {
-            return UsageError{u"%1 takes no value"_s.arg(option), {}};
-        }
-        if (auto error = applyOption(inv, option, value))
-            return *error;
+    QCommandLineParser parser;
+    parser.addOptions({
+        {u"port"_s, {}, u"device"_s},
+        {u"com"_s, {}, u"n"_s},
+        {u"speed"_s, {}, u"bps"_s},
+        {u"timeout"_s, {}, u"ms"_s},
+        {{u"h"_s, u"help"_s}, {}},
+        {u"version"_s, {}},
+        {u"fahrenheit"_s, {}},
+        {u"json"_s, {}},
+    });
+    if (!parser.parse(QStringList{u"veldctl"_s} + arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (unknown.isEmpty())
+            return UsageError{parser.errorText(), {}};
+        const QString name = (unknown.first().size() == 1 ? u"-"_s : u"--"_s) + unknown.first();
+        return UsageError{
+            u"unknown option '%1' (after -- an argument may start with '-')"_s.arg(name), {}};
     }
-    if (inv.command.isEmpty() && !inv.help && !inv.version)
+    Invocation inv;
+    if (auto error = choosePort(inv, parser, arguments))
+        return *error;
+    bool ok = false;
+    if (parser.isSet(u"speed"_s)) {
+        const QString value = parser.value(u"speed"_s);
+        const int bps = value.toInt(&ok);
+        inv.lineSettings = serial::lineSettingsText(bps);
+        if (!ok || bps <= 0 || !serial::parseLineSettings(inv.lineSettings))
+            return UsageError{
+                u"--speed takes a line speed in bit/s such as 9600, not '%1'"_s.arg(value), {}};
+    }
+    if (parser.isSet(u"timeout"_s)) {
+        inv.timeoutMs = parser.value(u"timeout"_s).toInt(&ok);
+        if (!ok || inv.timeoutMs < 0)
+            return UsageError{
+                u"--timeout takes a number of milliseconds, 0 or more, not '%1'"_s.arg(
+                    parser.value(u"timeout"_s)),
+                {}};
+    }
+    inv.help = parser.isSet(u"help"_s);
+    inv.version = parser.isSet(u"version"_s);
+    inv.options = {parser.isSet(u"fahrenheit"_s), parser.isSet(u"json"_s)};
+    const QStringList positional = parser.positionalArguments();
+    if (!positional.isEmpty()) {
+        inv.command = positional.first();
+        inv.arguments = positional.mid(1);
+    } else if (!inv.help && !inv.version) {
         return UsageError{u"no command given"_s, {}};
+    }
     return inv;
 }
 

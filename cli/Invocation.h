@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/UsageError.h"
+#include "cli/Commands.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,7 +17,7 @@ struct PortChoice {
     QString path;
 };
 
-// The options before the command, the command and its own arguments.
+// The options, the command and its own arguments.
 struct Invocation {
     static constexpr int kDefaultTimeoutMs = 1000;
 
@@ -26,13 +26,14 @@ struct Invocation {
     int timeoutMs = kDefaultTimeoutMs;
     bool help = false;
     bool version = false;
+    CommandOptions options;
     QString command;
     QStringList arguments;
 };
 
-// Options come before the command; everything after the command is its own,
-// so that a text or a number may start with '-'. Of --port and --com the last
-// one given counts.
+// The arguments after the program's name. Options may stand before or after
+// the command; after "--" everything is an argument, so that a text may start
+// with '-'. Of --port and --com the last one given counts.
 std::variant<Invocation, UsageError> parseInvocation(const QStringList& arguments);
 
 } // namespace veld::cli

@@ -1,13 +1,13 @@
 #include "cli/MessageReader.h"
 
+#include "common/QuitOnSignal.h"
 #include "serial/MSComm.h"
-#include "serial/QuitOnSignal.h"
 
 #include <QCoreApplication>
 
 namespace veld::cli {
 
-MessageReader::MessageReader(serial::MSComm& comm, const serial::QuitOnSignal& quit)
+MessageReader::MessageReader(serial::MSComm& comm, const common::QuitOnSignal& quit)
     : m_comm(comm)
     , m_quit(quit) {}
 
@@ -38,8 +38,7 @@ MessageReader::Status MessageReader::next(QDeadlineTimer deadline,
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(read.constData());
         for (const protocol::Bytes& whole :
              m_splitter.feed(std::span(bytes, static_cast<std::size_t>(read.size()))))
-            if (const auto decoded = protocol::decodeMessage(
-                    std::span(reinterpret_cast<const std::uint8_t*>(whole.data()), whole.size())))
+            if (const auto decoded = protocol::decodeMessage(protocol::bytesOf(whole)))
                 m_pending.push_back(*decoded);
     }
 }

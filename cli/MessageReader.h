@@ -1,15 +1,17 @@
 #pragma once
 
-#include "protocol/MessageSplitter.h"
+#include "protocol/FrameSplitter.h"
 #include "protocol/ReceiveDecoder.h"
 
 #include <QDeadlineTimer>
 #include <deque>
 
+namespace veld::common {
+class QuitOnSignal;
+}
 namespace veld::serial {
 class MSComm;
-class QuitOnSignal;
-} // namespace veld::serial
+}
 
 namespace veld::cli {
 
@@ -22,7 +24,7 @@ public:
 
     enum class Status { Message, TimedOut, Signalled, PortLost };
 
-    MessageReader(serial::MSComm& comm, const serial::QuitOnSignal& quit);
+    MessageReader(serial::MSComm& comm, const common::QuitOnSignal& quit);
 
     // Drops whatever waits at the port already, such as an answer that an
     // earlier run did not wait for.
@@ -32,8 +34,8 @@ public:
 
 private:
     serial::MSComm& m_comm;
-    const serial::QuitOnSignal& m_quit;
-    protocol::MessageSplitter m_splitter;
+    const common::QuitOnSignal& m_quit;
+    protocol::FrameSplitter m_splitter{protocol::messageLength};
     std::deque<protocol::ModuleMessage> m_pending;
 };
 

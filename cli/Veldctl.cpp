@@ -1,29 +1,57 @@
 #include "cli/Veldctl.h"
 
-#include "cli/CommandPlan.h"
-#include "cli/ExitStatus.h"
-#include "cli/HelpText.h"
+#include "cli/Commands.h"
 #include "cli/Invocation.h"
-#include "cli/LineOutput.h"
 #include "cli/MessageReader.h"
-#include "cli/MessageText.h"
-#include "cli/PortOpener.h"
+#include "protocol/WireText.h"
+#include "serial/LineSettings.h"
 #include "serial/MSComm.h"
+#include "serial/PortMap.h"
+#include "serial/SettingsStore.h"
 
 #include <QCoreApplication>
+#include <cerrno>
+#include <cstdio>
 
 namespace veld::cli {
 
 using namespace Qt::StringLiterals;
 using protocol::MessageKind;
+using serial::SettingsStore;
 using Status = MessageReader::Status;
 
 namespace {
+enum class ExitStatus : int {
+    Done = 0,
+    Usage = 1,           // also: standard output could not be written
+    PortUnavailable = 2, // cannot be opened, or lost while in use
+    NoAnswer = 3,        // time or temp heard nothing within the timeout
+};
+
+constexpr int exitCode(ExitStatus status) {
+    return static_cast<int>(status);
+}
+
 // After the last frame the port stays open while the frame goes out on the
 // line at its speed (10 bits a byte), and a little longer: closing restores
 // the line settings the device had before, which must not change the speed
 // under bytes that are still on their way.
 constexpr int kAfterFrameMs = 50;
+
+enum class WriteResult { Written, PipeClosed, Failed };
+
+// Writes the line and a newline and flushes at once, so that a pipe sees it.
+// PipeClosed when the reader has gone away (EPIPE).
+WriteResult writeLine(std::FILE* stream, const QString& line) {
+    const QByteArray bytes = line.toLocal8Bit() + '\n';
+    errno = 0;
+    const bool written = std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()),
+                                     stream) == static_cast<std::size_t>(bytes.size()) &&
+                         std::fflush(stream) == 0;
+    if (written)
+        return WriteResult::Written;
+    return errno == EPIPE ? WriteResult::PipeClosed : WriteResult::Failed;
+}
 
 // Standard error that cannot be written leaves nowhere to say so; the exit
 // status still tells.
@@ -60,6 +88,69 @@ int help(const QStringList& arguments) {
     return print(text.chopped(1));
 }
 
+// A message of watch --json: one object with "event" and its fields.
+QString eventJson(const protocol::ModuleMessage& m) {
+    const QString event =
+        u"{\"event\":\"%1\""_s.arg(QString::fromLatin1(protocol::entryOf(m.kind).name));
+    switch (m.kind) {
+    case MessageKind::ButtonPressed:
+        return event + u",\"button\":%1}"_s.arg(m.button);
+    case MessageKind::TemperatureAtOrAboveZero:
+    case MessageKind::TemperatureBelowZero:
+        return event + u",\"celsius\":%1,\"fahrenheit\":%2}"_s.arg(protocol::celsiusOf(m))
+                           .arg(protocol::fahrenheitOf(m));
+    case MessageKind::TimeStamp:
+        return event +
+               u",\"hours\":%1,\"minutes\":%2,\"seconds\":%3,\"text\":\"%4\"}"_s.arg(m.hours)
+                   .arg(m.minutes)
+                   .arg(m.seconds)
+                   .arg(QString::fromStdString(protocol::timeText(m.hours, m.minutes, m.seconds)));
+    case MessageKind::CounterEvent:
+    case MessageKind::CounterReset:
+        break;
+    }
+    return event + u'}';
+}
+
+struct OpenedPort {
+    QString device; // as the user or the settings named it
+    qint32 bitsPerSecond = 0;
+};
+
+// Opens the chosen port at the chosen line settings, falling back on the
+// panel's stored ones as its start-up does; the settings are only read.
+// When it cannot: the cause, one line naming the device.
+std::variant<OpenedPort, QString> openPort(serial::MSComm& comm, const Invocation& invocation) {
+    const QString settings = invocation.lineSettings.isEmpty() ? SettingsStore::storedLineSettings()
+                                                               : invocation.lineSettings;
+    const auto line = serial::parseLineSettings(settings);
+    if (!line)
+        return u"the stored line settings '%1' are not valid; give --speed"_s.arg(settings);
+
+    const bool byPath = invocation.port.kind == PortChoice::Kind::Path;
+    int comNumber = invocation.port.comNumber;
+    QString stored;
+    if (invocation.port.kind == PortChoice::Kind::Stored) {
+        const SettingsStore::StoredPort port = SettingsStore::storedPort();
+        stored = port.text;
+        comNumber = port.number.value_or(0);
+    }
+    const auto device =
+        byPath ? std::optional(invocation.port.path) : serial::deviceForPort(comNumber);
+    if (!device)
+        return u"the stored port '%1' is not 1 to 5; give --port or --com"_s.arg(stored);
+    const QString named = byPath ? *device : u"%1 (COM%2)"_s.arg(*device).arg(comNumber);
+
+    if (!comm.setInputLen(0) || !comm.setInputMode(serial::MSComm::kInputModeBinary) ||
+        !comm.setSettings(settings))
+        return u"cannot use %1 at '%2': %3"_s.arg(named, settings, comm.failureCause());
+    const bool open =
+        byPath ? comm.openPath(*device) : comm.setCommPort(comNumber) && comm.setPortOpen(true);
+    if (!open)
+        return u"cannot open %1: %2"_s.arg(named, comm.failureCause());
+    return OpenedPort{*device, line->baudRate};
+}
+
 bool answers(Await await, MessageKind kind) {
     if (await == Await::TimeStamp)
         return kind == MessageKind::TimeStamp;
@@ -81,8 +172,10 @@ int awaitAnswer(MessageReader& reader, const CommandPlan& plan, const OpenedPort
             if (!answers(plan.await, message.kind))
                 continue;
             return print(plan.await == Await::TimeStamp
-                             ? timeText(message.hours, message.minutes, message.seconds)
-                             : temperatureText(message, plan.fahrenheit));
+                             ? QString::fromStdString(protocol::timeText(
+                                   message.hours, message.minutes, message.seconds))
+                             : QString::number(plan.fahrenheit ? protocol::fahrenheitOf(message)
+                                                               : protocol::celsiusOf(message)));
         case Status::TimedOut:
             return fail(ExitStatus::NoAnswer,
                         u"no answer from %1 within %2 ms"_s.arg(port.device).arg(timeoutMs));
@@ -99,7 +192,9 @@ int watch(MessageReader& reader, const CommandPlan& plan, const OpenedPort& port
     for (;;) {
         switch (reader.next(QDeadlineTimer(QDeadlineTimer::Forever), message)) {
         case Status::Message:
-            switch (writeLine(stdout, plan.json ? eventJson(message) : eventLine(message))) {
+            switch (writeLine(stdout,
+                              plan.json ? eventJson(message)
+                                        : QString::fromStdString(protocol::messageLine(message)))) {
             case WriteResult::Written:
                 continue;
             case WriteResult::PipeClosed:
@@ -127,7 +222,7 @@ int letFrameGoOut(MessageReader& reader, const OpenedPort& port, std::size_t fra
 }
 } // namespace
 
-int runVeldctl(const QStringList& arguments, const serial::QuitOnSignal& quit) {
+int runVeldctl(const QStringList& arguments, const common::QuitOnSignal& quit) {
     const auto parsed = parseInvocation(arguments);
     if (const auto* error = std::get_if<UsageError>(&parsed))
         return usageError(*error);
@@ -139,7 +234,7 @@ int runVeldctl(const QStringList& arguments, const serial::QuitOnSignal& quit) {
     if (invocation.command == u"help"_s)
         return help(invocation.arguments);
 
-    const auto planned = planCommand(invocation.command, invocation.arguments);
+    const auto planned = planCommand(invocation.command, invocation.arguments, invocation.options);
     if (const auto* error = std::get_if<UsageError>(&planned))
         return usageError(*error);
     const CommandPlan& plan = std::get<CommandPlan>(planned);
@@ -152,14 +247,15 @@ int runVeldctl(const QStringList& arguments, const serial::QuitOnSignal& quit) {
 
     MessageReader reader(comm, quit);
     reader.discardWaiting();
-    protocol::Bytes frame;
-    if (plan.frame) {
-        frame = plan.frame();
-        comm.setOutput(frame);
-    }
+    std::size_t sent = 0;
+    if (plan.frames)
+        for (const protocol::Bytes& frame : plan.frames()) {
+            comm.setOutput(frame);
+            sent += frame.size();
+        }
     switch (plan.await) {
     case Await::Nothing:
-        return letFrameGoOut(reader, port, frame.size());
+        return letFrameGoOut(reader, port, sent);
     case Await::TimeStamp:
     case Await::Temperature:
         return awaitAnswer(reader, plan, port, invocation.timeoutMs);

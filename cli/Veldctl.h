@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-namespace veld::serial {
+namespace veld::common {
 class QuitOnSignal;
 }
 
@@ -12,6 +12,6 @@ namespace veld::cli {
 // the command's frame, prints what it waits for and returns the exit status.
 // The port is closed when it returns; a signal that ended it is left for the
 // caller to act on after that.
-int runVeldctl(const QStringList& arguments, const serial::QuitOnSignal& quit);
+int runVeldctl(const QStringList& arguments, const common::QuitOnSignal& quit);
 
 } // namespace veld::cli

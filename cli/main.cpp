@@ -1,7 +1,7 @@
 // veldctl: drives a VELD display module from the shell, one command per run.
-// See cli/HelpText.cpp or `veldctl --help` for the commands.
+// See cli/Commands.cpp or `veldctl --help` for the commands.
 #include "cli/Veldctl.h"
-#include "serial/QuitOnSignal.h"
+#include "common/QuitOnSignal.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
     // The serial control's own warnings would repeat the one line that
     // veldctl prints about a port; QT_LOGGING_RULES can bring them back.
     QLoggingCategory::setFilterRules(QStringLiteral("veld.serial.warning=false"));
-    const veld::serial::QuitOnSignal quit;
+    const veld::common::QuitOnSignal quit;
     const int status = veld::cli::runVeldctl(QCoreApplication::arguments().mid(1), quit);
     quit.endByReceivedSignal();
     return status;

@@ -4,6 +4,8 @@
 # for $VELD_FUZZ_SECONDS seconds (default 60). A crash, leak, timeout or
 # sanitizer report fails the run; its input is kept under
 # fuzz/regressions/<target>/, where the replay tests pick it up once committed.
+# fuzz/targets/<target>.flags, where there is one, adds libFuzzer flags of the
+# target's own (one or more per line, '#' starts a comment).
 #
 #   fuzz/run.sh [target ...]      # default: every target
 set -euo pipefail
@@ -28,10 +30,14 @@ for t in "${targets[@]}"; do
     regressions="$root/fuzz/regressions/$t"
     mkdir -p "$work" "$regressions"
     cp -n "$root/fuzz/corpus/$t"/* "$work"/ 2>/dev/null || true
-    echo "== fuzzing $t for ${seconds}s"
+    flags=()
+    if [[ -f $root/fuzz/targets/$t.flags ]]; then
+        read -r -a flags < <(sed 's/#.*//' "$root/fuzz/targets/$t.flags" | tr '\n' ' '; echo)
+    fi
+    echo "== fuzzing $t for ${seconds}s ${flags[*]}"
     # The seed corpus in the repo stays as it is; new inputs go to the work folder.
     if ! "$build_dir/fuzz_$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-        -max_len=4096 -print_final_stats=1 -artifact_prefix="$regressions/" \
+        -max_len=4096 -print_final_stats=1 -artifact_prefix="$regressions/" "${flags[@]}" \
         "$work" "$root/fuzz/corpus/$t" 2>"$build_dir/fuzz_$t.log"; then
         tail -n 60 "$build_dir/fuzz_$t.log"
         echo "fuzz_$t FAILED; the input is kept in fuzz/regressions/$t/:"

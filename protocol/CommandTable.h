@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <span>
 
 namespace veld::protocol {
 
@@ -40,10 +39,13 @@ struct CommandEntry {
     std::size_t dataBytes;
     SendRule send;
     PollingEffect polling;
+    const char* words; // what it asks for, without its data: "set clock"
 };
 
-std::span<const CommandEntry> commandTable();
 std::optional<CommandEntry> findCommand(std::uint8_t code);
+
+// Whole length of a command frame by its code; a length rule for FrameSplitter.
+std::optional<std::size_t> commandFrameLength(std::uint8_t code);
 
 inline constexpr std::uint8_t codeOf(Command c) {
     return static_cast<std::uint8_t>(c);

@@ -17,4 +17,17 @@ Bytes buildFrame(std::uint8_t header, std::uint8_t code, std::initializer_list<s
     return buildFrame(header, code, std::span<const std::uint8_t>(data.begin(), data.size()));
 }
 
+std::string hexText(std::span<const std::uint8_t> bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(bytes.size() * 3);
+    for (const std::uint8_t b : bytes) {
+        if (!out.empty())
+            out += ' ';
+        out += kDigits[b >> 4];
+        out += kDigits[b & 0xF];
+    }
+    return out;
+}
+
 } // namespace veld::protocol

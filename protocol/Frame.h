@@ -21,4 +21,14 @@ inline std::uint8_t byteAt(const Bytes& bytes, std::size_t i) {
     return static_cast<std::uint8_t>(bytes[i]);
 }
 
+inline std::span<const std::uint8_t> bytesOf(const Bytes& bytes) {
+    return {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()};
+}
+
+// "FE 03 20 31 FF": each byte as two upper-case hex digits, blank-separated.
+std::string hexText(std::span<const std::uint8_t> bytes);
+inline std::string hexText(const Bytes& bytes) {
+    return hexText(bytesOf(bytes));
+}
+
 } // namespace veld::protocol

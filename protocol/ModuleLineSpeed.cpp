@@ -5,6 +5,10 @@
 namespace veld::protocol {
 
 namespace {
+struct ModuleLineSpeed {
+    std::uint32_t bitsPerSecond;
+    std::uint8_t dataByte;
+};
 constexpr std::array<ModuleLineSpeed, 5> kSpeeds{{
     {1200, 0xAB},
     {2400, 0x55},
@@ -13,10 +17,6 @@ constexpr std::array<ModuleLineSpeed, 5> kSpeeds{{
     {19200, 0x0B},
 }};
 } // namespace
-
-std::span<const ModuleLineSpeed> moduleLineSpeeds() {
-    return kSpeeds;
-}
 
 std::optional<std::uint8_t> moduleLineSpeedByte(std::uint32_t bitsPerSecond) {
     for (const auto& s : kSpeeds)

@@ -2,17 +2,30 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace veld::protocol {
 
-// The start-up function menu has items F1 to F6; each sends code 144 with a
-// byte of the module's own numbering, which does not follow the menu order.
+// What the module's display shows, by the item Fn of the start-up function
+// menu that chooses it. Each item sends code 144 with a byte of the module's
+// own numbering, which does not follow the menu order.
+enum class ModuleFunction {
+    RealTimeClock = 1,
+    CountdownTimer,
+    Temperature,
+    TemperatureAndTime,
+    Counter,
+    DisplayMode,
+};
+
 inline constexpr int kFirstStartupFunction = 1;
 inline constexpr int kLastStartupFunction = 6;
 
 // Data byte of item Fn, n = 1 to 6; nothing for other numbers.
 std::optional<std::uint8_t> startupFunctionByte(int item);
-// The item n of Fn that sends this byte; nothing for a byte no item sends.
-std::optional<int> startupFunctionItem(std::uint8_t dataByte);
+// The function whose item sends this byte; nothing for a byte no item sends.
+std::optional<ModuleFunction> functionForByte(std::uint8_t dataByte);
+// "F1 real-time clock", and so on.
+std::string functionName(ModuleFunction function);
 
 } // namespace veld::protocol

@@ -65,6 +65,10 @@ std::optional<QSerialPort::StopBits> parseStopBits(const QString& field) {
 }
 } // namespace
 
+QString lineSettingsText(qint32 bitsPerSecond) {
+    return QString::number(bitsPerSecond) + QStringLiteral(",n,8,1");
+}
+
 std::optional<LineSettings> parseLineSettings(const QString& text) {
     const QStringList fields = text.split(u',');
     if (fields.size() != 4)

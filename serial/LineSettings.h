@@ -16,6 +16,10 @@ struct LineSettings {
     friend bool operator==(const LineSettings&, const LineSettings&) = default;
 };
 
+// The line settings of a speed with no parity, 8 data bits and 1 stop bit:
+// "9600,n,8,1".
+QString lineSettingsText(qint32 bitsPerSecond);
+
 // Speeds from 110 to 256000 bit/s from the standard list, parity n/e/o/m/s in
 // either case, data bits 5 to 8, stop bits 1, 1.5 or 2. Anything else,
 // including blanks and extra fields, is refused.

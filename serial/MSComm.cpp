@@ -3,7 +3,6 @@
 #include "serial/DeviceCheck.h"
 #include "serial/PortLock.h"
 #include "serial/PortMap.h"
-#include "serial/SerialLog.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -17,6 +16,8 @@
 #endif
 
 namespace veld::serial {
+
+Q_LOGGING_CATEGORY(lcSerial, "veld.serial")
 
 namespace {
 // Devices that an MSComm of this process has open, by resolved path.
@@ -63,7 +64,8 @@ bool MSComm::setSettings(const QString& text) {
         return fail(QStringLiteral("line settings \"%1\"")
                         .arg(text.size() > 40 ? text.left(40) + u'…' : text),
                     QStringLiteral("line settings refused: expected speed,parity,data bits,stop "
-                                   "bits such as \"9600,n,8,1\""));
+                                   "bits such as \"%1\"")
+                        .arg(lineSettingsText(9600)));
     m_portError.clear();
     if (m_port && !applySettings(*m_port, *parsed)) {
         const QString cause = QStringLiteral("line settings refused: %1 does not take \"%2\" (%3)")

@@ -4,6 +4,7 @@
 #include "serial/LineSettings.h"
 
 #include <QByteArray>
+#include <QLoggingCategory>
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
@@ -11,6 +12,10 @@
 #include <optional>
 
 namespace veld::serial {
+
+// "veld.serial": what the serial control, the lock check and the settings
+// store have to say.
+Q_DECLARE_LOGGING_CATEGORY(lcSerial)
 
 // The serial control: the port number, line settings, open state, output of a
 // frame and polled input. Reads and writes on a closed port do nothing.

@@ -1,6 +1,6 @@
 #include "serial/PortLock.h"
 
-#include "serial/SerialLog.h"
+#include "serial/MSComm.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,7 @@
 #include "serial/SettingsStore.h"
 
-#include "serial/SerialLog.h"
+#include "serial/LineSettings.h"
+#include "serial/MSComm.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -125,6 +126,32 @@ bool SettingsStore::write(QStringView section, QStringView key, const QString& v
 
 bool SettingsStore::remove(QStringView section, QStringView key) {
     return store(keyPath(section, key), std::nullopt);
+}
+
+namespace {
+constexpr auto kCommPortKey = u"CommPort";
+constexpr auto kSettingsKey = u"Settings";
+} // namespace
+
+SettingsStore::StoredPort SettingsStore::storedPort() {
+    StoredPort port{read(kProperties, kCommPortKey, QStringLiteral("1")), std::nullopt};
+    bool ok = false;
+    const int number = port.text.trimmed().toInt(&ok, 10);
+    if (ok)
+        port.number = number;
+    return port;
+}
+
+QString SettingsStore::storedLineSettings() {
+    return read(kProperties, kSettingsKey, lineSettingsText(9600));
+}
+
+bool SettingsStore::storePort(int portNumber) {
+    return write(kProperties, kCommPortKey, QString::number(portNumber));
+}
+
+bool SettingsStore::storeLineSettings(const QString& text) {
+    return write(kProperties, kSettingsKey, text);
 }
 
 QString SettingsStore::filePath() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 namespace veld::serial {
 
@@ -21,6 +22,19 @@ public:
     // was not stored still reads back for the rest of the session.
     static bool write(QStringView section, QStringView key, const QString& value);
     static bool remove(QStringView section, QStringView key);
+    // What the panel stores in group Properties: the port under "CommPort"
+    // ("1" when absent), as a port number when the text is a whole number
+    // (blanks around it allowed), and the line settings under "Settings"
+    // ("9600,n,8,1" when absent). The store reports like write().
+    struct StoredPort {
+        QString text;
+        std::optional<int> number;
+    };
+    static StoredPort storedPort();
+    static QString storedLineSettings();
+    static bool storePort(int portNumber);
+    static bool storeLineSettings(const QString& text);
+
     // The settings file, e.g. ~/.config/VELD/VELD.conf.
     static QString filePath();
     // Cause of the last failed write or remove, in words.

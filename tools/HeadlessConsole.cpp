@@ -1,7 +1,7 @@
 #include "tools/HeadlessConsole.h"
 
-#include "tools/FrameText.h"
-#include "tools/LineOutput.h"
+#include "protocol/WireText.h"
+#include "tools/OutputQueue.h"
 #include "tools/VirtualModule.h"
 
 #include <QSocketNotifier>
@@ -19,18 +19,15 @@ QString onOff(bool on) {
 }
 
 QString timeText(int hours, int minutes, int seconds) {
-    return QStringLiteral("%1:%2:%3")
-        .arg(hours)
-        .arg(minutes, 2, 10, QLatin1Char('0'))
-        .arg(seconds, 2, 10, QLatin1Char('0'));
+    return QString::fromStdString(protocol::timeText(hours, minutes, seconds));
 }
 
 QString quoted(const std::string& text) {
-    return QString::fromStdString(quotedText(text));
+    return QString::fromStdString(protocol::quotedText(text));
 }
 
-QString function(ModuleFunction f) {
-    return QLatin1Char('"') + QString::fromStdString(functionName(f)) + QLatin1Char('"');
+QString function(protocol::ModuleFunction f) {
+    return QLatin1Char('"') + QString::fromStdString(protocol::functionName(f)) + QLatin1Char('"');
 }
 
 const QStringList kHelp = {
@@ -45,7 +42,7 @@ const QStringList kHelp = {
 };
 } // namespace
 
-HeadlessConsole::HeadlessConsole(VirtualModule& module, int inputFd, LineOutput& output,
+HeadlessConsole::HeadlessConsole(VirtualModule& module, int inputFd, OutputQueue& output,
                                  QObject* parent)
     : QObject(parent)
     , m_module(module)
@@ -101,30 +98,16 @@ QString HeadlessConsole::stateLine() const {
 }
 
 void HeadlessConsole::onWireEvent(const WireEvent& event) {
-    switch (event.kind) {
-    case WireEvent::Kind::Heard: {
-        QString line = QStringLiteral("rx ") + event.hex + QStringLiteral(" | ") + event.words;
+    QString line = event.tag() + (event.hex.isEmpty() ? QString() : u' ' + event.hex) +
+                   QStringLiteral(" | ") + event.words;
+    if (event.kind == WireEvent::Kind::Heard) {
         const QString display = displaySummary();
         if (display != m_lastDisplay) {
             line += QStringLiteral(" | ") + display;
             m_lastDisplay = display;
         }
-        print(line);
-        break;
     }
-    case WireEvent::Kind::Said:
-        print(QStringLiteral("tx ") + event.hex + QStringLiteral(" | ") + event.words);
-        break;
-    case WireEvent::Kind::Lost:
-        print(QStringLiteral("lost ") + event.hex + QStringLiteral(" | ") + event.words);
-        break;
-    case WireEvent::Kind::Unsent:
-        print(QStringLiteral("unsent ") + event.hex + QStringLiteral(" | ") + event.words);
-        break;
-    case WireEvent::Kind::Discarded:
-        print(QStringLiteral("skip | ") + event.words);
-        break;
-    }
+    print(line);
 }
 
 void HeadlessConsole::handleLine(const QString& line) {
@@ -174,7 +157,7 @@ void HeadlessConsole::handleLine(const QString& line) {
         m_module.powerCycle();
         m_lastDisplay = displaySummary();
         print(QStringLiteral("ok | power cycle, function ") +
-              QString::fromStdString(functionName(m_module.state().function())) +
+              QString::fromStdString(protocol::functionName(m_module.state().function())) +
               QStringLiteral(" | ") + m_lastDisplay);
     } else if (command == QStringLiteral("state")) {
         if (expectNoArgument())

@@ -8,22 +8,14 @@ class QSocketNotifier;
 
 namespace veld::tools {
 
-class LineOutput;
+class OutputQueue;
 class VirtualModule;
 struct WireEvent;
 
 // The module without a window: one line on standard output for each frame
 // heard and each message said, and the module's inputs as commands, one per
-// line, on standard input. Every command answers with at least one line.
-//
-//   button N        press button N (1, 2 or 3)
-//   temp T          set the temperature to T degrees Celsius (-40 to 125)
-//   count           one event on the counter input
-//   reset-counter   reset the counter
-//   power           switch off and on again
-//   state           print the whole state on one line
-//   help            list the commands
-//   quit            end the program
+// line, on standard input (the command "help" lists them). Every command
+// answers with at least one line.
 //
 // Output lines start with a word saying what they are: rx (frame heard),
 // tx (message sent), lost (bytes heard at the wrong line speed), unsent
@@ -37,7 +29,7 @@ class HeadlessConsole : public QObject {
 public:
     static constexpr qsizetype kMaxLineBytes = 4096;
 
-    HeadlessConsole(VirtualModule& module, int inputFd, LineOutput& output,
+    HeadlessConsole(VirtualModule& module, int inputFd, OutputQueue& output,
                     QObject* parent = nullptr);
 
     // Carries out one command line.
@@ -58,7 +50,7 @@ private:
 
     VirtualModule& m_module;
     int m_inputFd = -1;
-    LineOutput& m_output;
+    OutputQueue& m_output;
     QSocketNotifier* m_notifier = nullptr;
     QByteArray m_pending;
     bool m_discarding = false;

@@ -3,15 +3,18 @@
 #include "protocol/CommandTable.h"
 #include "protocol/ModuleLineSpeed.h"
 #include "protocol/ReceiveDecoder.h"
+#include "protocol/StartupFunction.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 namespace veld::tools {
 
 namespace {
 using protocol::Command;
 using protocol::MessageKind;
+using protocol::ModuleFunction;
 
 constexpr int kSecondsPerDay = 24 * 60 * 60;
 constexpr int kCounterLimit = 999'999; // what six digits can show
@@ -19,10 +22,6 @@ constexpr int kCounterLimit = 999'999; // what six digits can show
 constexpr std::uint8_t kTimePoints = (1u << 1) | (1u << 3);
 // Temperature and time take turns on the display, this long each.
 constexpr int kAlternateSeconds = 3;
-
-protocol::Bytes message(MessageKind kind, std::initializer_list<std::uint8_t> data) {
-    return protocol::buildFrame(protocol::kFrameHeader, static_cast<std::uint8_t>(kind), data);
-}
 
 std::string sixDigitTime(int hours, int minutes, int seconds) {
     char text[16];
@@ -39,14 +38,15 @@ ModuleState::ModuleState(NowFn now)
     : m_now(std::move(now))
     , m_clockSetAt(m_now()) {}
 
-protocol::Bytes ModuleState::apply(const ReceivedFrame& frame) {
-    const auto entry = protocol::findCommand(frame.code);
-    if (!entry || entry->dataBytes != frame.data.size())
+protocol::Bytes ModuleState::apply(const protocol::Bytes& frame) {
+    const auto entry =
+        frame.size() >= 3 ? protocol::findCommand(protocol::byteAt(frame, 1)) : std::nullopt;
+    if (!entry || entry->dataBytes + 3 != frame.size())
         return {};
-    const auto& d = frame.data;
+    const std::span<const std::uint8_t> d = protocol::bytesOf(frame).subspan(2, entry->dataBytes);
     switch (entry->command) {
     case Command::DisplayText:
-        m_text.assign(d.begin(), d.end());
+        m_text = frame.substr(2, entry->dataBytes);
         m_function = ModuleFunction::DisplayMode;
         break;
     case Command::DecimalPoint:
@@ -81,9 +81,10 @@ protocol::Bytes ModuleState::apply(const ReceivedFrame& frame) {
         break;
     case Command::TimeStampRequest: {
         const TimeOfDay now = clock();
-        return message(MessageKind::TimeStamp, {static_cast<std::uint8_t>(now.seconds),
-                                                static_cast<std::uint8_t>(now.minutes),
-                                                static_cast<std::uint8_t>(now.hours)});
+        return protocol::encodeMessage({.kind = MessageKind::TimeStamp,
+                                        .seconds = static_cast<std::uint8_t>(now.seconds),
+                                        .minutes = static_cast<std::uint8_t>(now.minutes),
+                                        .hours = static_cast<std::uint8_t>(now.hours)});
     }
     case Command::CountdownInterval:
         setInterval(d[0], d[1], d[2]);
@@ -98,11 +99,10 @@ protocol::Bytes ModuleState::apply(const ReceivedFrame& frame) {
         m_function = ModuleFunction::CountdownTimer;
         break;
     case Command::TemperatureRequest:
-        if (m_temperature >= 0)
-            return message(MessageKind::TemperatureAtOrAboveZero,
-                           {static_cast<std::uint8_t>(m_temperature)});
-        return message(MessageKind::TemperatureBelowZero,
-                       {static_cast<std::uint8_t>(-m_temperature)});
+        return protocol::encodeMessage(
+            {.kind = m_temperature >= 0 ? MessageKind::TemperatureAtOrAboveZero
+                                        : MessageKind::TemperatureBelowZero,
+             .celsius = static_cast<std::uint8_t>(std::abs(m_temperature))});
     case Command::CounterEnable:
         m_counterEnabled = true;
         m_count = 0;
@@ -112,7 +112,7 @@ protocol::Bytes ModuleState::apply(const ReceivedFrame& frame) {
         m_counterEnabled = false;
         break;
     case Command::StartupFunction:
-        if (const auto function = moduleFunctionForByte(d[0]))
+        if (const auto function = protocol::functionForByte(d[0]))
             m_startupFunction = *function;
         break;
     case Command::ModuleLineSpeed:
@@ -124,29 +124,21 @@ protocol::Bytes ModuleState::apply(const ReceivedFrame& frame) {
 }
 
 protocol::Bytes ModuleState::pressButton(int button) {
-    // Button 3 reports 0x08, not the 0x40 that the pattern would suggest.
-    switch (button) {
-    case 1:
-        return message(MessageKind::ButtonPressed, {0x10});
-    case 2:
-        return message(MessageKind::ButtonPressed, {0x20});
-    case 3:
-        return message(MessageKind::ButtonPressed, {0x08});
-    default:
+    if (button < 1 || button > 3)
         return {};
-    }
+    return protocol::encodeMessage({.kind = MessageKind::ButtonPressed, .button = button});
 }
 
 protocol::Bytes ModuleState::counterEvent() {
     if (!m_counterEnabled)
         return {};
     m_count = std::min(m_count + 1, kCounterLimit);
-    return message(MessageKind::CounterEvent, {0x00});
+    return protocol::encodeMessage({.kind = MessageKind::CounterEvent});
 }
 
 protocol::Bytes ModuleState::resetCounter() {
     m_count = 0;
-    return message(MessageKind::CounterReset, {0x00});
+    return protocol::encodeMessage({.kind = MessageKind::CounterReset});
 }
 
 bool ModuleState::setTemperature(int celsius) {

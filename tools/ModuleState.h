@@ -1,8 +1,7 @@
 #pragma once
 
 #include "protocol/Frame.h"
-#include "tools/FrameParser.h"
-#include "tools/ModuleFunction.h"
+#include "protocol/StartupFunction.h"
 
 #include <chrono>
 #include <cstdint>
@@ -45,8 +44,9 @@ public:
 
     explicit ModuleState(NowFn now = &Clock::now);
 
-    // Carries out one frame; returns the module's answer, empty when none.
-    protocol::Bytes apply(const ReceivedFrame& frame);
+    // Carries out one whole command frame; returns the module's answer,
+    // empty when none.
+    protocol::Bytes apply(const protocol::Bytes& frame);
 
     // Button 1, 2 or 3: the button message. Any other number: nothing.
     protocol::Bytes pressButton(int button);
@@ -75,8 +75,8 @@ public:
     bool counterEnabled() const { return m_counterEnabled; }
     int count() const { return m_count; }
     int temperature() const { return m_temperature; }
-    ModuleFunction function() const { return m_function; }
-    ModuleFunction startupFunction() const { return m_startupFunction; }
+    protocol::ModuleFunction function() const { return m_function; }
+    protocol::ModuleFunction startupFunction() const { return m_startupFunction; }
     std::uint32_t lineSpeed() const { return m_lineSpeed; }
 
     ShownDisplay shown() const;
@@ -87,7 +87,7 @@ private:
     void startStopCountdown();
     void resetCountdown();
     int elapsedSeconds(Clock::time_point since) const;
-    ShownDisplay shownFor(ModuleFunction function) const;
+    ShownDisplay shownFor(protocol::ModuleFunction function) const;
 
     NowFn m_now;
     std::string m_text = std::string(kDigits, ' ');
@@ -108,8 +108,8 @@ private:
     bool m_counterEnabled = false;
     int m_count = 0;
     int m_temperature = kInitialTemperature;
-    ModuleFunction m_startupFunction = ModuleFunction::DisplayMode;
-    ModuleFunction m_function = ModuleFunction::DisplayMode;
+    protocol::ModuleFunction m_startupFunction = protocol::ModuleFunction::DisplayMode;
+    protocol::ModuleFunction m_function = protocol::ModuleFunction::DisplayMode;
     std::uint32_t m_lineSpeed = kInitialLineSpeed;
 };
 

@@ -1,5 +1,6 @@
 #include "tools/ModuleWindow.h"
 
+#include "protocol/WireText.h"
 #include "tools/SevenSegmentDisplay.h"
 #include "tools/VirtualModule.h"
 
@@ -18,10 +19,7 @@ namespace {
 constexpr int kLogLines = 500;
 
 QString timeText(int hours, int minutes, int seconds) {
-    return QStringLiteral("%1:%2:%3")
-        .arg(hours)
-        .arg(minutes, 2, 10, QLatin1Char('0'))
-        .arg(seconds, 2, 10, QLatin1Char('0'));
+    return QString::fromStdString(protocol::timeText(hours, minutes, seconds));
 }
 
 QLabel* makeLamp(const QString& name, const QString& caption, QWidget* parent) {
@@ -163,9 +161,10 @@ void ModuleWindow::refresh() {
         QStringLiteral("%1, count %2")
             .arg(s.counterEnabled() ? QStringLiteral("enabled") : QStringLiteral("disabled"))
             .arg(s.count()));
-    m_function->setText(QStringLiteral("now %1, at start-up %2")
-                            .arg(QString::fromStdString(functionName(s.function())),
-                                 QString::fromStdString(functionName(s.startupFunction()))));
+    m_function->setText(
+        QStringLiteral("now %1, at start-up %2")
+            .arg(QString::fromStdString(protocol::functionName(s.function())),
+                 QString::fromStdString(protocol::functionName(s.startupFunction()))));
     const std::uint32_t panel = m_module.panelLineSpeed();
     m_line->setText(
         QStringLiteral("module %1 bit/s, line %2 bit/s%3")
@@ -175,26 +174,9 @@ void ModuleWindow::refresh() {
 }
 
 void ModuleWindow::onWireEvent(const WireEvent& event) {
-    QString prefix;
-    switch (event.kind) {
-    case WireEvent::Kind::Heard:
-        prefix = QStringLiteral("rx");
+    if (event.kind == WireEvent::Kind::Heard)
         m_lastFrame->setText(event.hex + QStringLiteral("  ") + event.words);
-        break;
-    case WireEvent::Kind::Said:
-        prefix = QStringLiteral("tx");
-        break;
-    case WireEvent::Kind::Lost:
-        prefix = QStringLiteral("lost");
-        break;
-    case WireEvent::Kind::Unsent:
-        prefix = QStringLiteral("unsent");
-        break;
-    case WireEvent::Kind::Discarded:
-        prefix = QStringLiteral("skip");
-        break;
-    }
-    m_log->appendPlainText(prefix + QLatin1Char(' ') + event.hex +
+    m_log->appendPlainText(event.tag() + QLatin1Char(' ') + event.hex +
                            (event.hex.isEmpty() ? QString() : QStringLiteral("  ")) + event.words);
     refresh();
 }

@@ -1,7 +1,5 @@
 #include "tools/PtyEndpoint.h"
 
-#include "tools/TermiosSpeed.h"
-
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -23,6 +21,29 @@ QString errnoText() {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 } // namespace
+
+std::optional<std::uint32_t> bitsPerSecond(speed_t speed) {
+    switch (speed) {
+    case B1200:
+        return 1200;
+    case B2400:
+        return 2400;
+    case B4800:
+        return 4800;
+    case B9600:
+        return 9600;
+    case B19200:
+        return 19200;
+    case B38400:
+        return 38400;
+    case B57600:
+        return 57600;
+    case B115200:
+        return 115200;
+    default:
+        return std::nullopt;
+    }
+}
 
 PtyEndpoint::PtyEndpoint(QObject* parent)
     : QObject(parent) {}

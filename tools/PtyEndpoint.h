@@ -5,10 +5,14 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <termios.h>
 
 class QSocketNotifier;
 
 namespace veld::tools {
+
+// A termios speed constant in bit/s; empty for speeds the module never uses.
+std::optional<std::uint32_t> bitsPerSecond(speed_t speed);
 
 // The module's end of the wire: a pseudo-terminal pair. The panel opens the
 // slave device as its serial port; the module reads and writes the master.

@@ -1,10 +1,9 @@
 #include "tools/SevenSegmentDisplay.h"
 
-#include "tools/SegmentFont.h"
-
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <array>
 
 namespace veld::tools {
 
@@ -12,6 +11,30 @@ namespace {
 const QColor kBackground(20, 12, 12);
 const QColor kLit(255, 40, 30);
 const QColor kDark(60, 22, 20);
+
+// The display's character set, 0 to 9, A b C c d E F H h I J L n o P r S U u
+// y, '-' and space in exactly these cases; segment bits a (0) top, b upper
+// right, c lower right, d bottom, e lower left, f upper left, g (6) middle.
+struct Glyph {
+    char character;
+    std::uint8_t segments;
+};
+
+constexpr std::array<Glyph, 32> kGlyphs{{
+    {'0', 0x3F}, {'1', 0x06}, {'2', 0x5B}, {'3', 0x4F}, {'4', 0x66}, {'5', 0x6D}, {'6', 0x7D},
+    {'7', 0x07}, {'8', 0x7F}, {'9', 0x6F}, {'A', 0x77}, {'b', 0x7C}, {'C', 0x39}, {'c', 0x58},
+    {'d', 0x5E}, {'E', 0x79}, {'F', 0x71}, {'H', 0x76}, {'h', 0x74}, {'I', 0x30}, {'J', 0x1E},
+    {'L', 0x38}, {'n', 0x54}, {'o', 0x5C}, {'P', 0x73}, {'r', 0x50}, {'S', 0x6D}, {'U', 0x3E},
+    {'u', 0x1C}, {'y', 0x6E}, {'-', 0x40}, {' ', 0x00},
+}};
+
+// None lit for a character outside the set.
+std::uint8_t segmentsFor(char c) {
+    for (const Glyph& g : kGlyphs)
+        if (g.character == c)
+            return g.segments;
+    return 0;
+}
 
 // One segment as a hexagon from `from` to `to`, `width` thick.
 QPolygonF segmentShape(QPointF from, QPointF to, qreal width) {

@@ -1,6 +1,6 @@
 #include "tools/VirtualModule.h"
 
-#include "tools/FrameText.h"
+#include "protocol/WireText.h"
 #include "tools/PtyEndpoint.h"
 
 namespace veld::tools {
@@ -16,6 +16,22 @@ QString mismatchText(std::uint32_t panel, std::uint32_t module) {
         .arg(module);
 }
 } // namespace
+
+QString WireEvent::tag() const {
+    switch (kind) {
+    case Kind::Heard:
+        return QStringLiteral("rx");
+    case Kind::Said:
+        return QStringLiteral("tx");
+    case Kind::Lost:
+        return QStringLiteral("lost");
+    case Kind::Unsent:
+        return QStringLiteral("unsent");
+    case Kind::Discarded:
+        break;
+    }
+    return QStringLiteral("skip");
+}
 
 VirtualModule::VirtualModule(PtyEndpoint& line, ModuleState::NowFn now, QObject* parent)
     : QObject(parent)
@@ -39,44 +55,45 @@ void VirtualModule::onReceived(const QByteArray& bytes) {
     if (!lineMatches()) {
         // At the wrong speed the module sees only noise; a frame begun before
         // is broken too.
-        m_parser.reset();
-        m_reportedDiscarded = m_parser.discardedBytes();
+        m_splitter.reset();
+        m_reportedDiscarded = m_splitter.discardedBytes();
         m_frameTimeout.stop();
-        emit wireEvent({WireEvent::Kind::Lost, qs(hexText(bytes.toStdString())),
+        emit wireEvent({WireEvent::Kind::Lost, qs(protocol::hexText(bytes.toStdString())),
                         mismatchText(panelLineSpeed(), m_state.lineSpeed())});
         return;
     }
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
-    carryOut(m_parser.feed(std::span(data, static_cast<std::size_t>(bytes.size()))));
-    if (m_parser.hasPartial())
+    carryOut(m_splitter.feed(std::span(data, static_cast<std::size_t>(bytes.size()))));
+    if (m_splitter.hasPartial())
         m_frameTimeout.start();
     else
         m_frameTimeout.stop();
 }
 
 void VirtualModule::onFrameTimeout() {
-    carryOut(m_parser.expirePartial());
+    carryOut(m_splitter.expirePartial());
 }
 
-void VirtualModule::carryOut(const std::vector<ReceivedFrame>& frames) {
+void VirtualModule::carryOut(const std::vector<protocol::Bytes>& frames) {
     reportDiscarded();
-    for (const ReceivedFrame& frame : frames) {
+    for (const protocol::Bytes& frame : frames) {
         const protocol::Bytes answer = m_state.apply(frame);
         // The answer goes out before the report, so that whoever reads the
         // report finds the answer already on its way.
         if (!answer.empty())
             m_line.write(QByteArray::fromStdString(answer));
-        emit wireEvent({WireEvent::Kind::Heard, qs(hexText(frame)), qs(describeFrame(frame))});
+        emit wireEvent({WireEvent::Kind::Heard, qs(protocol::hexText(frame)),
+                        qs(protocol::describeCommand(frame))});
         if (!answer.empty())
-            emit wireEvent(
-                {WireEvent::Kind::Said, qs(hexText(answer)), qs(describeMessage(answer))});
+            emit wireEvent({WireEvent::Kind::Said, qs(protocol::hexText(answer)),
+                            qs(protocol::describeMessage(answer))});
         emit stateChanged();
     }
     reportDiscarded();
 }
 
 void VirtualModule::reportDiscarded() {
-    const std::size_t discarded = m_parser.discardedBytes();
+    const std::size_t discarded = m_splitter.discardedBytes();
     if (discarded == m_reportedDiscarded)
         return;
     emit wireEvent(
@@ -89,13 +106,14 @@ void VirtualModule::say(const protocol::Bytes& message) {
     if (message.empty())
         return;
     if (!lineMatches()) {
-        emit wireEvent({WireEvent::Kind::Unsent, qs(hexText(message)),
-                        qs(describeMessage(message)) + QStringLiteral(" not sent: ") +
+        emit wireEvent({WireEvent::Kind::Unsent, qs(protocol::hexText(message)),
+                        qs(protocol::describeMessage(message)) + QStringLiteral(" not sent: ") +
                             mismatchText(panelLineSpeed(), m_state.lineSpeed())});
         return;
     }
     m_line.write(QByteArray::fromStdString(message));
-    emit wireEvent({WireEvent::Kind::Said, qs(hexText(message)), qs(describeMessage(message))});
+    emit wireEvent({WireEvent::Kind::Said, qs(protocol::hexText(message)),
+                    qs(protocol::describeMessage(message))});
 }
 
 void VirtualModule::pressButton(int button) {
@@ -120,8 +138,8 @@ bool VirtualModule::setTemperature(int celsius) {
 }
 
 void VirtualModule::powerCycle() {
-    m_parser.reset();
-    m_reportedDiscarded = m_parser.discardedBytes();
+    m_splitter.reset();
+    m_reportedDiscarded = m_splitter.discardedBytes();
     m_frameTimeout.stop();
     m_state.powerCycle();
     emit stateChanged();

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "tools/FrameParser.h"
+#include "protocol/CommandTable.h"
+#include "protocol/FrameSplitter.h"
 #include "tools/ModuleState.h"
 
 #include <QObject>
@@ -23,6 +24,9 @@ struct WireEvent {
     Kind kind = Kind::Heard;
     QString hex;
     QString words;
+
+    // The kind as the module's log and console write it: rx, tx, lost, unsent, skip.
+    QString tag() const;
 };
 
 // The virtual module: the module state behind the pseudo-terminal. It hears
@@ -57,13 +61,13 @@ signals:
 private:
     void onReceived(const QByteArray& bytes);
     void onFrameTimeout();
-    void carryOut(const std::vector<ReceivedFrame>& frames);
+    void carryOut(const std::vector<protocol::Bytes>& frames);
     void say(const protocol::Bytes& message);
     void reportDiscarded();
 
     PtyEndpoint& m_line;
     ModuleState m_state;
-    FrameParser m_parser;
+    protocol::FrameSplitter m_splitter{protocol::commandFrameLength};
     QTimer m_frameTimeout;
     std::size_t m_reportedDiscarded = 0;
 };

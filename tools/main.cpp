@@ -2,10 +2,11 @@
 // testing the panel without the hardware. See HeadlessConsole.h for the
 // command language of --headless. SIGINT, SIGTERM and SIGHUP end it with the
 // link removed, and then by that signal.
-#include "serial/QuitOnSignal.h"
+#include "common/CommandLine.h"
+#include "common/QuitOnSignal.h"
 #include "tools/HeadlessConsole.h"
-#include "tools/LineOutput.h"
 #include "tools/ModuleWindow.h"
+#include "tools/OutputQueue.h"
 #include "tools/PtyEndpoint.h"
 #include "tools/VirtualModule.h"
 
@@ -14,27 +15,14 @@
 #include <QCoreApplication>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <unistd.h>
 
 using namespace veld::tools;
 
 int main(int argc, char** argv) {
-    // The kind of application must be chosen before the arguments are parsed;
-    // help and the version need no display either.
-    bool noDisplay = false;
-    for (int i = 1; i < argc; ++i)
-        for (const char* option : {"--headless", "-h", "--help", "-v", "--version"})
-            noDisplay |= std::strcmp(argv[i], option) == 0;
-    std::unique_ptr<QCoreApplication> app;
-    if (noDisplay)
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    else
-        app = std::make_unique<QApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("veld-module"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELD_VERSION));
-
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("A virtual VELD module on a pseudo-terminal. Prints the device path for "
@@ -44,24 +32,30 @@ int main(int argc, char** argv) {
     const QCommandLineOption headlessOption(
         QStringLiteral("headless"),
         QStringLiteral("No window: one line per frame on standard output, inputs as commands on "
-                       "standard input (button N, temp T, count, reset-counter, power, state, "
-                       "help, quit)."));
+                       "standard input ('help' lists them)."));
     const QCommandLineOption linkOption(
         QStringLiteral("link"), QStringLiteral("Make <path> a symbolic link to the device."),
         QStringLiteral("path"));
     parser.addOption(headlessOption);
     parser.addOption(linkOption);
-    parser.process(*app);
+    veld::common::parseCommandLine(parser, argc, argv);
+
+    const bool headless = parser.isSet(headlessOption);
+    std::unique_ptr<QCoreApplication> app;
+    if (headless)
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    else
+        app = std::make_unique<QApplication>(argc, argv);
 
     // Before the link exists, so that no ending signal can leave it behind.
-    veld::serial::QuitOnSignal quitOnSignal;
-    QObject::connect(&quitOnSignal, &veld::serial::QuitOnSignal::signalled, app.get(),
+    veld::common::QuitOnSignal quitOnSignal;
+    QObject::connect(&quitOnSignal, &veld::common::QuitOnSignal::signalled, app.get(),
                      &QCoreApplication::quit);
 
     bool outputGone = false;
     int status = 0;
     {
-        LineOutput output(STDOUT_FILENO);
+        OutputQueue output(STDOUT_FILENO);
         PtyEndpoint line;
         QString error;
         QString replaced;
@@ -78,17 +72,17 @@ int main(int argc, char** argv) {
         VirtualModule module(line);
         std::unique_ptr<HeadlessConsole> console;
         std::unique_ptr<ModuleWindow> window;
-        if (parser.isSet(headlessOption)) {
+        if (headless) {
             console = std::make_unique<HeadlessConsole>(module, STDIN_FILENO, output);
             // "quit" lets the reader have every line first; signals do not wait.
             QObject::connect(console.get(), &HeadlessConsole::quitRequested, &output, [&output] {
                 if (output.queued() == 0)
                     QCoreApplication::quit();
                 else
-                    QObject::connect(&output, &LineOutput::drained, &QCoreApplication::quit);
+                    QObject::connect(&output, &OutputQueue::drained, &QCoreApplication::quit);
             });
             // Nobody reads any more: the end, as SIGPIPE would have been.
-            QObject::connect(&output, &LineOutput::readerClosed, &output, [&outputGone] {
+            QObject::connect(&output, &OutputQueue::readerClosed, &output, [&outputGone] {
                 outputGone = true;
                 QCoreApplication::quit();
             });

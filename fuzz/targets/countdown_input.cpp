@@ -13,27 +13,6 @@
 
 using namespace veld::protocol;
 
-namespace {
-void checkNumber(std::u16string_view text, char16_t separator) {
-    const auto value = parseNumber(text, separator);
-    if (!value)
-        return;
-    FUZZ_CHECK(!std::isnan(*value));
-    // Blanks around a number do not change it.
-    std::u16string padded = u" \t";
-    padded.append(text);
-    padded.append(u"\t ");
-    const auto again = parseNumber(padded, separator);
-    FUZZ_CHECK(again && *again == *value);
-
-    const double r = roundHalfEven(*value);
-    if (std::isfinite(*value)) {
-        FUZZ_CHECK(std::fabs(r - *value) <= 0.5);
-        FUZZ_CHECK(r == std::floor(r));
-    }
-}
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1)
         return 0;
@@ -47,27 +26,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         else
             boxes[box].push_back(c);
     }
-    for (const auto& text : boxes)
-        checkNumber(text, separator);
-
-    const auto result = convertInterval(boxes[0], boxes[1], boxes[2], separator);
-    const auto h = parseNumber(boxes[0], separator);
-    const auto m = parseNumber(boxes[1], separator);
-    const auto s = parseNumber(boxes[2], separator);
-    if (!h || !m || !s) {
-        FUZZ_CHECK(!result.payload && result.error == IntervalError::NotNumeric);
-        return 0;
-    }
-    const std::array<double, 3> rounded = {roundHalfEven(*s), roundHalfEven(*m), roundHalfEven(*h)};
+    // Each box: blanks around a number do not change it; it rounds to a
+    // whole number within one half. The payload holds exactly those numbers
+    // when all three fit a byte.
+    bool numbers = true;
     bool inRange = true;
-    for (double r : rounded)
-        inRange = inRange && r >= 0.0 && r <= 255.0;
-    if (!inRange) {
-        FUZZ_CHECK(!result.payload && result.error == IntervalError::OutOfRange);
-        return 0;
+    std::array<double, 3> rounded{}; // seconds, minutes, hours
+    for (std::size_t k = 0; k < boxes.size(); ++k) {
+        const auto value = parseNumber(boxes[k], separator);
+        numbers = numbers && value;
+        if (!value)
+            continue;
+        const auto padded = parseNumber(u" \t" + boxes[k] + u"\t ", separator);
+        FUZZ_CHECK(!std::isnan(*value) && padded && *padded == *value);
+        rounded[2 - k] = roundHalfEven(*value);
+        FUZZ_CHECK(!std::isfinite(*value) || std::fabs(rounded[2 - k] - *value) <= 0.5);
+        inRange = inRange && rounded[2 - k] >= 0.0 && rounded[2 - k] <= 255.0;
     }
-    FUZZ_CHECK(result.payload);
-    FUZZ_CHECK(result.payload->seconds == rounded[0] && result.payload->minutes == rounded[1] &&
-               result.payload->hours == rounded[2]);
+    const auto result = convertInterval(boxes[0], boxes[1], boxes[2], separator);
+    FUZZ_CHECK(result.payload.has_value() == (numbers && inRange));
+    if (!result.payload)
+        FUZZ_CHECK(result.error ==
+                   (numbers ? IntervalError::OutOfRange : IntervalError::NotNumeric));
+    else
+        FUZZ_CHECK(result.payload->seconds == rounded[0] && result.payload->minutes == rounded[1] &&
+                   result.payload->hours == rounded[2]);
     return 0;
 }

@@ -89,8 +89,8 @@ TEST(Wire, EachControlSendsItsFrameByItsRule) {
         EXPECT_EQ(u.lblTemp->text().isEmpty(), row.clearsReading);
         const bool countdownAfter =
             row.countdown == Keeps ? countdownBefore : row.countdown == Enables;
-        EXPECT_TRUE(u.cmdStartStop->isEnabled() == countdownAfter &&
-                    u.cmdReset->isEnabled() == countdownAfter);
+        EXPECT_EQ(std::tuple(u.cmdStartStop->isEnabled(), u.cmdReset->isEnabled()),
+                  std::tuple(countdownAfter, countdownAfter));
 
         Panel closed; // a guarded send builds nothing, an unguarded one the frame
         closed.start();
@@ -101,7 +101,7 @@ TEST(Wire, EachControlSendsItsFrameByItsRule) {
         EXPECT_EQ(QByteArray::fromStdString(closed.w().lastCommand()),
                   row.guarded ? QByteArray() : frame);
         EXPECT_EQ(closed.w().temperaturePollingFlag(), row.clearsPolling ? 0 : 1);
-        EXPECT_TRUE(p.boxes.isEmpty() && closed.boxes.size() == 1);
+        EXPECT_EQ(std::tuple(p.boxes.size(), closed.boxes.size()), std::tuple(0, 1));
     }
     QLocale::setDefault(QLocale::c());
 }
@@ -115,7 +115,8 @@ TEST(Wire, TextIsSentRightAlignedAndTheBoxIsEmptiedEvenWhenThePortIsClosed) {
     p.ui().cmdSendAscii->click();
     p.ui().cmdSendAscii->click(); // an empty box sends nothing
     EXPECT_EQ(p.heard(9), hex("FE 03 31 32 33 34 35 36 FF"));
-    EXPECT_TRUE(p.w().temperaturePollingFlag() == 0 && p.ui().lblTemp->text().isEmpty());
+    EXPECT_EQ(std::tuple(p.w().temperaturePollingFlag(), p.ui().lblTemp->text()),
+              std::tuple(0, QString()));
     Panel closed;
     closed.start();
     closed.ui().txtDigit->setText(u"12"_s);

@@ -19,6 +19,14 @@ const auto write = [](MSComm& comm, const char* frame) {
     comm.setOutput(hex(frame).toStdString());
 };
 
+// How the control answers its callers: open, lost or closed; whether input
+// comes within the wait; the bytes waiting and what a read takes.
+std::string answers(MSComm& comm, int waitMs = 0) {
+    const char* state = comm.portOpen() ? "open" : comm.isLost() ? "lost" : "closed";
+    return state + std::string(comm.waitForInput(waitMs) ? " input " : " quiet ") +
+           std::to_string(comm.inBufferCount()) + " " + comm.input().toHex().toStdString();
+}
+
 TEST(serial_MSComm, OpensSwitchesAndAppliesSettingsAtOnce) {
     PtyPair first, second;
     veld::test::Panel::map(1, first.slavePath());
@@ -30,14 +38,18 @@ TEST(serial_MSComm, OpensSwitchesAndAppliesSettingsAtOnce) {
     write(comm, "fe1000000000ff");
     write(comm, "");
     EXPECT_EQ(first.receive(7), hex("fe1000000000ff"));
-    EXPECT_TRUE(comm.setSettings(u"19200,n,8,1"_s) && !comm.setSettings(u"9600, n,8,1"_s));
+    EXPECT_TRUE(comm.setSettings(u"19200,n,8,1"_s));
+    EXPECT_FALSE(comm.setSettings(u"9600, n,8,1"_s));
     EXPECT_TRUE(comm.failureCause().startsWith(u"line settings refused"_s));
     EXPECT_EQ(first.baudRate(), 19200);
     EXPECT_FALSE(comm.setCommPort(6));
     EXPECT_TRUE(comm.failureCause().startsWith(u"port number out of range"_s));
-    EXPECT_TRUE(comm.setCommPort(2) && !comm.setPortOpen(true)); // the open port stays
+    EXPECT_TRUE(comm.setCommPort(2));
+    EXPECT_FALSE(comm.setPortOpen(true)); // the open port stays
     EXPECT_EQ(comm.openDevice(), first.devicePath());
-    EXPECT_TRUE(comm.setCommPort(3) && comm.setPortOpen(true) && comm.failureCause().isEmpty());
+    EXPECT_TRUE(comm.setCommPort(3));
+    EXPECT_TRUE(comm.setPortOpen(true));
+    EXPECT_EQ(comm.failureCause(), QString());
     EXPECT_EQ(second.baudRate(), 19200);
     write(comm, "fef9ff");
     EXPECT_EQ(second.receive(3), hex("fef9ff"));
@@ -56,9 +68,7 @@ TEST(serial_MSComm, RefusalsSayWhyAndLeaveAQuietClosedPort) {
         EXPECT_EQ(comm.failureCause(), cause);
         EXPECT_EQ(logged(), u"veld.serial: "_s + path + u" not opened: "_s + cause + u'\n');
         write(comm, "fefcff");
-        EXPECT_TRUE(!comm.portOpen() && !comm.isLost() && !comm.waitForInput(10) &&
-                    comm.input().isEmpty() && comm.inBufferCount() == 0)
-            << path.toStdString();
+        EXPECT_EQ(answers(comm, 10), "closed quiet 0 ");
     }
 }
 
@@ -75,7 +85,8 @@ TEST(serial_MSComm, OneDeviceUnderTwoNamesOpensOnceAndReadsUpToTheCapFindingNoth
     EXPECT_EQ(comm.input(), hex("00ff"));
     pty.send(hex("fe0500fffe0310ff000a"));
     EXPECT_TRUE(comm.openPath(pty.devicePath())); // the same device: not reopened
-    EXPECT_TRUE(comm.waitForInput(2000) && comm.inBufferCount() == 10);
+    EXPECT_TRUE(comm.waitForInput(2000));
+    EXPECT_EQ(comm.inBufferCount(), 10);
     EXPECT_EQ(comm.input(), hex("fe0500fffe0310ff000a"));
     EXPECT_EQ(comm.inBufferCount(), 0);
     pty.send(QByteArray(3000, '\x05'));
@@ -87,7 +98,9 @@ TEST(serial_MSComm, OneDeviceUnderTwoNamesOpensOnceAndReadsUpToTheCapFindingNoth
         u"in use by PID %1 ("_s.arg(QCoreApplication::applicationPid())));
     EXPECT_TRUE(QFile::exists(veld::serial::portLockFile(pty.devicePath()))); // QSerialPort's
     EXPECT_FALSE(QFile::exists(veld::serial::portLockFile(pty.slavePath())));
-    EXPECT_TRUE(!lost.wait(50) && comm.portOpen() && !comm.isLost());
+    EXPECT_FALSE(lost.wait(50));
+    EXPECT_TRUE(comm.portOpen());
+    EXPECT_FALSE(comm.isLost());
     write(comm, "fefcff");
     EXPECT_EQ(pty.receive(3), hex("fefcff"));
 }
@@ -150,23 +163,26 @@ TEST(serial_MSComm, LossIsToldOnceAndTheLineReopensWhenBack) {
         else if (!pty.hangUp())
             GTEST_SKIP() << "hanging up a tty needs root";
         write(comm, "fefcff");
-        EXPECT_TRUE(!comm.portOpen() && comm.isLost() && !comm.waitForInput(-1) &&
-                    comm.inBufferCount() == 0 && comm.input().isEmpty());
-        EXPECT_TRUE(lost.wait() && lost.at(0).at(0).toString().startsWith(cause) && !lost.wait(50));
+        EXPECT_EQ(answers(comm, -1), "lost quiet 0 ");
+        ASSERT_TRUE(lost.wait());
+        EXPECT_TRUE(lost.at(0).at(0).toString().startsWith(cause));
+        EXPECT_FALSE(lost.wait(50));
         if (!hangUpOnly) {
             EXPECT_FALSE(comm.reopenLost()); // not back yet: nothing opened, nothing said
             ASSERT_TRUE(QFile::remove(pty.slavePath()) &&
                         QFile::link(back.devicePath(), pty.slavePath()));
         }
-        EXPECT_TRUE(logged().count(u'\n') == 1 && logged().contains(u" lost: "_s + cause))
-            << logged().toStdString();
+        EXPECT_EQ(logged().count(u'\n'), 1) << logged().toStdString();
+        EXPECT_TRUE(logged().contains(u" lost: "_s + cause)) << logged().toStdString();
         PtyPair& now = hangUpOnly ? pty : back;
-        EXPECT_TRUE(comm.reopenLost() && comm.portOpen() && !comm.isLost());
+        EXPECT_TRUE(comm.reopenLost());
+        EXPECT_EQ(answers(comm), "open quiet 0 ");
         EXPECT_EQ(comm.openDevice(), now.devicePath());
         write(comm, "fefcff");
         EXPECT_EQ(now.receive(3), hex("fefcff"));
         ASSERT_TRUE(comm.setPortOpen(false)); // closed on purpose: not reopened by itself
-        EXPECT_FALSE(comm.isLost() || comm.reopenLost() || comm.portOpen());
+        EXPECT_FALSE(comm.reopenLost());
+        EXPECT_EQ(answers(comm), "closed quiet 0 ");
     }
 }
 

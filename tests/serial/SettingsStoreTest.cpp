@@ -46,7 +46,8 @@ TEST(serial_SettingsStore, PortMapTakesTheEnvironmentThenTheStoreThenTtyS) {
     EXPECT_EQ(deviceForPort(2).value_or(QString()), u"/dev/serial/by-id/x"_s);
     qputenv("VELD_COM2", "/dev/pts/77");
     EXPECT_EQ(deviceForPort(2).value_or(QString()), u"/dev/pts/77"_s);
-    EXPECT_TRUE(!deviceForPort(0) && !deviceForPort(6));
+    EXPECT_EQ(std::tuple(deviceForPort(0), deviceForPort(6)),
+              std::tuple(std::optional<QString>(), std::optional<QString>()));
 }
 
 TEST(serial_SettingsStore, AnUnstorableValueSaysWhyAndHoldsForTheSession) {
@@ -89,7 +90,8 @@ TEST(serial_SettingsStore, WithoutHomeTheFileIsUnderTheHomeOfTheUserDatabase) {
                 {u"--gtest_filter=serial_SettingsStore.WithoutHome*"_s});
     ASSERT_TRUE(child.waitForFinished());
     const QByteArray out = child.readAll();
-    EXPECT_TRUE(child.exitCode() == 0 && out.contains("[  PASSED  ] 1 test.")) << out.constData();
+    EXPECT_EQ(child.exitCode(), 0) << out.constData();
+    EXPECT_TRUE(out.contains("[  PASSED  ] 1 test.")) << out.constData();
 }
 
 } // namespace

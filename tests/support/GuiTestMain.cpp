@@ -1,6 +1,6 @@
 // main() of the GoogleTest programs that need a QApplication: the offscreen
 // platform and a settings folder of the program's own, removed afterwards.
-#include "app/FontSubstitutes.h"
+#include "app/frmVELD.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -20,6 +20,6 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(u"VELD"_s);
     QCoreApplication::setApplicationName(u"VELD"_s);
-    veld::app::installFontSubstitutes();
+    veld::app::frmVELD::installFontSubstitutes();
     return RUN_ALL_TESTS();
 }

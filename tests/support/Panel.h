@@ -27,6 +27,14 @@ inline QString& logged() {
     return lines;
 }
 
+// + for each item or option that is checked, - for one that is not.
+template <class Item> std::string marks(std::initializer_list<const Item*> items) {
+    std::string marks;
+    for (const Item* item : items)
+        marks += item->isChecked() ? '+' : '-';
+    return marks;
+}
+
 struct Box {
     QString title;
     QString text;
@@ -111,6 +119,16 @@ public:
                  u.mnuBaud, u.mnuMbaud, u.mnuStart})
             states += c->isEnabled() ? '+' : '-';
         return states;
+    }
+
+    // The check marks of COM1 to COM5, and of 1200 to 19200 bit/s.
+    std::string portMarks() const {
+        const Ui::frmVELD& u = ui();
+        return marks<QAction>({u.mnuCOM1, u.mnuCOM2, u.mnuCOM3, u.mnuCOM4, u.mnuCOM5});
+    }
+    std::string speedMarks() const {
+        const Ui::frmVELD& u = ui();
+        return marks<QAction>({u.mnu12, u.mnu24, u.mnu48, u.mnu96, u.mnu192});
     }
 
     // One tick of Timer1 or Timer2, through the timer's connection.

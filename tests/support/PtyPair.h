@@ -1,7 +1,7 @@
 #pragma once
 
 #include "serial/PortLock.h"
-#include "tools/TermiosSpeed.h"
+#include "tools/PtyEndpoint.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -14,7 +14,6 @@
 #include <pty.h>
 #include <sys/ioctl.h>
 #include <termios.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -70,9 +69,13 @@ public:
                 qFatal("pty write failed: %s", strerror(errno));
             done += std::max<ssize_t>(n, 0);
         }
-        const QDeadlineTimer deadline(2000);
-        while (waitForArrival && queued() < expected && !deadline.hasExpired())
-            std::this_thread::yield();
+        // With nothing waiting, poll wakes at the first byte; bytes already
+        // waiting keep the end readable, so then it looks again each millisecond.
+        for (const QDeadlineTimer deadline(2000);
+             waitForArrival && queued() < expected && !deadline.hasExpired();) {
+            const bool waiting = queued() > 0;
+            readable(waiting ? -1 : m_slave, waiting ? 1 : int(deadline.remainingTime()));
+        }
     }
     // Panel to module: waits up to two seconds for `count` bytes, then takes
     // what follows at once, so that extra bytes show up too.

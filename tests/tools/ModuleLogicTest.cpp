@@ -1,4 +1,6 @@
-// The module's frame parser and state on their own, with a clock the test sets.
+// The module's state on its own, with a clock the test sets.
+#include "protocol/CommandTable.h"
+#include "protocol/FrameSplitter.h"
 #include "tools/ModuleState.h"
 
 #include "support/Hex.h"
@@ -10,56 +12,6 @@ namespace veld::tools {
 namespace {
 
 using test::fromHex;
-using test::toHex;
-
-// Bytes from the panel, with "~" where the line goes quiet and "|" where it
-// breaks; the frames found; whether one is left incomplete; the bytes skipped.
-// clang-format off
-const std::tuple<const char*, const char*, bool, std::size_t> kStreams[] = {
-    {"", "", false, 0},
-    {"00 11 FF FE FE F7 FF 7E", "FE F7 FF", false, 5},
-    {"FE 02 FF FE 07 FE FA FF", "FE FA FF", false, 5},
-    {"FE 13 03 00 FE FB FF FE 10 01 02 FE F7 FF", "FE FB FF FE F7 FF", false, 8},
-    {"FE FC 00 FF FE F9 FF", "FE F9 FF", false, 4},
-    {"FE 03 41 42 FE 04 FF FE F7 FF", "FE 04 FF FE F7 FF", false, 4},
-    {"00 FE 13 FE FF 77 FE 10 FF FF FF FF FE 03 FE FF FE FF 20 31 FF FE FC FF", "FE 13 FE FF FE 10 FF FF FF FF FE 03 FE FF FE FF 20 31 FF FE FC FF", false, 2},
-    {"FE F7 FF FE 03 31 32", "FE F7 FF", true, 0},
-    {"FE FB FF FE ~", "FE FB FF", false, 1},
-    {"FE 03 41 FE 04 FF ~ FE FB FF", "FE 04 FF FE FB FF", false, 3},
-    {"FE 10 01 FE 03 ~", "", false, 5},
-    {"FE 03 31 32 | 33 34 35 36 FF FE F7 FF", "FE F7 FF", false, 9}};
-// clang-format on
-
-TEST(FrameParser, FindsTheSameFramesInReadsOfAnySize) {
-    for (const auto& [stream, expected, partial, skipped] : kStreams) {
-        const std::string text = stream;
-        for (std::size_t read = 1; read <= 24; ++read) {
-            SCOPED_TRACE(::testing::Message() << text << " in reads of " << read);
-            FrameParser parser;
-            std::string frames;
-            const auto take = [&frames](const std::vector<ReceivedFrame>& found) {
-                for (const ReceivedFrame& f : found)
-                    frames += '\xFE' + std::string(1, static_cast<char>(f.code)) +
-                              std::string(f.data.begin(), f.data.end()) + '\xFF';
-            };
-            for (std::size_t from = 0; from <= text.size();) {
-                const std::size_t to = std::min(text.find_first_of("~|", from), text.size());
-                const std::vector<std::uint8_t> bytes = fromHex(text.substr(from, to - from));
-                for (std::size_t at = 0; at < bytes.size(); at += read)
-                    take(parser.feed(
-                        std::span(bytes).subspan(at, std::min(read, bytes.size() - at))));
-                if (text[to] == '~')
-                    take(parser.expirePartial());
-                if (text[to] == '|')
-                    parser.reset();
-                from = to + 1;
-            }
-            EXPECT_EQ(toHex(frames), expected);
-            EXPECT_EQ(parser.hasPartial(), partial);
-            EXPECT_EQ(parser.discardedBytes(), skipped);
-        }
-    }
-}
 
 // Steps: hex bytes from the panel, "+N" for N seconds passing, the module's
 // own inputs, and "?" to look at it. Then what the module said and showed: the
@@ -102,7 +54,7 @@ TEST(ModuleState, SaysAndShowsWhatEachCommandInputAndSecondMakesOfIt) {
         SCOPED_TRACE(script);
         ModuleState::Clock::time_point now{};
         ModuleState module([&now] { return now; });
-        FrameParser parser;
+        protocol::FrameSplitter splitter(protocol::commandFrameLength);
         std::string seen;
         const auto note = [&seen](const std::string& text) {
             seen += seen.empty() || text.empty() ? text : " " + text;
@@ -112,14 +64,15 @@ TEST(ModuleState, SaysAndShowsWhatEachCommandInputAndSecondMakesOfIt) {
             if (step[0] == '+')
                 now += std::chrono::seconds(std::stoi(step));
             else if (step.size() == 2)
-                for (const ReceivedFrame& frame : parser.feed(fromHex(step)))
-                    note(toHex(module.apply(frame)));
+                for (const protocol::Bytes& frame : splitter.feed(fromHex(step)))
+                    note(protocol::hexText(module.apply(frame)));
             else if (step.starts_with("button"))
-                note(toHex(module.pressButton(step.back() - '0')));
+                note(protocol::hexText(module.pressButton(step.back() - '0')));
             else if (step.starts_with("temp="))
                 module.setTemperature(std::stoi(step.substr(5)));
             else if (step == "count" || step == "reset")
-                note(toHex(step == "count" ? module.counterEvent() : module.resetCounter()));
+                note(protocol::hexText(step == "count" ? module.counterEvent()
+                                                       : module.resetCounter()));
             else if (step == "?")
                 note(shows(module));
             else if (step == "power")

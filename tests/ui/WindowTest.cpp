@@ -44,13 +44,13 @@ TEST(Window, OptionGroupsAreExclusiveIndependentAndRunTheirHandlerHoweverChosen)
     Panel p;
     p.start(); // no port: start-up leaves neither counter option selected
     const Ui::frmVELD& u = p.ui();
-    EXPECT_FALSE(u.optCountEn->isChecked() || u.optCountDis->isChecked());
+    EXPECT_EQ(marks<QAbstractButton>({u.optCountEn, u.optCountDis}), "--");
     u.optCountDis->click();
     u.optCountEn->click(); // the group is exclusive again
     EXPECT_FALSE(u.optCountDis->isChecked());
     u.optDP3->click();
     u.optFAH->click();
-    EXPECT_TRUE(u.optDP3->isChecked() && u.optFAH->isChecked() && u.optCountEn->isChecked());
+    EXPECT_EQ(marks<QAbstractButton>({u.optDP3, u.optFAH, u.optCountEn}), "+++");
 
     ASSERT_TRUE(p.show());
     u.lblUnit->clear();

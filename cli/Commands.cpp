@@ -1,0 +1,344 @@
+#include "cli/Commands.h"
+
+#include "protocol/CommandTable.h"
+#include "protocol/CountdownInput.h"
+#include "protocol/ModuleLineSpeed.h"
+#include "protocol/StartupFunction.h"
+#include "protocol/TextCommand.h"
+
+#include <QTime>
+
+namespace veld::cli {
+
+using namespace Qt::StringLiterals;
+using protocol::Bytes;
+using protocol::Command;
+using Result = std::variant<CommandPlan, UsageError>;
+
+namespace {
+Bytes frameOf(Command command, std::initializer_list<std::uint8_t> data = {}) {
+    return protocol::buildFrame(protocol::kFrameHeader, protocol::codeOf(command), data);
+}
+
+CommandPlan sending(const Bytes& frame, Await await = Await::Nothing) {
+    return {[frame] { return std::vector<Bytes>{frame}; }, await};
+}
+
+// A command as given: its name, its arguments and its options.
+struct Call {
+    const QString& name;
+    const QStringList& args;
+    const CommandOptions& options;
+};
+
+// "on" or "off" picks one of two commands.
+Result onOff(const QString& name, const QString& word, Command on, Command off) {
+    if (word == u"on"_s)
+        return sending(frameOf(on));
+    if (word == u"off"_s)
+        return sending(frameOf(off));
+    return UsageError{u"%1 takes on or off, not '%2'"_s.arg(name, word), name};
+}
+
+template <Command on, Command off> Result switched(const Call& call) {
+    return onOff(call.name, call.args[0], on, off);
+}
+
+// A command whose frame has no data.
+template <Command command, Await await = Await::Nothing> Result fixed(const Call&) {
+    return sending(frameOf(command), await);
+}
+
+Result text(const Call& call) {
+    const QStringList& args = call.args;
+    const std::u16string chars = args[0].toStdU16String();
+    if (chars.empty())
+        return UsageError{u"the text is empty; to blank the display send a space: text ' '"_s,
+                          u"text"_s};
+    if (chars.size() > protocol::kDisplayDigits)
+        return UsageError{u"'%1' has %2 characters; the display has %3"_s.arg(args[0])
+                              .arg(chars.size())
+                              .arg(protocol::kDisplayDigits),
+                          u"text"_s};
+    return sending(protocol::buildTextFrame(protocol::kFrameHeader, chars));
+}
+
+Result decimalPoint(const Call& call) {
+    const QStringList& args = call.args;
+    bool ok = false;
+    const int n = args[0].toInt(&ok);
+    if (!ok || n < 0 || n > static_cast<int>(protocol::kDisplayDigits))
+        return UsageError{
+            u"dp takes 0 (none) or a decimal point from 1 to 6, not '%1'"_s.arg(args[0]), u"dp"_s};
+    return sending(frameOf(Command::DecimalPoint, {static_cast<std::uint8_t>(n)}));
+}
+
+Result output(const Call& call) {
+    const QStringList& args = call.args;
+    if (args[0] == u"1"_s)
+        return onOff(u"output"_s, args[1], Command::Output1On, Command::Output1Off);
+    if (args[0] == u"2"_s)
+        return onOff(u"output"_s, args[1], Command::Output2On, Command::Output2Off);
+    return UsageError{u"output takes 1 or 2, not '%1'"_s.arg(args[0]), u"output"_s};
+}
+
+Result countdown(const Call& call) {
+    const QStringList& hms = call.args;
+    // Plain decimal numbers with '.' as the decimal separator, whatever the
+    // locale, so that scripts behave the same everywhere.
+    const auto result = protocol::convertInterval(hms[0].toStdU16String(), hms[1].toStdU16String(),
+                                                  hms[2].toStdU16String(), u'.');
+    if (!result.payload)
+        return UsageError{result.error == protocol::IntervalError::NotNumeric
+                              ? u"Please Key In Numeric Value"_s
+                              : u"Please Key In Values From 0 To 255"_s,
+                          u"countdown"_s};
+    const protocol::TimePayload& p = *result.payload;
+    return sending(frameOf(Command::CountdownInterval, {p.seconds, p.minutes, p.hours}));
+}
+
+Result startup(const Call& call) {
+    const QStringList& args = call.args;
+    bool ok = false;
+    const int item = args[0].startsWith(u'F', Qt::CaseInsensitive) ? args[0].mid(1).toInt(&ok) : 0;
+    const auto byte = ok ? protocol::startupFunctionByte(item) : std::nullopt;
+    if (!byte)
+        return UsageError{u"startup takes F1 to F6, not '%1'"_s.arg(args[0]), u"startup"_s};
+    return sending(frameOf(Command::StartupFunction, {*byte}));
+}
+
+Result moduleSpeed(const Call& call) {
+    const QStringList& args = call.args;
+    bool ok = false;
+    const uint bps = args[0].toUInt(&ok);
+    const auto byte = ok ? protocol::moduleLineSpeedByte(bps) : std::nullopt;
+    if (!byte)
+        return UsageError{
+            u"module-speed takes 1200, 2400, 4800, 9600 or 19200, not '%1'"_s.arg(args[0]),
+            u"module-speed"_s};
+    return sending(frameOf(Command::ModuleLineSpeed, {*byte}));
+}
+
+Result clock(const Call&) {
+    return CommandPlan{[] {
+        const QTime now = QTime::currentTime();
+        return std::vector<Bytes>{
+            frameOf(Command::SetClock, {static_cast<std::uint8_t>(now.second()),
+                                        static_cast<std::uint8_t>(now.minute()),
+                                        static_cast<std::uint8_t>(now.hour())})};
+    }};
+}
+
+Result temp(const Call& call) {
+    CommandPlan plan = sending(frameOf(Command::TemperatureRequest), Await::Temperature);
+    plan.fahrenheit = call.options.fahrenheit;
+    return plan;
+}
+
+Result watch(const Call& call) {
+    CommandPlan plan{{}, Await::Messages};
+    plan.json = call.options.json;
+    return plan;
+}
+
+struct Entry {
+    const char16_t* name;
+    const char16_t* arguments; // as its usage line shows them
+    int count;                 // how many it takes; -1: none or one
+    const char16_t* option;    // the option of its own, or none
+    const char16_t* summary;
+    const char16_t* details;
+    Result (*plan)(const Call&); // none: veldctl's own (help)
+};
+
+constexpr Entry kCommands[] = {
+    {u"text", u"TEXT", 1, nullptr, u"show up to six characters, right-aligned",
+     u"Shows TEXT on the six digits as \"Send ASCII\" does: right-aligned, with spaces in\n"
+     u"front, so that its last character lands on the sixth digit. The module shows\n"
+     u"0-9 A b C c d E F H h I J L n o P r S U u y - and space; other characters, a\n"
+     u"period too, are sent unchanged ('dp' lights a decimal point). More than six\n"
+     u"characters, or an empty TEXT, is a usage error; 'text \" \"' blanks the display.\n"
+     u"Sends FE 03 and six characters, then FF; '12' sends FE 03 20 20 20 20 31 32 FF.",
+     text},
+    {u"dp", u"N", 1, nullptr, u"light decimal point N (1 to 6), or none (0)",
+     u"Lights the decimal point of digit N, 1 (leftmost) to 6, or none with 0, as\n"
+     u"\"Set Decimal Point\" does.\n"
+     u"Sends FE 13 N FF.",
+     decimalPoint},
+    {u"flash", u"", 0, nullptr, u"toggle flashing of the display",
+     u"Switches the display's flashing on when it is off and off when it is on.\n"
+     u"Sends FE FC FF.",
+     fixed<Command::ToggleFlashing>},
+    {u"buzzer", u"on|off", 1, nullptr, u"switch the buzzer",
+     u"Sends FE FA FF (on) or FE FB FF (off).", switched<Command::BuzzerOn, Command::BuzzerOff>},
+    {u"output", u"1|2 on|off", 2, nullptr, u"switch output 1 or 2",
+     u"Sends FE F9 FF / FE F8 FF for output 1 on / off, FE F6 FF / FE F5 FF for output 2.", output},
+    {u"clock", u"", 0, nullptr, u"set the module's clock to this computer's time",
+     u"Sets the module's real-time clock to the local time of day, as \"Set Current\n"
+     u"Time\" does.\n"
+     u"Sends FE 10 ss mm hh FF: seconds, minutes, hours (0 to 23), one byte each.",
+     clock},
+    {u"countdown", u"H M S", 3, nullptr, u"set the countdown interval",
+     u"Sets the countdown interval to H hours, M minutes and S seconds, as \"Set\n"
+     u"Interval\" does. Each is a plain decimal number ('.' before a fraction),\n"
+     u"rounded to a whole number, an exact half to the even neighbour; minutes and\n"
+     u"seconds are not checked against 59. Anything else is refused with \"Please Key\n"
+     u"In Numeric Value\"; a value below 0 or above 255 with \"Please Key In Values\n"
+     u"From 0 To 255\" (usage errors). 'start-stop' then starts it.\n"
+     u"Sends FE 01 ss mm hh FF; '1 30 0' sends FE 01 00 1E 01 FF.",
+     countdown},
+    {u"start-stop", u"", 0, nullptr, u"start or stop the countdown",
+     u"Starts the countdown when it is stopped and stops it when it runs.\n"
+     u"Sends FE 11 FF.",
+     fixed<Command::CountdownStartStop>},
+    {u"countdown-reset", u"", 0, nullptr, u"reset the countdown to its interval",
+     u"Sends FE 21 FF.", fixed<Command::CountdownReset>},
+    {u"counter", u"on|off", 1, nullptr, u"enable or disable the event counter",
+     u"While enabled the module counts events on its counter input and reports each\n"
+     u"one ('watch' prints them).\n"
+     u"Sends FE 05 FF (on) or FE 15 FF (off).",
+     switched<Command::CounterEnable, Command::CounterDisable>},
+    {u"startup", u"F1..F6", 1, nullptr, u"choose the function the module starts in",
+     u"The items of the panel's \"Startup Function\" menu:\n%1\n"
+     u"Sends FE 90 b FF with b = %2 for F1 to F6.",
+     startup},
+    {u"module-speed", u"BPS", 1, nullptr, u"tell the module its line speed",
+     u"Tells the module to talk at BPS bit/s from now on: 1200, 2400, 4800, 9600 or\n"
+     u"19200. Later commands need --speed BPS (or the panel's speed set to match).\n"
+     u"Sends FE 80 b FF with b = %1 for 1200 to 19200.",
+     moduleSpeed},
+    {u"time", u"", 0, nullptr, u"print the module's time",
+     u"Asks the module for its time and prints it: hours, minutes, seconds (9:07:05).\n"
+     u"Exit status 3 when no answer comes within --timeout.\n"
+     u"Sends FE F7 FF; the module answers FE 01 ss mm hh FF.",
+     fixed<Command::TimeStampRequest, Await::TimeStamp>},
+    {u"temp", u"[--fahrenheit]", 0, u"fahrenheit", u"print the module's temperature",
+     u"Asks the module for its temperature and prints it as a whole number in\n"
+     u"degrees Celsius (25, -10), or Fahrenheit with --fahrenheit (77, 14), as the\n"
+     u"panel shows it. A below-zero answer of magnitude 0 prints 0 (the panel shows\n"
+     u"-0). Exit status 3 when no answer comes within --timeout.\n"
+     u"Sends FE 04 FF; the module answers FE 04 t FF, or FE 06 t FF below zero.",
+     temp},
+    {u"watch", u"[--json]", 0, u"json", u"print each message from the module until interrupted",
+     u"Prints one line per message from the module, each at once, until Ctrl+C or\n"
+     u"SIGTERM (the port is closed, then veldctl ends by that signal) or until the\n"
+     u"reader of its output goes away (exit status 0):\n"
+     u"  button N       a button was pressed, N = 1, 2 or 3 (0: no single button)\n"
+     u"  temp T         a temperature, degrees Celsius\n"
+     u"  count          one counter event\n"
+     u"  count-reset    the counter was reset\n"
+     u"  time H:MM:SS   a time stamp\n"
+     u"With --json one object per line instead, for example\n"
+     u"  {\"event\":\"button\",\"button\":1}\n"
+     u"  {\"event\":\"temp\",\"celsius\":-10,\"fahrenheit\":14}\n"
+     u"  {\"event\":\"count\"}  {\"event\":\"count-reset\"}\n"
+     u"  {\"event\":\"time\",\"hours\":9,\"minutes\":7,\"seconds\":5,\"text\":\"9:07:05\"}\n"
+     u"Bytes that form no message are skipped. Sends nothing.",
+     watch},
+    {u"help", u"[COMMAND]", -1, nullptr, u"explain veldctl, or one command",
+     u"Prints what veldctl --help prints, or what one command does and sends.", nullptr},
+};
+
+const Entry* find(const QString& name) {
+    for (const Entry& c : kCommands)
+        if (name == QStringView(c.name))
+            return &c;
+    return nullptr;
+}
+
+QString synopsis(const Entry& c) {
+    const QString arguments = QString::fromUtf16(c.arguments);
+    return QString::fromUtf16(c.name) + (arguments.isEmpty() ? QString() : u' ' + arguments);
+}
+
+// The data bytes that startup and module-speed send, from the protocol's tables.
+QString details(const Entry& c) {
+    QString text = QString::fromUtf16(c.details);
+    const auto hex = [](std::uint8_t b) {
+        return QString::fromStdString(protocol::hexText(std::span(&b, 1)));
+    };
+    QStringList bytes;
+    if (c.plan == startup) {
+        QStringList names;
+        for (int n = protocol::kFirstStartupFunction; n <= protocol::kLastStartupFunction; ++n) {
+            bytes << hex(protocol::startupFunctionByte(n).value_or(0));
+            names << u"  "_s + QString::fromStdString(protocol::functionName(
+                                   static_cast<protocol::ModuleFunction>(n)));
+        }
+        return text.arg(names.join(u'\n'), bytes.join(u", "_s));
+    }
+    if (c.plan == moduleSpeed) {
+        for (const int bps : {1200, 2400, 4800, 9600, 19200})
+            bytes << hex(protocol::moduleLineSpeedByte(bps).value_or(0));
+        return text.arg(bytes.join(u", "_s));
+    }
+    return text;
+}
+} // namespace
+
+Result planCommand(const QString& command, const QStringList& args, const CommandOptions& options) {
+    const Entry* c = find(command);
+    if (!c || !c->plan)
+        return UsageError{u"unknown command '%1'"_s.arg(command), {}};
+    for (const auto& [set, name] :
+         {std::pair{options.fahrenheit, u"fahrenheit"}, std::pair{options.json, u"json"}})
+        if (set && (!c->option || QStringView(c->option) != QStringView(name)))
+            return UsageError{u"%1 does not take --%2"_s.arg(command, name), command};
+    if (args.size() != c->count)
+        return UsageError{
+            c->count == 0
+                ? u"%1 takes no arguments"_s.arg(command)
+                : u"%1 takes %2 argument(s), not %3"_s.arg(command).arg(c->count).arg(args.size()),
+            command};
+    return c->plan({command, args, options});
+}
+
+QStringList commandNames() {
+    QStringList names;
+    for (const Entry& c : kCommands)
+        names << QString::fromUtf16(c.name);
+    return names;
+}
+
+QString usageOf(const QString& command) {
+    if (const Entry* c = find(command))
+        return u"Usage: veldctl [OPTIONS] "_s + synopsis(*c);
+    return u"Usage: veldctl [--port DEVICE | --com N] [--speed BPS] [--timeout MS] COMMAND "
+           u"[ARGS]"_s;
+}
+
+QString generalHelp() {
+    QStringList lines{
+        usageOf({}),
+        {},
+        u"Drives a VELD six-digit serial display module from the shell. Each command"_s,
+        u"sends the frame that the VELD Panel sends for the same action."_s,
+        {},
+        u"Commands:"_s,
+    };
+    for (const Entry& c : kCommands)
+        lines << u"  %1 %2"_s.arg(synopsis(c), -22).arg(QString::fromUtf16(c.summary));
+    lines << QString() << u"Options (before or after the command; after -- only arguments):"_s
+          << u"  --port DEVICE   the serial device, a path such as /dev/ttyUSB0"_s
+          << u"  --com N         COMn (1 to 5) as the panel maps it: $VELD_COMn, else key COMn"_s
+          << u"                  of group Ports in the settings, else /dev/ttyS(n-1)"_s
+          << u"  --speed BPS     line speed in bit/s (8 data bits, no parity, 1 stop bit)"_s
+          << u"  --timeout MS    how long time and temp wait for the answer (default 1000)"_s
+          << u"  -h, --help      this text; 'veldctl help COMMAND' explains one command"_s
+          << u"  --version       the version"_s << QString()
+          << u"Without --port or --com the panel's stored port (CommPort) is used; without"_s
+          << u"--speed its stored line settings, else 9600 bit/s. The panel's settings are"_s
+          << u"only read ($XDG_CONFIG_HOME/VELD/VELD.conf)."_s << QString()
+          << u"Exit status: 0 done; 1 usage error; 2 the port cannot be opened (or is lost);"_s
+          << u"3 no answer within --timeout (time, temp)."_s;
+    return lines.join(u'\n') + u'\n';
+}
+
+QString commandHelp(const QString& command) {
+    const Entry* c = find(command);
+    if (!c)
+        return {};
+    return usageOf(command) + u"\n\n"_s + details(*c) + u'\n';
+}
+
+} // namespace veld::cli

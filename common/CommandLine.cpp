@@ -1,0 +1,31 @@
+#include "common/CommandLine.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <cstdio>
+#include <cstdlib>
+
+namespace veld::common {
+
+void parseCommandLine(QCommandLineParser& parser, int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const bool parsed = parser.parse(arguments);
+    const QString help = QStringLiteral("help");
+    const QString version = QStringLiteral("version");
+    if (parsed && !parser.isSet(help) && !parser.isSet(version))
+        return;
+    // The parser's texts name the program from a core application's arguments.
+    const QCoreApplication core(argc, argv);
+    if (!parsed) {
+        std::fprintf(stderr, "%s: %s\n\n%s", qUtf8Printable(QCoreApplication::applicationName()),
+                     qUtf8Printable(parser.errorText()), qUtf8Printable(parser.helpText()));
+        std::exit(EXIT_FAILURE);
+    }
+    if (parser.isSet(version))
+        parser.showVersion();
+    parser.showHelp();
+}
+
+} // namespace veld::common

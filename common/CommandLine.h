@@ -1,0 +1,14 @@
+#pragma once
+
+class QCommandLineParser;
+
+namespace veld::common {
+
+// Parses the program's command line before any application object exists, so
+// that what ends the program at once needs no display: --help and --version
+// print and end it with status 0, a refused command line prints why and the
+// usage on standard error and ends it with status 1. Returns when the program
+// is to go on. The application's name and version are set beforehand.
+void parseCommandLine(QCommandLineParser& parser, int argc, char** argv);
+
+} // namespace veld::common

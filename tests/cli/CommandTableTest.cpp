@@ -1,0 +1,102 @@
+// veldctl's command line read against its command table: the frames of each
+// command, the options wherever they stand, what a wrong line is told, and the
+// man page and completion naming the same commands.
+#include "cli/Invocation.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTime>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using namespace veld::cli;
+
+namespace {
+
+// The port, speed and wait when given, then the frames in hex; or the usage
+// error's message.
+std::string outcome(const QString& line) {
+    const auto parsed = parseInvocation(line.split(u' ', Qt::SkipEmptyParts));
+    if (const auto* error = std::get_if<UsageError>(&parsed))
+        return error->message.toStdString();
+    const Invocation& inv = std::get<Invocation>(parsed);
+    const auto planned = planCommand(inv.command, inv.arguments, inv.options);
+    if (const auto* error = std::get_if<UsageError>(&planned))
+        return error->message.toStdString();
+    const CommandPlan& plan = std::get<CommandPlan>(planned);
+    QStringList said{inv.port.path, inv.port.comNumber ? u"COM%1"_s.arg(inv.port.comNumber) : u""_s,
+                     inv.lineSettings,
+                     inv.timeoutMs != 1000 ? QString::number(inv.timeoutMs) : u""_s};
+    for (const auto& frame : plan.frames ? plan.frames() : std::vector<veld::protocol::Bytes>{})
+        said << QString::fromLatin1(QByteArray::fromStdString(frame).toHex(' ').toUpper());
+    said.removeAll(QString());
+    return said.join(u' ').toStdString();
+}
+
+TEST(cli_Commands, EachCommandLineGivesItsFramesOrSaysWhatIsWrong) {
+    // clang-format off
+    const std::pair<const char*, const char*> rows[] = {
+        {"text 12.34", "FE 03 20 31 32 2E 33 34 FF"}, {"text AbCdEF", "FE 03 41 62 43 64 45 46 FF"},
+        {"text -- -5", "FE 03 20 20 20 20 2D 35 FF"}, {"dp 0", "FE 13 00 FF"}, {"dp 6", "FE 13 06 FF"},
+        {"flash --port /dev/x", "/dev/x FE FC FF"}, {"buzzer on", "FE FA FF"}, {"buzzer off", "FE FB FF"},
+        {"output 1 on", "FE F9 FF"}, {"output 1 off", "FE F8 FF"}, {"output 2 on", "FE F6 FF"},
+        {"output 2 off", "FE F5 FF"}, {"countdown 1 30 0", "FE 01 00 1E 01 FF"},
+        {"countdown 0 75 99", "FE 01 63 4B 00 FF"}, {"countdown 0 2.5 .5", "FE 01 00 02 00 FF"},
+        {"start-stop", "FE 11 FF"}, {"countdown-reset", "FE 21 FF"}, {"counter on", "FE 05 FF"},
+        {"counter off", "FE 15 FF"}, {"startup F1", "FE 90 00 FF"}, {"startup f6", "FE 90 03 FF"},
+        {"module-speed 1200", "FE 80 AB FF"}, {"module-speed 19200", "FE 80 0B FF"},
+        {"--com 4 time", "COM4 FE F7 FF"}, {"--port /dev/a temp --fahrenheit --com 2", "COM2 FE 04 FF"},
+        {"--com=2 --port=/dev/b --speed 19200 watch --json --timeout 300", "/dev/b 19200,n,8,1 300"},
+        {"", "no command given"}, {"blink", "unknown command 'blink'"}, {"help", "unknown command 'help'"},
+        {"text", "text takes 1 argument(s), not 0"}, {"flash now", "flash takes no arguments"},
+        {"text 1234567", "'1234567' has 7 characters; the display has 6"},
+        {"dp 7", "dp takes 0 (none) or a decimal point from 1 to 6, not '7'"},
+        {"output 3 on", "output takes 1 or 2, not '3'"}, {"buzzer loud", "buzzer takes on or off, not 'loud'"},
+        {"countdown 1 2", "countdown takes 3 argument(s), not 2"}, {"countdown a 0 0", "Please Key In Numeric Value"},
+        {"countdown -- 0 -1 0", "Please Key In Values From 0 To 255"},
+        {"countdown 0 -1 0", "unknown option '-1' (after -- an argument may start with '-')"},
+        {"startup F7", "startup takes F1 to F6, not 'F7'"},
+        {"module-speed 300", "module-speed takes 1200, 2400, 4800, 9600 or 19200, not '300'"},
+        {"temp --kelvin", "unknown option '--kelvin' (after -- an argument may start with '-')"},
+        {"temp --json", "temp does not take --json"}, {"watch --fahrenheit", "watch does not take --fahrenheit"},
+        {"--speed 123 time", "--speed takes a line speed in bit/s such as 9600, not '123'"},
+        {"time --timeout -5", "--timeout takes a number of milliseconds, 0 or more, not '-5'"},
+        {"--com 6 flash", "--com takes a port number from 1 to 5, not '6'"},
+        {"flash --port", "Missing value after '--port'."}};
+    // clang-format on
+    for (const auto& [line, expected] : rows)
+        EXPECT_EQ(outcome(QString::fromUtf8(line)), expected) << line;
+}
+
+TEST(cli_Commands, ClockSendsThePcTimeAtTheMomentItIsSent) {
+    const auto plan = std::get<CommandPlan>(planCommand(u"clock"_s, {}, {}));
+    const QTime now = QTime::currentTime();
+    const auto frames = plan.frames();
+    ASSERT_EQ(frames.size(), 1U);
+    const QByteArray sent = QByteArray::fromStdString(frames[0]);
+    ASSERT_EQ(sent.size(), 6);
+    EXPECT_EQ(sent.left(2) + sent.right(1), QByteArray::fromHex("FE10FF"));
+    EXPECT_LE(qAbs(QTime(sent[4], sent[3], sent[2]).secsTo(now)), 1) << sent.toHex(' ').data();
+}
+
+TEST(cli_Commands, TheManPageAndTheCompletionNameEveryCommandOfTheTable) {
+    const auto read = [](const char* path) {
+        QFile file(QString::fromUtf8(path));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path;
+        return QString::fromUtf8(file.readAll());
+    };
+    // The man page: the first word of each entry under COMMANDS.
+    const QString page = read(VELDCTL_MAN_PAGE);
+    const QString commands = page.section(u".SH COMMANDS\n"_s, 1).section(u"\n.SH "_s, 0, 0);
+    QStringList documented;
+    static const QRegularExpression entry(uR"(\.TP\n\.B[IR]? (\S+))"_s);
+    for (const auto& match : entry.globalMatch(commands))
+        documented << match.captured(1).remove(u'\\');
+    EXPECT_EQ(documented, commandNames());
+    // The completion: its list of commands.
+    static const QRegularExpression list(uR"re(local commands="([^"]*)")re"_s);
+    const QString completion = list.match(read(VELDCTL_COMPLETION)).captured(1).simplified();
+    EXPECT_EQ(completion.split(u' '), commandNames());
+}
+
+} // namespace

@@ -119,11 +119,17 @@ void frmVELD::installFontSubstitutes() {
         {u"Liberation Serif"_s, u"DejaVu Serif Condensed"_s, u"DejaVu Serif"_s});
 }
 
+QMessageBox* frmVELD::informationBox(QWidget* parent, const QString& title, const QString& text,
+                                     const QString& detail) {
+    auto* box = new QMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
+    box->setDetailedText(detail);
+    return box;
+}
+
 void frmVELD::showInformationBox(QWidget* parent, const QString& title, const QString& text,
                                  const QString& detail) {
-    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
-    box.setDetailedText(detail);
-    box.exec();
+    const std::unique_ptr<QMessageBox> box(informationBox(parent, title, text, detail));
+    box->exec();
 }
 
 void frmVELD::connectHandlers() {
@@ -200,16 +206,40 @@ void frmVELD::reportSettingsError() {
 }
 
 void frmVELD::portLost(const QString& cause) {
-    setPortDependentEnabled(false);
-    showMessage(
-        kComPortError,
+    if (m_enabledBeforeLoss.empty()) {
+        const std::array<QWidget*, 11> others{ui->cmdFlash,   ui->cmdOnBuz,     ui->cmdOffBuz,
+                                              ui->cmdOnOut,   ui->cmdOFFOut,    ui->cmdOnOut2,
+                                              ui->cmdOffOut2, ui->cmdStartStop, ui->cmdReset,
+                                              ui->optCountEn, ui->optCountDis};
+        for (QWidget* control : portDependentControls())
+            m_enabledBeforeLoss.emplace_back(control, control->isEnabled());
+        for (QWidget* control : others)
+            m_enabledBeforeLoss.emplace_back(control, control->isEnabled());
+    }
+    for (const auto& [control, enabled] : m_enabledBeforeLoss)
+        control->setEnabled(false);
+    // One box per outage, and the panel goes on while it is open: the port
+    // may come back before the user has read it.
+    if (m_lossBox)
+        return;
+    m_lossBox = informationBox(
+        this, kComPortError,
         u"%1 was disconnected. It will be reopened when it returns."_s.arg(MSComm1.lineName()),
         cause);
+    m_lossBox->setAttribute(Qt::WA_DeleteOnClose);
+    m_lossBox->open();
 }
 
 void frmVELD::reopenLostPort() {
     if (MSComm1.isLost() && MSComm1.reopenLost())
-        setPortDependentEnabled(true);
+        endOutage();
+}
+
+void frmVELD::endOutage() {
+    for (const auto& [control, enabled] : std::exchange(m_enabledBeforeLoss, {}))
+        control->setEnabled(enabled);
+    if (m_lossBox)
+        m_lossBox->close();
 }
 
 void frmVELD::sendCommand(Command command, std::initializer_list<std::uint8_t> data) {
@@ -481,6 +511,7 @@ void frmVELD::selectPort(int portNumber) {
     }
     if (!SettingsStore::storePort(portNumber))
         reportSettingsError();
+    endOutage();
     setPortDependentEnabled(true);
 }
 

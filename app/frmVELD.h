@@ -5,6 +5,8 @@
 #include "serial/MSComm.h"
 
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QPointer>
 #include <QTime>
 #include <QTimer>
 #include <array>
@@ -42,8 +44,10 @@ public:
     // captions fit the fixed control sizes as designed. Once per program,
     // before any window.
     static void installFontSubstitutes();
-    // A modal box with the information icon and a single OK button; the
-    // detail behind its "Show Details..." button.
+    // A box with the information icon and a single OK button; the detail
+    // behind its "Show Details..." button. Shown modal until dismissed.
+    static QMessageBox* informationBox(QWidget* parent, const QString& title, const QString& text,
+                                       const QString& detail);
     static void showInformationBox(QWidget* parent, const QString& title, const QString& text,
                                    const QString& detail);
 
@@ -55,6 +59,8 @@ public:
     const Ui::frmVELD& form() const { return *ui; }
     QTimer& timer1() { return Timer1; }
     QTimer& timer2() { return Timer2; }
+    // The box that says the port was lost, while it is open.
+    const QMessageBox* lossBox() const { return m_lossBox; }
     serial::MSComm& serialControl() { return MSComm1; }
     void centreOnScreen();
 
@@ -105,10 +111,13 @@ private:
     void showMessage(const QString& title, const QString& text, const QString& detail = {});
     // Tells the user, once per session, that the settings file could not be written.
     void reportSettingsError();
-    // The line was lost: say so once and disable what needs it; Timer1 then
-    // watches for it to come back.
+    // The line was lost: say so once per outage and disable every control that
+    // sends a frame; Timer1 then watches for the line to come back.
     void portLost(const QString& cause);
     void reopenLostPort();
+    // A port is open again: the controls as they were before the outage, and
+    // its box closed.
+    void endOutage();
     // Each COM item's tooltip names the device it opens now.
     void refreshPortToolTips();
     std::array<QWidget*, 9> portDependentControls() const;
@@ -137,6 +146,10 @@ private:
     std::int16_t m_fahrenheit = 0;
     std::int16_t m_eventCount = 0;
     bool m_settingsErrorShown = false;
+    // Whether each control that sends a frame was enabled when the line was
+    // lost; empty when no outage is going on.
+    std::vector<std::pair<QWidget*, bool>> m_enabledBeforeLoss;
+    QPointer<QMessageBox> m_lossBox;
 };
 
 } // namespace veld::app

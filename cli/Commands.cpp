@@ -324,6 +324,7 @@ QString generalHelp() {
           << u"                  of group Ports in the settings, else /dev/ttyS(n-1)"_s
           << u"  --speed BPS     line speed in bit/s (8 data bits, no parity, 1 stop bit)"_s
           << u"  --timeout MS    how long time and temp wait for the answer (default 1000)"_s
+          << u"  --verbose       also what the serial control notes (a stale lock removed)"_s
           << u"  -h, --help      this text; 'veldctl help COMMAND' explains one command"_s
           << u"  --version       the version"_s << QString()
           << u"Without --port or --com the panel's stored port (CommPort) is used; without"_s

@@ -52,6 +52,7 @@ std::variant<Invocation, UsageError> parseInvocation(const QStringList& argument
         {u"timeout"_s, {}, u"ms"_s},
         {{u"h"_s, u"help"_s}, {}},
         {u"version"_s, {}},
+        {u"verbose"_s, {}},
         {u"fahrenheit"_s, {}},
         {u"json"_s, {}},
     });
@@ -85,6 +86,7 @@ std::variant<Invocation, UsageError> parseInvocation(const QStringList& argument
     }
     inv.help = parser.isSet(u"help"_s);
     inv.version = parser.isSet(u"version"_s);
+    inv.verbose = parser.isSet(u"verbose"_s);
     inv.options = {parser.isSet(u"fahrenheit"_s), parser.isSet(u"json"_s)};
     const QStringList positional = parser.positionalArguments();
     if (!positional.isEmpty()) {

@@ -26,6 +26,7 @@ struct Invocation {
     int timeoutMs = kDefaultTimeoutMs;
     bool help = false;
     bool version = false;
+    bool verbose = false; // the serial control's own notes and warnings too
     CommandOptions options;
     QString command;
     QStringList arguments;

@@ -10,6 +10,7 @@
 #include "serial/SettingsStore.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 #include <cerrno>
 #include <cstdio>
 
@@ -227,6 +228,12 @@ int runVeldctl(const QStringList& arguments, const common::QuitOnSignal& quit) {
     if (const auto* error = std::get_if<UsageError>(&parsed))
         return usageError(*error);
     const Invocation& invocation = std::get<Invocation>(parsed);
+    // Standard error is for what the user must act on: the serial control's
+    // own lines (a stale lock removed, a warning that repeats the one line
+    // veldctl prints) only with --verbose. QT_LOGGING_RULES still decides last.
+    if (!invocation.verbose)
+        QLoggingCategory::setFilterRules(
+            QStringLiteral("veld.serial.info=false\nveld.serial.warning=false"));
     if (invocation.help)
         return print(generalHelp().chopped(1));
     if (invocation.version)

@@ -130,9 +130,8 @@ std::optional<QString> MSComm::tryOpen(const QString& configured) {
         return cause;
     if (devicesOpenHere().contains(device))
         return QStringLiteral("in use by ") + describeProcess(QCoreApplication::applicationPid());
-    const PortLockCheck lock = checkPortLock(device);
-    if (!lock.free)
-        return lock.cause;
+    if (QString cause = lockedBecause(device); !cause.isEmpty())
+        return cause;
 
     auto port = std::make_unique<QSerialPort>();
     port->setPortName(device);
@@ -152,9 +151,13 @@ std::optional<QString> MSComm::tryOpen(const QString& configured) {
     port->disconnect(this);
     if (!opened) {
         // A lock taken since the first look is the likelier cause of a refusal.
-        const PortLockCheck again = checkPortLock(device);
-        return again.free ? causeOfFailedOpen(firstError, errorNumber, device, *port) : again.cause;
+        const QString locked = lockedBecause(device);
+        return locked.isEmpty() ? causeOfFailedOpen(firstError, errorNumber, device, *port)
+                                : locked;
     }
+    PortLocks locks;
+    if (QString cause = locks.take(device, static_cast<int>(port->handle())); !cause.isEmpty())
+        return cause;
     QSerialPort* raw = port.get();
     connect(raw, &QSerialPort::errorOccurred, this,
             [this, raw](QSerialPort::SerialPortError error) {
@@ -163,6 +166,7 @@ std::optional<QString> MSComm::tryOpen(const QString& configured) {
             });
     closePort();
     m_port = std::move(port);
+    m_locks = std::move(locks);
     m_openDevice = device;
     devicesOpenHere().insert(device);
     m_lost = false;
@@ -260,7 +264,9 @@ void MSComm::closePort() {
         return;
     m_port->disconnect(this);
     devicesOpenHere().remove(m_openDevice);
-    // Closing restores the line settings and releases the exclusive flag and the lock.
+    m_locks.release();
+    // Closing restores the line settings and releases the exclusive flag and
+    // QSerialPort's own lock file.
     m_port.reset();
     m_openDevice.clear();
 }

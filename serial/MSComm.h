@@ -2,6 +2,7 @@
 
 #include "protocol/Frame.h"
 #include "serial/LineSettings.h"
+#include "serial/PortLock.h"
 
 #include <QByteArray>
 #include <QLoggingCategory>
@@ -22,10 +23,11 @@ Q_DECLARE_LOGGING_CATEGORY(lcSerial)
 //
 // The configured path (COMn's device or a path given to openPath) is resolved
 // to the real device before anything else, so that the device is known under
-// one name and its lock is named as other serial programs name it. A live lock
-// of another program refuses the open and stays as it is; a stale one is
-// removed. Every refusal keeps its cause in words (failureCause) and says it on
-// the "veld.serial" logging category.
+// one name and its locks are named as other serial programs name them
+// (PortLock.h). A live lock of another program refuses the open and stays as it
+// is; a stale one is removed. While open, the port holds every kind of lock.
+// Every refusal keeps its cause in words (failureCause) and says it on the
+// "veld.serial" logging category.
 //
 // Opening while another port is open switches: the new port is opened first and
 // the old one closed only once the new one is open, so a failed open leaves the
@@ -42,7 +44,7 @@ public:
     static constexpr qint64 kReceiveBufferSize = 1024;
 
     explicit MSComm(QObject* parent = nullptr);
-    // Closes the port: line settings restored, exclusive flag and lock released.
+    // Closes the port: line settings restored, exclusive flag and locks released.
     ~MSComm() override;
 
     // 1 to 5; false otherwise.
@@ -104,6 +106,7 @@ private:
     LineSettings m_lineSettings;
     int m_inputLen = 0;
     std::unique_ptr<QSerialPort> m_port;
+    PortLocks m_locks;
     QString m_openDevice;
     // How the open (or lost) port was configured: COMn, or the path given.
     std::optional<int> m_openPortNumber;

@@ -2,20 +2,47 @@
 
 #include "serial/MSComm.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringList>
-#include <cstring>
 #include <optional>
+#include <utility>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
 namespace veld::serial {
+
+QString describeProcess(qint64 pid) {
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+    const QString name = comm.open(QIODevice::ReadOnly)
+                             ? QString::fromLocal8Bit(comm.readAll().trimmed())
+                             : QString();
+    return name.isEmpty() ? QStringLiteral("PID %1").arg(pid)
+                          : QStringLiteral("PID %1 (%2)").arg(pid).arg(name);
+}
+
+PortLocks::PortLocks(PortLocks&& other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1))
+    , m_files(std::exchange(other.m_files, {})) {}
+
+PortLocks& PortLocks::operator=(PortLocks&& other) noexcept {
+    if (this != &other) {
+        release();
+        m_fd = std::exchange(other.m_fd, -1);
+        m_files = std::exchange(other.m_files, {});
+    }
+    return *this;
+}
 
 #ifdef Q_OS_UNIX
 namespace {
@@ -32,11 +59,6 @@ const QStringList& lockFolders() {
     return folders;
 }
 
-QString lockName(const QString& devicePath) {
-    QString name = devicePath.startsWith(u"/dev/") ? devicePath.mid(5) : devicePath;
-    return QStringLiteral("LCK..") + name.replace(u'/', u'_');
-}
-
 // The first of QSerialPort's folders that is readable and holds the lock or
 // is writable, as QSerialPort picks it.
 QString systemLockFolder(const QString& name) {
@@ -47,14 +69,35 @@ QString systemLockFolder(const QString& name) {
     }
     return {};
 }
-// UUCP's ASCII form ("      1234\n") and QLockFile's ("1234\nprogram\nhost\n")
-// carry the number on the first line; the old binary form is 4 bytes.
+
+// Every name a lock of the device may have, QSerialPort's first.
+QStringList lockNames(const QString& device) {
+    QString underDev = device.startsWith(u"/dev/") ? device.mid(5) : device;
+    QStringList names{QStringLiteral("LCK..") + underDev.replace(u'/', u'_')};
+    const QString last = QStringLiteral("LCK..") + QFileInfo(device).fileName();
+    if (!names.contains(last))
+        names << last;
+    struct stat node {};
+    if (::stat(QFile::encodeName(device).constData(), &node) == 0 && S_ISCHR(node.st_mode))
+        names << QString::asprintf("LCK.%03u.%03u", ::major(node.st_rdev), ::minor(node.st_rdev));
+    return names;
+}
+
+// The process number a lock file holds: its first number, blanks before it and
+// words after it allowed (HDB's "      1234\n", QLockFile's "1234\nprogram\n…",
+// "  1234 minicom user\n"), or the old binary form of 4 bytes.
 std::optional<qint64> lockOwner(const QByteArray& content) {
-    const qsizetype end = content.indexOf('\n');
-    bool ok = false;
-    const qint64 pid = (end < 0 ? content : content.left(end)).trimmed().toLongLong(&ok);
-    if (ok)
-        return pid > 0 ? std::optional<qint64>(pid) : std::nullopt;
+    qsizetype from = 0;
+    while (from < content.size() && (content[from] == ' ' || content[from] == '\t'))
+        ++from;
+    qsizetype to = from;
+    while (to < content.size() && content[to] >= '0' && content[to] <= '9')
+        ++to;
+    if (to > from) {
+        bool ok = false;
+        const qint64 pid = content.mid(from, to - from).toLongLong(&ok);
+        return ok && pid > 0 ? std::optional(pid) : std::nullopt;
+    }
     if (content.size() == 4) {
         qint32 binary = 0;
         std::memcpy(&binary, content.constData(), sizeof binary);
@@ -67,80 +110,179 @@ std::optional<qint64> lockOwner(const QByteArray& content) {
 bool processAlive(qint64 pid) {
     return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
-} // namespace
 
-QString portLockFile(const QString& devicePath) {
-    const QString name = lockName(devicePath);
-    const QString folder = systemLockFolder(name);
-    return folder.isEmpty() ? QString() : folder + u'/' + name;
+// Another process that holds an flock() or any other lock on the device
+// node, from /proc/locks ("1: FLOCK  ADVISORY  WRITE 4242 00:19:6 0 EOF").
+std::optional<qint64> lockHolder(const QString& device) {
+    struct stat node {};
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (::stat(QFile::encodeName(device).constData(), &node) != 0 ||
+        !locks.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray inode =
+        QString::asprintf("%02x:%02x:%llu", ::major(node.st_dev), ::minor(node.st_dev),
+                          static_cast<unsigned long long>(node.st_ino))
+            .toLatin1();
+    for (const QByteArray& line : locks.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() < 6 || fields[1] == "->" || fields[5] != inode)
+            continue;
+        const qint64 pid = fields[4].toLongLong();
+        if (pid > 0 && pid != QCoreApplication::applicationPid())
+            return pid;
+    }
+    return std::nullopt;
 }
 
-QString describeProcess(qint64 pid) {
-    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-    const QString name = comm.open(QIODevice::ReadOnly)
-                             ? QString::fromLocal8Bit(comm.readAll().trimmed())
-                             : QString();
-    return name.isEmpty() ? QStringLiteral("PID %1").arg(pid)
-                          : QStringLiteral("PID %1 (%2)").arg(pid).arg(name);
-}
-
-namespace {
-PortLockCheck checkLockIn(const QString& folder, const QString& name) {
+// Why the lock file folder/name keeps the device from being opened; empty
+// when there is none, or a stale one that is now removed.
+QString checkLockFile(const QString& folder, const QString& name) {
     long nameMax = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
     if (nameMax <= 0)
         nameMax = NAME_MAX;
     if (QFile::encodeName(name).size() > nameMax)
-        return {false, QStringLiteral("lock name too long for the lock folder %1 (%2 characters "
-                                      "at most): %3")
-                           .arg(folder)
-                           .arg(nameMax)
-                           .arg(name)};
+        return QStringLiteral("lock name too long for the lock folder %1 (%2 characters at "
+                              "most): %3")
+            .arg(folder)
+            .arg(nameMax)
+            .arg(name);
     const QString path = folder + u'/' + name;
-    QFile file(path);
-    if (!file.exists())
-        return {};
-    if (!file.open(QIODevice::ReadOnly))
-        return {false, QStringLiteral("locked by another program: %1 is not readable").arg(path)};
-    const auto owner = lockOwner(file.read(128));
-    file.close();
+    const QByteArray encoded = QFile::encodeName(path);
+    struct stat st {};
+    if (::lstat(encoded.constData(), &st) != 0)
+        return errno == ENOENT ? QString()
+                               : QStringLiteral("locked: %1 cannot be looked at (%2)")
+                                     .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+    // A link planted in the shared folder, or anything but a file: not ours to judge.
+    if (!S_ISREG(st.st_mode))
+        return QStringLiteral("locked: %1 is not a lock file; remove it when no program uses "
+                              "the port")
+            .arg(path);
+    const int fd = ::open(encoded.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return QStringLiteral("locked by another program: %1 is not readable").arg(path);
+    QByteArray content(128, '\0');
+    content.resize(std::max<qsizetype>(::read(fd, content.data(), 128), 0));
+    ::close(fd);
+    const auto owner = lockOwner(content);
     if (!owner)
-        return {false,
-                QStringLiteral("locked by another program: %1 holds no process number").arg(path)};
+        return QStringLiteral("locked by another program: %1 holds no process number").arg(path);
     if (processAlive(*owner))
-        return {false, QStringLiteral("in use by ") + describeProcess(*owner)};
-    if (!QFile::remove(path))
-        return {false, QStringLiteral("lock folder not writable: %1 (stale lock %2 left there)")
-                           .arg(folder, name)};
+        return QStringLiteral("in use by ") + describeProcess(*owner);
+    if (::unlink(encoded.constData()) != 0)
+        return QStringLiteral("lock folder not writable: %1 (stale lock %2 left there)")
+            .arg(folder, name);
     qCInfo(lcSerial, "stale lock %s of PID %lld removed", qUtf8Printable(path),
            static_cast<long long>(*owner));
     return {};
 }
+
+QByteArray hdbLine() {
+    return QByteArray::number(QCoreApplication::applicationPid()).rightJustified(10, ' ') + '\n';
+}
+
+bool holdsThisProcess(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) &&
+           lockOwner(file.read(128)) == QCoreApplication::applicationPid();
+}
 } // namespace
 
-PortLockCheck checkPortLock(const QString& devicePath) {
-    const QString name = lockName(devicePath);
+QString portLockFile(const QString& devicePath) {
+    const QString name = lockNames(devicePath).first();
     const QString folder = systemLockFolder(name);
-    if (folder.isEmpty())
-        return {false, QStringLiteral("lock folder not writable: none of %1 is")
-                           .arg(lockFolders().join(QStringLiteral(", ")))};
-    const QString fromEnv = qEnvironmentVariable("VELD_LOCK_DIR");
-    if (!fromEnv.isEmpty()) {
-        PortLockCheck check = checkLockIn(fromEnv, name);
-        if (!check.free)
-            return check;
+    return folder.isEmpty() ? QString() : folder + u'/' + name;
+}
+
+QString lockedBecause(const QString& devicePath) {
+    const QStringList names = lockNames(devicePath);
+    QStringList folders{systemLockFolder(names.first())};
+    if (folders.first().isEmpty())
+        return QStringLiteral("lock folder not writable: none of %1 is")
+            .arg(lockFolders().join(QStringLiteral(", ")));
+    if (const QString fromEnv = qEnvironmentVariable("VELD_LOCK_DIR"); !fromEnv.isEmpty())
+        folders.prepend(fromEnv);
+    for (const QString& folder : folders)
+        for (const QString& name : names)
+            if (QString cause = checkLockFile(folder, name); !cause.isEmpty())
+                return cause;
+    if (const auto holder = lockHolder(devicePath))
+        return QStringLiteral("in use by ") + describeProcess(*holder);
+    return {};
+}
+
+QString PortLocks::take(const QString& devicePath, int fd) {
+    release();
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const auto holder = lockHolder(devicePath);
+        return holder ? QStringLiteral("in use by ") + describeProcess(*holder)
+                      : QStringLiteral("locked: another program holds an flock() on it");
     }
-    return checkLockIn(folder, name);
+    m_fd = fd;
+    const QStringList names = lockNames(devicePath);
+    const QString folder = systemLockFolder(names.first());
+    const QByteArray line = hdbLine();
+    // QSerialPort's own lock, taken with the open: the same owner, in HDB form.
+    const int own = ::open(QFile::encodeName(folder + u'/' + names.first()).constData(),
+                           O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
+    if (own < 0 || ::write(own, line.constData(), std::size_t(line.size())) != line.size())
+        qCWarning(lcSerial, "%s: its lock file %s is not in HDB form", qUtf8Printable(devicePath),
+                  qUtf8Printable(names.first()));
+    if (own >= 0)
+        ::close(own);
+    for (const QString& name : names.mid(1)) {
+        const QString path = folder + u'/' + name;
+        const QByteArray encoded = QFile::encodeName(path);
+        const auto create = [&encoded] {
+            return ::open(encoded.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                          0644);
+        };
+        int file = create();
+        if (file < 0 && errno == EEXIST) {
+            // A lock taken since the first look: judged again, taken when stale.
+            if (QString cause = checkLockFile(folder, name); !cause.isEmpty()) {
+                release();
+                return cause;
+            }
+            file = create();
+        }
+        if (file < 0) {
+            const QString cause = QStringLiteral("lock %1 not created: %2")
+                                      .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+            release();
+            return cause;
+        }
+        const bool written =
+            ::write(file, line.constData(), std::size_t(line.size())) == line.size();
+        ::close(file);
+        m_files << path;
+        if (!written) {
+            release();
+            return QStringLiteral("lock folder not writable: %1 could not be written").arg(path);
+        }
+    }
+    return {};
+}
+
+void PortLocks::release() {
+    // Only files that still name this process: another may have taken a name since.
+    for (const QString& path : std::exchange(m_files, {}))
+        if (holdsThisProcess(path))
+            QFile::remove(path);
+    if (m_fd >= 0)
+        ::flock(std::exchange(m_fd, -1), LOCK_UN);
 }
 #else
 QString portLockFile(const QString&) {
     return {};
 }
-QString describeProcess(qint64 pid) {
-    return QStringLiteral("PID %1").arg(pid);
-}
-PortLockCheck checkPortLock(const QString&) {
+QString lockedBecause(const QString&) {
     return {};
 }
+QString PortLocks::take(const QString&, int) {
+    return {};
+}
+void PortLocks::release() {}
 #endif
 
 } // namespace veld::serial

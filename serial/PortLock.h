@@ -1,28 +1,53 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace veld::serial {
 
-// The UUCP lock file that serial programs keep for a device: LCK..ttyUSB0 for
-// /dev/ttyUSB0, LCK..pts_3 for /dev/pts/3, holding the owner's process number.
-// QSerialPort takes and releases the lock itself but overwrites a lock whose
-// format it does not know; this looks first, so that a live lock of another
-// program stays exactly as it is and a stale one is removed.
-struct PortLockCheck {
-    bool free = true;
-    QString cause; // why the device may not be opened, in words
-};
+// The locks that serial programs keep for a device, in every convention in
+// use on Linux: lock files in the lock folder named after the device under
+// /dev with '/' as '_' (LCK..pts_3, as QSerialPort and minicom name it), after
+// its last path component (LCK..3, as cu names it) and after its major and
+// minor numbers (LCK.136.003, as lockdev names it, the same for every node of
+// the device), each holding the owner's process number; and an flock() held on
+// the device (picocom's only lock).
 
 // The lock file that QSerialPort takes for a device path: in the first of its
 // lock folders that is readable and holds the file or is writable. Empty when
 // there is no such folder.
 QString portLockFile(const QString& devicePath);
 
-// Free when there is no lock or a stale one (its process gone), which is then
-// removed. A live process, this one included, holds the device. Looks at
-// QSerialPort's lock and, when $VELD_LOCK_DIR is set, at the one there too.
-PortLockCheck checkPortLock(const QString& devicePath);
+// Why the device may not be opened now, empty when it may: a live holder of
+// any of its locks ("in use by PID 4242 (picocom)"), or a lock that cannot be
+// judged (no process number in it, a link or other non-regular file in its
+// place, a lock folder that cannot be written). A stale lock file (its process
+// gone, whatever follows the number) is removed. Looks in QSerialPort's lock
+// folder and, when $VELD_LOCK_DIR is set, there too.
+QString lockedBecause(const QString& devicePath);
+
+// The locks of a device that this process has open: taken on the open port,
+// given back when released or destroyed. The lock files hold this process's
+// number in HDB format (ten characters and a newline); QSerialPort's own one
+// is rewritten so.
+class PortLocks {
+public:
+    PortLocks() = default;
+    ~PortLocks() { release(); }
+    PortLocks(const PortLocks&) = delete;
+    PortLocks& operator=(const PortLocks&) = delete;
+    PortLocks(PortLocks&& other) noexcept;
+    PortLocks& operator=(PortLocks&& other) noexcept;
+
+    // flock(LOCK_EX | LOCK_NB) on the open descriptor, then the lock files
+    // under every name. On failure gives back what it took and says why.
+    QString take(const QString& devicePath, int fd);
+    void release();
+
+private:
+    int m_fd = -1;
+    QStringList m_files; // created here, removed on release
+};
 
 // "PID 1234 (minicom)", the name from /proc when it can be read.
 QString describeProcess(qint64 pid);

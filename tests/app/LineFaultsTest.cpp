@@ -3,6 +3,7 @@
 #include "serial/PortLock.h"
 #include "support/Panel.h"
 
+#include <QMessageBox>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -44,7 +45,24 @@ TEST(LineFaults, AFloodOfRandomBytesKeepsTheBufferBoundedAndTheDecoderInStep) {
     EXPECT_TRUE(p.boxes.isEmpty());
 }
 
-TEST(LineFaults, ALostLineIsSaidOnceDisablesWhatNeedsItAndReturnsByItself) {
+// The controls that send a frame besides the nine that need a port, + enabled.
+std::string otherSenders(const Ui::frmVELD& u) {
+    std::string states;
+    for (const QWidget* c : std::initializer_list<const QWidget*>{
+             u.cmdFlash, u.cmdOnBuz, u.cmdOffBuz, u.cmdOnOut, u.cmdOFFOut, u.cmdOnOut2,
+             u.cmdOffOut2, u.cmdStartStop, u.cmdReset, u.optCountEn, u.optCountDis})
+        states += c->isEnabled() ? '+' : '-';
+    return states;
+}
+
+int lossBoxesShown() {
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return static_cast<int>(std::count_if(windows.begin(), windows.end(), [](QWidget* w) {
+        return qobject_cast<QMessageBox*>(w) && w->isVisible();
+    }));
+}
+
+TEST(LineFaults, ALostLineIsSaidOnceStopsEverySenderAndReturnsAsItWas) {
     // COM1 leads to a link, as a /dev/serial/by-id name does; the adapter
     // comes back as another device behind the same name.
     QTemporaryDir dir;
@@ -65,12 +83,15 @@ TEST(LineFaults, ALostLineIsSaidOnceDisablesWhatNeedsItAndReturnsByItself) {
         p.tick2();
         QCoreApplication::processEvents();
     }
-    ASSERT_EQ(p.boxes.size(), 1);
-    EXPECT_EQ(p.boxes[0].title + p.boxes[0].text,
+    EXPECT_EQ(lossBoxesShown(), 1);
+    ASSERT_TRUE(p.w().lossBox());
+    EXPECT_EQ(p.w().lossBox()->windowTitle() + p.w().lossBox()->text(),
               u"COM PORT ERRORCOM1 ("_s + link +
                   u") was disconnected. It will be reopened when it returns."_s);
-    EXPECT_FALSE(p.boxes[0].detail.isEmpty());
+    EXPECT_FALSE(p.w().lossBox()->detailedText().isEmpty());
+    EXPECT_TRUE(p.boxes.isEmpty()); // nothing waits for the user
     EXPECT_EQ(p.portControls(), "---------");
+    EXPECT_EQ(otherSenders(p.ui()), "-----------");
     EXPECT_EQ(p.w().serialControl().inBufferCount(), 0);
     EXPECT_EQ(p.ui().lblCounter->text(), u"0000"_s);
     const std::clock_t cpu = std::clock(); // nothing spins while it is away
@@ -78,14 +99,21 @@ TEST(LineFaults, ALostLineIsSaidOnceDisablesWhatNeedsItAndReturnsByItself) {
     EXPECT_LT(std::clock() - cpu, CLOCKS_PER_SEC / 5);
     EXPECT_EQ(logged().count(u"veld.serial: "_s), 1) << logged().toStdString();
 
-    PtyPair second;
-    ASSERT_TRUE(QFile::remove(link) && QFile::link(second.devicePath(), link));
-    p.tick();
-    EXPECT_EQ(p.portControls(), "+++++++++");
-    EXPECT_TRUE(second.receiveFor(50).isEmpty()); // it sends nothing by itself
-    p.ui().cmdFlash->click();
-    EXPECT_EQ(second.receive(3), hex("FE FC FF"));
-    EXPECT_EQ(p.boxes.size(), 1);
+    for (int outage = 0; outage < 2; ++outage) { // the box goes with each outage
+        PtyPair back;
+        ASSERT_TRUE(QFile::remove(link) && QFile::link(back.devicePath(), link));
+        p.tick();
+        EXPECT_EQ(p.portControls(), "+++++++++");
+        EXPECT_EQ(otherSenders(p.ui()), "+++++++--++"); // Start/Stop and Reset as they were
+        EXPECT_TRUE(QTest::qWaitFor([] { return lossBoxesShown() == 0; }));
+        EXPECT_TRUE(back.receiveFor(50).isEmpty()); // it sends nothing by itself
+        p.ui().cmdFlash->click();
+        EXPECT_EQ(back.receive(3), hex("FE FC FF"));
+        back.closeMaster();
+        p.tick();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(lossBoxesShown(), 1);
+    }
 }
 
 TEST(LineFaults, EachEndingSignalClosesThePanelsPortAsClosingItsWindowDoes) {

@@ -6,6 +6,10 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
+#include <iostream>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 using namespace Qt::StringLiterals;
 using veld::serial::MSComm;
@@ -105,47 +109,129 @@ TEST(serial_MSComm, OneDeviceUnderTwoNamesOpensOnceAndReadsUpToTheCapFindingNoth
     EXPECT_EQ(pty.receive(3), hex("fefcff"));
 }
 
-TEST(serial_MSComm, ALiveLockOfAnotherIsLeftAsItIsAndAStaleOneRemoved) {
-    QTemporaryDir locks;
-    qputenv("VELD_LOCK_DIR", QFile::encodeName(locks.path()));
-    const std::pair<std::string_view, std::string_view> rows[] = {
-        {"UUCP", "live"}, {"QLockFile", "live"}, {"binary", "live"}, {"UUCP", "self"},
-        {"UUCP", "gone"}, {"QLockFile", "gone"}, {"text", "none"}};
-    for (const auto& [form, owner] : rows) {
-        SCOPED_TRACE(std::string(form) + ", " + std::string(owner));
-        QProcess child; // killed when it goes
-        child.start(u"sleep"_s, {owner == "live" ? u"30"_s : u"0"_s});
-        ASSERT_TRUE(child.waitForStarted());
-        const qint64 pid = owner == "self" ? QCoreApplication::applicationPid() : child.processId();
-        ASSERT_TRUE(owner != "gone" || child.waitForFinished());
-        const qint32 binary = static_cast<qint32>(pid);
-        const QByteArray content =
-            form == "UUCP"        ? QByteArray::number(pid).rightJustified(10, ' ') + '\n'
-            : form == "QLockFile" ? QByteArray::number(pid) + "\nsleep\nhost\n"
-            : form == "text"      ? QByteArray("no number\n")
-                                  : QByteArray(reinterpret_cast<const char*>(&binary), 4);
+// Each row one holder of the device in another process: an flock, or a lock
+// file under one of its names (N its pty number, MMM.mmm its device numbers)
+// holding its process number in one form or another. The panel's control and
+// veldctl each open the port through a link, or refuse it naming the holder,
+// also when asked for a second node of the device (which a pty cannot open:
+// only a refusal can be tried there). A stale lock is removed, a live one left.
+TEST(serial_MSComm, EveryLockConventionOfAnotherProgramIsHonoured) {
+    // clang-format off
+    const struct { const char *lock, *content, *refusal; bool secondNode = false; } rows[] = {
+        {"flock", "", "in use by PID %1 (flock)"},
+        {"LCK..N", "HDB", "in use by PID %1 (sleep)"},
+        {"LCK..pts_N", "HDB", "in use by PID %1 (sleep)"},
+        {"LCK.MMM.mmm", "HDB", "in use by PID %1 (sleep)"},
+        {"LCK.MMM.mmm", "HDB", "in use by PID %1 (sleep)", true},
+        {"LCK..pts_N", "  %1 minicom user\n", "in use by PID %1 (sleep)"},
+        {"LCK..N", "%1\nsleep\nhost\n", "in use by PID %1 (sleep)"},
+        {"LCK..pts_N", "binary", "in use by PID %1 (sleep)"},
+        {"LCK..pts_N", "no number\n", "locked by another program: LOCK holds no process number"},
+        {"LCK..pts_N", "link", "locked: LOCK is not a lock file; remove it when no program uses the port"},
+        {"LCK..N", "  dead minicom user\n", ""},
+        {"LCK.MMM.mmm", "dead HDB", ""}};
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.lock) + " " + row.content);
+        QTemporaryDir locks;
+        qputenv("VELD_LOCK_DIR", QFile::encodeName(locks.path()));
         PtyPair pty;
-        // Named after the device, as every serial program names it: LCK..pts_N for /dev/pts/N.
-        QFile lock(locks.filePath(u"LCK..pts_"_s + QFileInfo(pty.devicePath()).fileName()));
-        const QDateTime stamp(QDate(2020, 1, 2), QTime(3, 4, 5));
-        ASSERT_TRUE(lock.open(QIODevice::WriteOnly) && lock.write(content) == content.size() &&
-                    lock.flush() && lock.setFileTime(stamp, QFileDevice::FileModificationTime));
-        lock.close();
+        const QString device = pty.devicePath();
+        struct stat node {};
+        ASSERT_EQ(::stat(QFile::encodeName(device).constData(), &node), 0);
+        QString path = pty.slavePath();
+        if (row.secondNode) {
+            path = locks.filePath(u"second-node"_s);
+            if (::mknod(QFile::encodeName(path).constData(), S_IFCHR | 0600, node.st_rdev) != 0) {
+                std::cout << "no second node without root; row left out\n";
+                continue;
+            }
+        }
+        const QByteArray content(row.content);
+        const bool dead = content.contains("dead");
+        QProcess holder;
+        if (QByteArray(row.lock) == "flock")
+            holder.start(u"flock"_s, {u"-x"_s, device, u"sleep"_s, u"30"_s});
+        else
+            holder.start(u"sleep"_s, {dead ? u"0"_s : u"30"_s});
+        ASSERT_TRUE(holder.waitForStarted());
+        const qint64 pid = holder.processId();
+        ASSERT_TRUE(!dead || holder.waitForFinished());
+        const QString lock = locks.filePath(
+            QString::fromLatin1(row.lock)
+                .replace(u"MMM.mmm"_s,
+                         QString::asprintf("%03u.%03u", major(node.st_rdev), minor(node.st_rdev)))
+                .replace(u'N', QFileInfo(device).fileName()));
+        const auto binary = static_cast<qint32>(pid);
+        const QByteArray written =
+            content.endsWith("HDB") ? QByteArray::number(pid).rightJustified(10, ' ') + '\n'
+            : content == "binary"
+                ? QByteArray(reinterpret_cast<const char*>(&binary), 4)
+                : QByteArray(content).replace("dead", "%1").replace("%1", QByteArray::number(pid));
+        QFile file(lock);
+        const bool made = content == "link" ? QFile::link(locks.filePath(u"elsewhere"_s), lock)
+                          : content.isEmpty()
+                              ? true
+                              : file.open(QIODevice::WriteOnly) &&
+                                    file.write(written) == written.size() && file.flush();
+        ASSERT_TRUE(made);
+        const auto flockTaken = [fd = pty.slaveFd()] { // by the holder: not free to take here
+            const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+            return !(free && ::flock(fd, LOCK_UN) == 0);
+        };
+        ASSERT_TRUE(QByteArray(row.lock) != "flock" || QTest::qWaitFor(flockTaken));
+        const std::string refusal = QString::fromLatin1(row.refusal)
+                                        .replace(u"%1"_s, QString::number(pid))
+                                        .replace(u"LOCK"_s, lock)
+                                        .toStdString();
+
         MSComm comm;
-        const bool opened = comm.openPath(pty.slavePath()); // through a link
-        EXPECT_EQ(opened, owner == "gone");
-        EXPECT_EQ(QFile::exists(lock.fileName()), !opened);
-        if (opened)
-            continue;
-        const QString name = owner == "live" ? u"sleep)"_s : QString();
-        EXPECT_TRUE(comm.failureCause().startsWith(
-            owner == "none" ? u"locked by another program: "_s + lock.fileName() + u" holds no"_s
-                            : u"in use by PID %1 (%2"_s.arg(pid).arg(name)))
-            << comm.failureCause().toStdString();
-        ASSERT_TRUE(lock.open(QIODevice::ReadOnly));
-        EXPECT_EQ(lock.readAll(), content);
-        EXPECT_EQ(QFileInfo(lock.fileName()).lastModified(), stamp);
+        EXPECT_EQ(comm.openPath(path), refusal.empty());
+        EXPECT_EQ(comm.failureCause().toStdString(), refusal);
+        comm.setPortOpen(false);
+        QProcess veldctl;
+        veldctl.start(QStringLiteral(VELDCTL_PROGRAM), {u"--port"_s, path, u"flash"_s});
+        ASSERT_TRUE(veldctl.waitForFinished());
+        EXPECT_EQ(veldctl.exitCode(), refusal.empty() ? 0 : 2);
+        EXPECT_EQ(veldctl.readAllStandardError().toStdString(),
+                  refusal.empty()
+                      ? ""
+                      : "veldctl: cannot open " + path.toStdString() + ": " + refusal + "\n");
+        EXPECT_EQ(QFileInfo::exists(lock) || QFileInfo(lock).isSymLink(),
+                  !refusal.empty() && !content.isEmpty());
+        holder.kill();
+        holder.waitForFinished();
     }
+}
+
+// While the panel holds a port, another program's flock fails, and the lock
+// files stand under every name that other programs look for, in HDB form.
+TEST(serial_MSComm, AnOpenPortHoldsEveryKindOfLockUntilClosed) {
+    PtyPair pty;
+    struct stat node {};
+    ASSERT_EQ(::stat(QFile::encodeName(pty.devicePath()).constData(), &node), 0);
+    const QString folder = QFileInfo(veld::serial::portLockFile(pty.devicePath())).path();
+    const QString number = QFileInfo(pty.devicePath()).fileName();
+    const QStringList names{
+        u"LCK..pts_"_s + number, u"LCK.."_s + number,
+        QString::asprintf("LCK.%03u.%03u", major(node.st_rdev), minor(node.st_rdev))};
+    const QByteArray hdb =
+        QByteArray::number(QCoreApplication::applicationPid()).rightJustified(10, ' ') + '\n';
+    {
+        MSComm comm;
+        ASSERT_TRUE(comm.openPath(pty.slavePath()));
+        QProcess other;
+        other.start(u"flock"_s, {u"-n"_s, u"-x"_s, pty.devicePath(), u"true"_s});
+        ASSERT_TRUE(other.waitForFinished());
+        EXPECT_EQ(other.exitCode(), 1);
+        for (const QString& name : names) {
+            QFile lock(folder + u'/' + name);
+            EXPECT_TRUE(lock.open(QIODevice::ReadOnly)) << name.toStdString();
+            EXPECT_EQ(lock.readAll(), hdb) << name.toStdString();
+        }
+    }
+    for (const QString& name : names)
+        EXPECT_FALSE(QFile::exists(folder + u'/' + name)) << name.toStdString();
 }
 
 TEST(serial_MSComm, LossIsToldOnceAndTheLineReopensWhenBack) {

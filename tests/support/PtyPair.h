@@ -56,9 +56,11 @@ public:
     }
     Q_DISABLE_COPY_MOVE(PtyPair)
 
-    // A link to the panel's end, as /dev/serial/by-id/ has; the device itself.
+    // A link to the panel's end, as /dev/serial/by-id/ has; the device itself,
+    // and the pair's own descriptor on it.
     QString slavePath() const { return m_link; }
     QString devicePath() const { return m_slavePath; }
+    int slaveFd() const { return m_slave; }
 
     // Module to panel; by default waits until the bytes are at the panel's end.
     void send(const QByteArray& bytes, bool waitForArrival = true) {

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
+#include <cstdio>
 
 namespace {
 // The panel's icon in the sizes a title bar and task switcher use; the window
@@ -28,6 +29,10 @@ int main(int argc, char* argv[]) {
     parser.addHelpOption();
     parser.addVersionOption();
     veld::common::parseCommandLine(parser, argc, argv);
+    if (!veld::common::displayAvailable()) {
+        std::fputs("veld: no display: DISPLAY and WAYLAND_DISPLAY are unset\n", stderr);
+        return 1;
+    }
 
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral(VELD_APP_ID));

@@ -28,4 +28,16 @@ void parseCommandLine(QCommandLineParser& parser, int argc, char** argv) {
     parser.showHelp();
 }
 
+bool displayAvailable() {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    const bool x = platform.isEmpty() || platform.contains("xcb");
+    const bool wayland = platform.isEmpty() || platform.contains("wayland");
+    return (!x && !wayland) || (x && !qEnvironmentVariableIsEmpty("DISPLAY")) ||
+           (wayland && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"));
+#else
+    return true;
+#endif
+}
+
 } // namespace veld::common

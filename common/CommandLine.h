@@ -11,4 +11,9 @@ namespace veld::common {
 // is to go on. The application's name and version are set beforehand.
 void parseCommandLine(QCommandLineParser& parser, int argc, char** argv);
 
+// Whether a window can be shown: a platform plugin that needs no display
+// (offscreen, vnc, ...), or a display for X or Wayland. Without one, making
+// the QApplication would end the program with a core dump.
+bool displayAvailable();
+
 } // namespace veld::common

@@ -26,6 +26,26 @@ QString quoted(const std::string& text) {
     return QString::fromStdString(protocol::quotedText(text));
 }
 
+// A word of the input as the error line shows it: control characters and
+// bytes that are not UTF-8 as \xNN, so that nothing typed reaches the
+// reader's terminal raw.
+QString escaped(const QByteArray& word) {
+    QString out;
+    for (qsizetype i = 0; i < word.size();) {
+        const auto lead = static_cast<uchar>(word[i]);
+        const qsizetype length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        const QByteArray sequence = word.mid(i, length);
+        const QString decoded = QString::fromUtf8(sequence);
+        const bool printable = sequence.size() == length &&
+                               QByteArrayView(sequence).isValidUtf8() &&
+                               decoded.at(0).unicode() >= 0x20 &&
+                               (decoded.at(0).unicode() < 0x7F || decoded.at(0).unicode() >= 0xA0);
+        out += printable ? decoded : QStringLiteral("\\x%1").arg(lead, 2, 16, QLatin1Char('0'));
+        i += printable ? length : 1;
+    }
+    return out;
+}
+
 QString function(protocol::ModuleFunction f) {
     return QLatin1Char('"') + QString::fromStdString(protocol::functionName(f)) + QLatin1Char('"');
 }
@@ -110,10 +130,13 @@ void HeadlessConsole::onWireEvent(const WireEvent& event) {
     print(line);
 }
 
-void HeadlessConsole::handleLine(const QString& line) {
-    const QStringList words = line.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (words.isEmpty())
+void HeadlessConsole::handleLine(const QByteArray& line) {
+    const QList<QByteArray> raw = line.simplified().split(' ');
+    if (raw.front().isEmpty())
         return;
+    QStringList words;
+    for (const QByteArray& word : raw)
+        words << QString::fromUtf8(word);
     const QString& command = words.front();
     const auto number = [&words](int& value) {
         bool ok = false;
@@ -169,7 +192,7 @@ void HeadlessConsole::handleLine(const QString& line) {
         if (expectNoArgument())
             emit quitRequested();
     } else {
-        print(QStringLiteral("error | unknown command %1; try help").arg(command));
+        print(QStringLiteral("error | unknown command %1; try help").arg(escaped(raw.front())));
     }
 }
 
@@ -182,7 +205,7 @@ void HeadlessConsole::readInput() {
         // End of input: the module goes on running; only signals or "quit" end it.
         m_notifier->setEnabled(false);
         if (!m_discarding && !m_pending.isEmpty())
-            handleLine(QString::fromUtf8(m_pending));
+            handleLine(m_pending);
         m_pending.clear();
         return;
     }
@@ -206,7 +229,7 @@ void HeadlessConsole::readInput() {
         if (!newline)
             break;
         if (!m_discarding)
-            handleLine(QString::fromUtf8(std::exchange(m_pending, {})));
+            handleLine(std::exchange(m_pending, {}));
         m_discarding = false;
         from = newline + 1;
     }

@@ -33,7 +33,7 @@ public:
                     QObject* parent = nullptr);
 
     // Carries out one command line.
-    void handleLine(const QString& line);
+    void handleLine(const QByteArray& line);
 
     // The whole state as printed by "state".
     QString stateLine() const;

@@ -91,11 +91,18 @@ bool PtyEndpoint::makeLink(const QString& path, QString& error, QString& replace
         const QString targetPath =
             QFile::decodeName(QByteArray(target, std::max<ssize_t>(length, 0)));
         // Only a link to a pty can be a leftover of this program; a link to
-        // anything else belongs to someone else.
+        // anything else belongs to someone else. A pty that exists is held
+        // open by someone, as another module's is.
         static const QRegularExpression ptyPath(QStringLiteral("^/dev/pts/[0-9]+$"));
         if (length < 0 || !ptyPath.match(targetPath).hasMatch()) {
             error = QStringLiteral("%1 is a symbolic link to %2, not to a pseudo-terminal; not "
                                    "replaced")
+                        .arg(path, targetPath);
+            return false;
+        }
+        if (QFileInfo::exists(targetPath)) {
+            error = QStringLiteral("%1 leads to %2, a pseudo-terminal in use (another virtual "
+                                   "module's?); not replaced")
                         .arg(path, targetPath);
             return false;
         }

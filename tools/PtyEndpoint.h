@@ -33,9 +33,10 @@ public:
     QString devicePath() const { return m_devicePath; }
 
     // Makes `path` a symbolic link to the device; removed again by the
-    // destructor. A symbolic link to a pseudo-terminal (/dev/pts/N, existing
-    // or not), left over from an earlier run, is replaced, and `replaced` says
-    // what it pointed at; anything else at `path` is refused.
+    // destructor. A symbolic link to a pseudo-terminal that is gone
+    // (/dev/pts/N), left over from an earlier run, is replaced, and `replaced`
+    // says what it pointed at; anything else at `path` is refused, a link to a
+    // pseudo-terminal in use too.
     bool makeLink(const QString& path, QString& error, QString& replaced);
     QString linkPath() const { return m_linkPath; }
     void removeLink();

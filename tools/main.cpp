@@ -41,6 +41,10 @@ int main(int argc, char** argv) {
     veld::common::parseCommandLine(parser, argc, argv);
 
     const bool headless = parser.isSet(headlessOption);
+    if (!headless && !veld::common::displayAvailable()) {
+        std::fputs("veld-module: no display: use --headless\n", stderr);
+        return 1;
+    }
     std::unique_ptr<QCoreApplication> app;
     if (headless)
         app = std::make_unique<QCoreApplication>(argc, argv);

@@ -40,8 +40,8 @@ struct ModuleProcess {
         return process.waitForStarted(kWaitMs) &&
                (reader || !(devicePath = waitForLine({})).isEmpty());
     }
-    void command(const QString& line) {
-        ASSERT_GT(process.write(line.toUtf8() + '\n'), 0);
+    void command(const QByteArray& line) {
+        ASSERT_GT(process.write(line + '\n'), 0);
         process.waitForBytesWritten(kWaitMs);
     }
     // Output lines up to and including the first that contains `part`; that
@@ -76,7 +76,7 @@ TEST(tools_Program, TheLinkReplacesOnlyALinkToAPtyAndGoesWithTheSignalThatEndsTh
         {"", SIGTERM, true},    {"", SIGINT, true},         {"", SIGHUP, true},
         {"", SIGTERM, false},   {"", SIGHUP, false},        {"file", 0, true},
         {"/dev/null", 0, true}, {"/dev/pts/ptmx", 0, true}, {"/dev/pts/99999", SIGTERM, true},
-        {"pty", SIGTERM, true}};
+        {"pty", 0, true}};
     for (const auto& [existing, signalNumber, headless] : links) {
         SCOPED_TRACE(::testing::Message() << existing << " " << signalNumber << " " << headless);
         QTemporaryDir dir;
@@ -107,6 +107,27 @@ TEST(tools_Program, TheLinkReplacesOnlyALinkToAPtyAndGoesWithTheSignalThatEndsTh
     }
 }
 
+// Without a display (QT_QPA_PLATFORM unset too), what ends it at once says
+// why, with its usage for a wrong option, and dumps no core.
+TEST(tools_Program, WrongOptionsOrNoDisplayEndItSayingWhy) {
+    const std::pair<QStringList, const char*> rows[] = {
+        {{u"--bogus"_s}, "veld-module: Unknown option 'bogus'."},
+        {{u"--headless"_s, u"--link"_s}, "veld-module: Missing value after '--link'."},
+        {{}, "veld-module: no display: use --headless\n"}};
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
+        environment.remove(name);
+    for (const auto& [args, said] : rows) {
+        QProcess module;
+        module.setProcessEnvironment(environment);
+        module.start(QStringLiteral(VELD_MODULE_PROGRAM), args);
+        expectEndedBy(module, 0);
+        const QByteArray errors = module.readAllStandardError();
+        EXPECT_TRUE(errors.startsWith(said)) << errors.constData();
+        EXPECT_EQ(errors.contains("\nUsage: "), !args.isEmpty());
+    }
+}
+
 TEST(tools_Program, ASignalEndsItWhileNobodyReadsItsOutputAndItEndsWhenItsReaderHasGone) {
     QTemporaryDir dir;
     const QString link = dir.filePath(u"veld-com1"_s);
@@ -117,7 +138,7 @@ TEST(tools_Program, ASignalEndsItWhileNobodyReadsItsOutputAndItEndsWhenItsReader
     ASSERT_TRUE(QTest::qWaitFor([&link] { return QFileInfo(link).isSymLink(); }));
     // Far more than the pipe and the module's queue hold: the note on standard
     // error comes only once the queue is full.
-    module.command(u"state\n"_s.repeated(8000));
+    module.command(QByteArray("state\n").repeated(8000));
     QByteArray errors;
     EXPECT_TRUE(QTest::qWaitFor([&] {
         return (errors += module.process.readAllStandardError()).contains("not being read");
@@ -144,7 +165,7 @@ TEST(tools_EndToEnd, TheModuleReportsWhatItHearsSaysAndIsToldAndHearsOnlyAtItsOw
     Panel::map(1, module.devicePath);
     panel.start();
     const Ui::frmVELD& u = panel.ui();
-    module.command(QString(1 << 20, u'x')); // far over the 4 KiB a command line may have
+    module.command(QByteArray(1 << 20, 'x')); // far over the 4 KiB a command line may have
     // The panel's controls to press (nullptr: close its port), a command for
     // the module, and text in a line that the module prints next.
     // clang-format off
@@ -160,7 +181,8 @@ TEST(tools_EndToEnd, TheModuleReportsWhatItHearsSaysAndIsToldAndHearsOnlyAtItsOw
         {{nullptr, u.mnuCOM1, u.cmdTimeStamp}, "", "rx FE F7 FF | time stamp request"},
         {{}, "state", "countdown=0:00:00 running=off counter=off count=0 temperature=-12 function=\"F1 real-time clock\" startup=\"F6 display mode\" speed=9600 line=9600"},
         {{}, "power", "ok | power cycle, function F6 display mode | display \"      \" dp 0"},
-        {{}, "dance", "error | unknown command dance; try help"},
+        {{}, "da\x01nce", "error | unknown command da\\x01nce; try help"},
+        {{}, "\xff\xfe caf\xc3\xa9", "error | unknown command \\xff\\xfe; try help"},
         {{}, "button 4", "error | usage: button N, N = 1, 2 or 3"},
         // The panel still talks at 9600 bit/s: the module hears noise and says nothing.
         {{u.mnum192}, "", "rx FE 80 0B FF | module line speed 19200 bit/s"},
@@ -184,7 +206,7 @@ TEST(tools_EndToEnd, TheModuleReportsWhatItHearsSaysAndIsToldAndHearsOnlyAtItsOw
                 ASSERT_TRUE(panel.w().serialControl().setPortOpen(false));
         }
         if (*command)
-            module.command(QString::fromUtf8(command));
+            module.command(command);
         EXPECT_FALSE(module.waitForLine(QString::fromUtf8(expect)).isEmpty())
             << module.seen.join(u'\n').toStdString();
     }

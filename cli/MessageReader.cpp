@@ -11,11 +11,6 @@ MessageReader::MessageReader(serial::MSComm& comm, const common::QuitOnSignal& q
     : m_comm(comm)
     , m_quit(quit) {}
 
-void MessageReader::discardWaiting() {
-    if (m_comm.waitForInput(0))
-        m_comm.input();
-}
-
 MessageReader::Status MessageReader::next(QDeadlineTimer deadline,
                                           protocol::ModuleMessage& message) {
     for (;;) {

@@ -26,9 +26,6 @@ public:
 
     MessageReader(serial::MSComm& comm, const common::QuitOnSignal& quit);
 
-    // Drops whatever waits at the port already, such as an answer that an
-    // earlier run did not wait for.
-    void discardWaiting();
     // The next message, or why none came before the deadline.
     Status next(QDeadlineTimer deadline, protocol::ModuleMessage& message);
 

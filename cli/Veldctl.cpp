@@ -253,7 +253,6 @@ int runVeldctl(const QStringList& arguments, const common::QuitOnSignal& quit) {
     const OpenedPort& port = std::get<OpenedPort>(opened);
 
     MessageReader reader(comm, quit);
-    reader.discardWaiting();
     std::size_t sent = 0;
     if (plan.frames)
         for (const protocol::Bytes& frame : plan.frames()) {

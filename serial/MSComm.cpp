@@ -155,6 +155,10 @@ std::optional<QString> MSComm::tryOpen(const QString& configured) {
         return locked.isEmpty() ? causeOfFailedOpen(firstError, errorNumber, device, *port)
                                 : locked;
     }
+    // What waited on the line before it was opened is old news (a pty keeps
+    // what its other end wrote while nobody read); it goes before the locks
+    // are taken, so that whoever sees them taken can start talking.
+    port->clear(QSerialPort::Input);
     PortLocks locks;
     if (QString cause = locks.take(device, static_cast<int>(port->handle())); !cause.isEmpty())
         return cause;

@@ -93,7 +93,9 @@ std::optional<qint64> lockOwner(const QByteArray& content) {
     qsizetype to = from;
     while (to < content.size() && content[to] >= '0' && content[to] <= '9')
         ++to;
-    if (to > from) {
+    // Digits that a blank, a line's end or the file's end follows; else the
+    // binary form, whose bytes may look like a digit or two.
+    if (to > from && (to == content.size() || QByteArrayView(" \t\r\n").contains(content[to]))) {
         bool ok = false;
         const qint64 pid = content.mid(from, to - from).toLongLong(&ok);
         return ok && pid > 0 ? std::optional(pid) : std::nullopt;

@@ -80,7 +80,8 @@ TEST(cli_Veldctl, WatchSaysEachMessageOfAStreamWithGarbageUntilEnded) {
         Veldctl v(args, json ? &head : nullptr);
         if (json)
             head.start(u"head"_s, {u"-n"_s, u"6"_s});
-        ASSERT_TRUE(QTest::qWaitFor([&] { return v.pty.baudRate() == 9600; }));
+        // Once veldctl holds the port, what comes is its to read.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return v.pty.lockedByAnother(); }));
         v.pty.send(hex("00 FE0310FF 55 FE0419FF FE060AFF FEFE0500FF 13FE3200FF FE01050709FF"),
                    false);
         QString out;

@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -56,11 +57,9 @@ public:
     }
     Q_DISABLE_COPY_MOVE(PtyPair)
 
-    // A link to the panel's end, as /dev/serial/by-id/ has; the device itself,
-    // and the pair's own descriptor on it.
+    // A link to the panel's end, as /dev/serial/by-id/ has; the device itself.
     QString slavePath() const { return m_link; }
     QString devicePath() const { return m_slavePath; }
-    int slaveFd() const { return m_slave; }
 
     // Module to panel; by default waits until the bytes are at the panel's end.
     void send(const QByteArray& bytes, bool waitForArrival = true) {
@@ -97,6 +96,12 @@ public:
         return out;
     }
 
+    // Another open of the device holds an flock() on it, as an open port of
+    // the panel does once it has emptied what waited and taken its locks.
+    bool lockedByAnother() const {
+        const bool free = ::flock(m_slave, LOCK_EX | LOCK_NB) == 0;
+        return !(free && ::flock(m_slave, LOCK_UN) == 0);
+    }
     // The panel's end held with TIOCEXCL.
     bool exclusive() const {
         int exclusive = 0;

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Takes a new picture of the window for the golden-image test, after a change
-# to the window's look that was meant. Look at the picture before committing.
+# Takes new pictures for the golden-image tests (the panel's window, the
+# virtual module's display), after a change to their look that was meant.
+# Look at the pictures before committing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${1:-build}
-cmake --build "$build_dir" --target ui_tests -j"$(nproc)"
+cmake --build "$build_dir" --target ui_tests tools_module_gui_tests -j"$(nproc)"
 VELD_UPDATE_GOLDEN=1 QT_QPA_PLATFORM=offscreen "$build_dir/tests/bin/ui_tests" --gtest_filter=GoldenImage.*
-git status --short tests/ui/golden
+VELD_UPDATE_GOLDEN=1 QT_QPA_PLATFORM=offscreen "$build_dir/tests/bin/tools_module_gui_tests" \
+    --gtest_filter=tools_Window.TheDisplayDrawsEveryCharacterAsBefore
+git status --short tests/ui/golden tests/tools/golden

@@ -89,7 +89,6 @@ void VirtualModule::carryOut(const std::vector<protocol::Bytes>& frames) {
                             qs(protocol::describeMessage(answer))});
         emit stateChanged();
     }
-    reportDiscarded();
 }
 
 void VirtualModule::reportDiscarded() {

@@ -1,11 +1,13 @@
 // The module's window on the offscreen platform; the test is the panel on the
 // module's pseudo-terminal.
 #include "tools/ModuleWindow.h"
+#include "support/Golden.h"
 #include "tools/PtyEndpoint.h"
 #include "tools/SevenSegmentDisplay.h"
 #include "tools/VirtualModule.h"
 
 #include <QLabel>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSerialPort>
@@ -98,6 +100,23 @@ TEST(tools_Window, ShowsWhatThePanelSendsTakesItsInputsAndTellsOfLineFaults) {
     }
     EXPECT_GT(lit["888888 011 lit"], 2 * lit["111111 101 lit"]);
     EXPECT_GT(lit["888.888 011 lit"], lit["888888 011 lit"]);
+}
+
+// Every character of the display's set and one outside it, with points lit
+// and dark, against a committed picture: each glyph's segments, their shape,
+// the point and the colours.
+TEST(tools_Window, TheDisplayDrawsEveryCharacterAsBefore) {
+    const std::string characters = "0123456789AbCcdEFHhIJLnoPrSUuy- x";
+    QImage sheet(420, 120 * 6, QImage::Format_RGB32);
+    QPainter painter(&sheet);
+    for (std::size_t row = 0; row * 6 < characters.size(); ++row) {
+        veld::tools::SevenSegmentDisplay display;
+        display.resize(420, 120);
+        display.setContent(characters.substr(row * 6, 6), row % 2 ? 0x2A : 0x15);
+        display.render(&painter, QPoint(0, static_cast<int>(row) * 120));
+    }
+    painter.end();
+    veld::test::expectLooksAsBefore(sheet, QStringLiteral(VELD_GOLDEN_DIR "/module-display.png"));
 }
 
 } // namespace

@@ -99,7 +99,9 @@ TEST(LineFaults, ALostLineIsSaidOnceStopsEverySenderAndReturnsAsItWas) {
     EXPECT_LT(std::clock() - cpu, CLOCKS_PER_SEC / 5);
     EXPECT_EQ(logged().count(u"veld.serial: "_s), 1) << logged().toStdString();
 
-    for (int outage = 0; outage < 2; ++outage) { // the box goes with each outage
+    // The box goes with each outage; the next one a hang-up (root only),
+    // then the device gone again.
+    for (const bool hangUp : {true, false}) {
         PtyPair back;
         ASSERT_TRUE(QFile::remove(link) && QFile::link(back.devicePath(), link));
         p.tick();
@@ -109,11 +111,25 @@ TEST(LineFaults, ALostLineIsSaidOnceStopsEverySenderAndReturnsAsItWas) {
         EXPECT_TRUE(back.receiveFor(50).isEmpty()); // it sends nothing by itself
         p.ui().cmdFlash->click();
         EXPECT_EQ(back.receive(3), hex("FE FC FF"));
-        back.closeMaster();
+        logged().clear();
+        const bool hungUp = hangUp && back.hangUp();
+        if (!hungUp)
+            back.closeMaster();
         p.tick();
         QCoreApplication::processEvents();
-        EXPECT_EQ(lossBoxesShown(), 1);
+        // A hang-up leaves the device in place: it is open again at once.
+        EXPECT_EQ(lossBoxesShown(), hungUp ? 0 : 1);
+        EXPECT_EQ(p.w().serialControl().portOpen(), hungUp);
+        EXPECT_EQ(logged().contains(u"lost: hang-up from the device"_s), hungUp);
     }
+    // A port closed on purpose is not lost, and stays closed.
+    PtyPair last;
+    ASSERT_TRUE(QFile::remove(link) && QFile::link(last.devicePath(), link));
+    p.tick();
+    ASSERT_TRUE(p.w().serialControl().setPortOpen(false));
+    p.tick();
+    EXPECT_FALSE(p.w().serialControl().portOpen());
+    EXPECT_FALSE(p.w().serialControl().isLost());
 }
 
 TEST(LineFaults, EachEndingSignalClosesThePanelsPortAsClosingItsWindowDoes) {

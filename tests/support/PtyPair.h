@@ -10,6 +10,7 @@
 #include <QTest>
 #include <cerrno>
 #include <fcntl.h>
+#include <ostream>
 #include <poll.h>
 #include <pty.h>
 #include <sys/file.h>
@@ -17,6 +18,11 @@
 #include <termios.h>
 #include <unistd.h>
 #include <vector>
+
+// QStrings in GoogleTest's messages as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace veld::test {
 

@@ -100,8 +100,6 @@ frmVELD::frmVELD(QWidget* parent)
     ui->mnuComm->setToolTipsVisible(true);
     refreshPortToolTips();
 
-    Timer1.setObjectName(u"Timer1"_s);
-    Timer2.setObjectName(u"Timer2"_s);
     for (QTimer* timer : {&Timer1, &Timer2})
         // On time, not coalesced: a coarse timer may drift 5 % either way.
         timer->setTimerType(Qt::PreciseTimer);

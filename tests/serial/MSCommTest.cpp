@@ -58,6 +58,8 @@ TEST(serial_MSComm, RefusalsSayWhyAndLeaveThePortAsItWas) {
                   u"veld.serial: %1: %2\n"_s.arg(QString::fromUtf8(what).replace(u"%1"_s, value),
                                                  QString::fromUtf8(cause)));
         write(comm, "fefcff");
+        EXPECT_TRUE(comm.setSettings(u"19200,n,8,1"_s)); // a success forgets the cause
+        EXPECT_EQ(comm.failureCause(), QString());
         if (open) {
             EXPECT_EQ(pty.baudRate(), 19200);
             EXPECT_EQ(pty.receive(3), hex("fefcff"));

@@ -184,6 +184,7 @@ TEST(tools_EndToEnd, TheModuleReportsWhatItHearsSaysAndIsToldAndHearsOnlyAtItsOw
         {{}, "da\x01nce", "error | unknown command da\\x01nce; try help"},
         {{}, "\xff\xfe caf\xc3\xa9", "error | unknown command \\xff\\xfe; try help"},
         {{}, "button 4", "error | usage: button N, N = 1, 2 or 3"},
+        {{}, "state now", "error | state takes no argument"},
         // The panel still talks at 9600 bit/s: the module hears noise and says nothing.
         {{u.mnum192}, "", "rx FE 80 0B FF | module line speed 19200 bit/s"},
         {{u.cmdTimeStamp}, "", "lost FE F7 FF | line at 9600 bit/s, module at 19200 bit/s"},

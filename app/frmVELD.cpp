@@ -11,14 +11,17 @@
 #include "protocol/WireText.h"
 #include "serial/PortMap.h"
 #include "serial/SettingsStore.h"
+#include "ui/EnterClicks.h"
 #include "ui_frmVELD.h"
 
 #include <QActionGroup>
 #include <QApplication>
+#include <QCursor>
 #include <QLayout>
 #include <QLocale>
 #include <QMessageBox>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 
 namespace veld::app {
@@ -86,6 +89,9 @@ frmVELD::frmVELD(QWidget* parent)
     setFont(windowFont);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     ui->txtDigit->setFocus();
+    ui::clickButtonsOnEnter(this);
+    // Ctrl+Q where the platform has a Quit key: as the close button does.
+    connect(new QShortcut(QKeySequence::Quit, this), &QShortcut::activated, this, &QWidget::close);
 #ifdef Q_OS_WIN
     // COMn is the system's own COMn: nothing to assign.
     const QList<QAction*> commItems = ui->mnuComm->actions();
@@ -118,15 +124,15 @@ void frmVELD::installFontSubstitutes() {
 }
 
 QMessageBox* frmVELD::informationBox(QWidget* parent, const QString& title, const QString& text,
-                                     const QString& detail) {
+                                     const QString& cause) {
     auto* box = new QMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
-    box->setDetailedText(detail);
+    box->setInformativeText(cause);
     return box;
 }
 
 void frmVELD::showInformationBox(QWidget* parent, const QString& title, const QString& text,
-                                 const QString& detail) {
-    const std::unique_ptr<QMessageBox> box(informationBox(parent, title, text, detail));
+                                 const QString& cause) {
+    const std::unique_ptr<QMessageBox> box(informationBox(parent, title, text, cause));
     box->exec();
 }
 
@@ -181,17 +187,31 @@ void frmVELD::connectHandlers() {
                 [this, command = fixed.second] { sendCommand(command); });
 }
 
-void frmVELD::centreOnScreen() {
-    adjustSize();
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    setGeometry(
-        QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
+QPoint frmVELD::placedAt(const QSize& window, const QRect& available) {
+    if (window.width() > available.width() || window.height() > available.height())
+        return available.topLeft();
+    return QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window, available).topLeft();
 }
 
-void frmVELD::showMessage(const QString& title, const QString& text, const QString& detail) {
-    m_showMessage(this, title, text, detail);
+void frmVELD::placeOnScreen() {
+    adjustSize();
+    const QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // Centred, the client area goes there; at the top left, the frame does,
+    // so that its title bar is on the screen too.
+    const QRect available = screen->availableGeometry();
+    const QPoint at = placedAt(size(), available);
+    if (at == available.topLeft())
+        move(at);
+    else
+        setGeometry(QRect(at, size()));
+}
+
+void frmVELD::showMessage(const QString& title, const QString& text, const QString& cause) {
+    m_showMessage(this, title, text, cause);
 }
 
 void frmVELD::reportSettingsError() {
@@ -279,12 +299,13 @@ void frmVELD::setCountdownButtonsEnabled(bool enabled) {
 
 void frmVELD::Form_Load() {
     // Continue on error: every step is tried, any failure is remembered, and
-    // the first cause is kept for the message's detail.
+    // the first is kept for the box: it names COM1 whatever was tried, the
+    // cause under it names the port.
     bool failed = false;
     QString cause;
     const auto step = [&](bool ok) {
         if (!ok && !failed)
-            cause = MSComm1.failureCause();
+            cause = MSComm1.failure();
         failed |= !ok;
     };
     QCoreApplication::setApplicationName(u"VELD"_s);
@@ -499,10 +520,10 @@ void frmVELD::selectPort(int portNumber) {
     // Continue on error: both steps are tried, any failure is remembered. The
     // item's check mark has moved already.
     const bool numberTaken = MSComm1.setCommPort(portNumber);
-    QString cause = MSComm1.failureCause();
+    QString cause = MSComm1.failure();
     const bool opened = MSComm1.setPortOpen(true);
     if (numberTaken)
-        cause = MSComm1.failureCause();
+        cause = MSComm1.failure();
     if (!numberTaken || !opened) {
         showMessage(kComPortError, u"Port Not Available,Please select Another Port "_s, cause);
         return;

@@ -32,9 +32,9 @@ class frmVELD : public QMainWindow {
 public:
     using ClockFn = std::function<QTime()>;
     // Shows a failure to the user and returns when it has been dismissed. The
-    // detail, when there is one, says what the system reported.
+    // cause, when there is one, says what failed and why in the system's words.
     using MessageBoxFn = std::function<void(QWidget* parent, const QString& title,
-                                            const QString& text, const QString& detail)>;
+                                            const QString& text, const QString& cause)>;
 
     explicit frmVELD(QWidget* parent = nullptr);
     ~frmVELD() override;
@@ -44,12 +44,12 @@ public:
     // captions fit the fixed control sizes as designed. Once per program,
     // before any window.
     static void installFontSubstitutes();
-    // A box with the information icon and a single OK button; the detail
-    // behind its "Show Details..." button. Shown modal until dismissed.
+    // A box with the information icon and a single OK button; the cause in
+    // plain sight under the text. Shown modal until dismissed.
     static QMessageBox* informationBox(QWidget* parent, const QString& title, const QString& text,
-                                       const QString& detail);
+                                       const QString& cause);
     static void showInformationBox(QWidget* parent, const QString& title, const QString& text,
-                                   const QString& detail);
+                                   const QString& cause);
 
     // Seams: how failures are shown, and where the time of day comes from.
     void setMessageBox(MessageBoxFn show) { m_showMessage = std::move(show); }
@@ -62,7 +62,10 @@ public:
     // The box that says the port was lost, while it is open.
     const QMessageBox* lossBox() const { return m_lossBox; }
     serial::MSComm& serialControl() { return MSComm1; }
-    void centreOnScreen();
+    // Centred on the screen that holds the pointer when it fits there, else
+    // at the top left of the screen's free area, title bar and menus on it.
+    void placeOnScreen();
+    static QPoint placedAt(const QSize& window, const QRect& available);
 
     // Window state, read-only from outside.
     std::uint8_t frameHeader() const { return m_frameHeader; }
@@ -108,7 +111,7 @@ private:
     // applies the table's effect on the temperature polling flag. Also the
     // handler of the buttons whose frame has no data (cmdFlash_Click …).
     void sendCommand(protocol::Command command, std::initializer_list<std::uint8_t> data = {});
-    void showMessage(const QString& title, const QString& text, const QString& detail = {});
+    void showMessage(const QString& title, const QString& text, const QString& cause = {});
     // Tells the user, once per session, that the settings file could not be written.
     void reportSettingsError();
     // The line was lost: say so once per outage and disable every control that

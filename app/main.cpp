@@ -1,22 +1,11 @@
 #include "app/frmVELD.h"
 #include "common/CommandLine.h"
 #include "common/QuitOnSignal.h"
+#include "ui/PanelIcon.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QIcon>
 #include <cstdio>
-
-namespace {
-// The panel's icon in the sizes a title bar and task switcher use; the window
-// system picks the one that fits. Larger ones would only slow the start.
-QIcon panelIcon() {
-    QIcon icon;
-    for (const int size : {32, 48, 64})
-        icon.addFile(QStringLiteral(":/icons/veld-%1.png").arg(size), QSize(size, size));
-    return icon;
-}
-} // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication::setOrganizationName(QStringLiteral("VELD"));
@@ -36,7 +25,7 @@ int main(int argc, char* argv[]) {
 
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral(VELD_APP_ID));
-    QApplication::setWindowIcon(panelIcon());
+    QApplication::setWindowIcon(veld::ui::panelIcon());
     veld::app::frmVELD::installFontSubstitutes();
 
     // SIGINT, SIGTERM and SIGHUP end the panel as closing its window does.
@@ -54,7 +43,7 @@ int main(int argc, char* argv[]) {
         // A signal during start-up (its message box runs an event loop) ends
         // the panel before the window is shown.
         if (quitOnSignal.received() == 0) {
-            window.centreOnScreen();
+            window.placeOnScreen();
             window.show();
             status = QApplication::exec();
         }

@@ -46,6 +46,7 @@ MSComm::~MSComm() {
 bool MSComm::setCommPort(int portNumber) {
     checkLine();
     m_failureCause.clear();
+    m_failure.clear();
     if (portNumber < kFirstPort || portNumber > kLastPort)
         return fail(QStringLiteral("COM%1").arg(portNumber),
                     QStringLiteral("port number out of range: %1 is not %2 to %3")
@@ -59,6 +60,7 @@ bool MSComm::setCommPort(int portNumber) {
 bool MSComm::setSettings(const QString& text) {
     checkLine();
     m_failureCause.clear();
+    m_failure.clear();
     const auto parsed = parseLineSettings(text);
     if (!parsed)
         return fail(QStringLiteral("line settings \"%1\"")
@@ -95,6 +97,7 @@ bool MSComm::portOpen() {
 bool MSComm::setPortOpen(bool open) {
     checkLine();
     m_failureCause.clear();
+    m_failure.clear();
     if (!open) {
         closePort();
         m_lost = false;
@@ -106,6 +109,7 @@ bool MSComm::setPortOpen(bool open) {
 bool MSComm::openPath(const QString& path) {
     checkLine();
     m_failureCause.clear();
+    m_failure.clear();
     return open(path, std::nullopt);
 }
 
@@ -113,7 +117,7 @@ bool MSComm::open(const QString& configured, std::optional<int> portNumber) {
     if (const auto cause = tryOpen(configured)) {
         const QString what =
             portNumber ? QStringLiteral("COM%1 (%2)").arg(*portNumber).arg(configured) : configured;
-        return fail(what + QStringLiteral(" not opened"), *cause);
+        return fail(what, *cause, u" not opened");
     }
     m_openPortNumber = portNumber;
     m_openPath = portNumber ? QString() : configured;
@@ -179,9 +183,11 @@ std::optional<QString> MSComm::tryOpen(const QString& configured) {
     return std::nullopt;
 }
 
-bool MSComm::fail(const QString& what, const QString& cause) {
+bool MSComm::fail(const QString& what, const QString& cause, QStringView verb) {
     m_failureCause = cause;
-    qCWarning(lcSerial, "%s: %s", qUtf8Printable(what), qUtf8Printable(cause));
+    m_failure = what + QStringLiteral(": ") + cause;
+    qCWarning(lcSerial, "%s%s: %s", qUtf8Printable(what), qUtf8Printable(verb.toString()),
+              qUtf8Printable(cause));
     return false;
 }
 

@@ -72,6 +72,8 @@ public:
     // Cause of the last failed setCommPort, setSettings, setPortOpen or openPath,
     // in words; empty after a success.
     QString failureCause() const { return m_failureCause; }
+    // The same with what failed: "COM2 (/dev/ttyUSB0): in use by PID 4242 (minicom)".
+    QString failure() const { return m_failure; }
 
     // The open or lost line as it was configured, for messages: "COM1
     // (/dev/serial/by-id/...)", or the path given to openPath.
@@ -90,7 +92,8 @@ signals:
 private:
     bool open(const QString& configured, std::optional<int> portNumber);
     std::optional<QString> tryOpen(const QString& configured);
-    bool fail(const QString& what, const QString& cause);
+    // Keeps the cause and says it on veld.serial: "COM2 (/dev/ttyUSB0) not opened: …".
+    bool fail(const QString& what, const QString& cause, QStringView verb = {});
     QString configuredPath() const;
     void onError(QSerialPort::SerialPortError error);
     std::optional<QString> lossEvidence(int errorNumber) const;
@@ -112,6 +115,7 @@ private:
     std::optional<int> m_openPortNumber;
     QString m_openPath;
     QString m_failureCause;
+    QString m_failure;
     bool m_lost = false;
     QString m_reopenCause;
     bool m_writing = false;

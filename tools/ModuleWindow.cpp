@@ -3,6 +3,7 @@
 #include "protocol/WireText.h"
 #include "tools/SevenSegmentDisplay.h"
 #include "tools/VirtualModule.h"
+#include "ui/EnterClicks.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
@@ -127,6 +128,7 @@ ModuleWindow::ModuleWindow(VirtualModule& module, QWidget* parent)
     connect(&m_refresh, &QTimer::timeout, this, &ModuleWindow::refresh);
     m_refresh.start(kRefreshMs);
     refresh();
+    ui::clickButtonsOnEnter(this);
 }
 
 void ModuleWindow::setLamp(QLabel* lamp, bool on) {

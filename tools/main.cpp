@@ -9,6 +9,7 @@
 #include "tools/OutputQueue.h"
 #include "tools/PtyEndpoint.h"
 #include "tools/VirtualModule.h"
+#include "ui/PanelIcon.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -93,7 +94,9 @@ int main(int argc, char** argv) {
         } else {
             window = std::make_unique<ModuleWindow>(module);
             window->setWindowTitle(
-                QStringLiteral("Virtual VELD module on %1").arg(line.devicePath()));
+                QStringLiteral("Virtual VELD module on %1")
+                    .arg(line.linkPath().isEmpty() ? line.devicePath() : line.linkPath()));
+            window->setWindowIcon(veld::ui::panelIcon());
             window->show();
         }
         status = app->exec();

@@ -390,7 +390,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "the port on %s did not open\n", qUtf8Printable(module.slavePath()));
         return 1;
     }
-    window.centreOnScreen();
+    window.placeOnScreen();
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) {
         std::fprintf(stderr, "the window was not exposed\n");

@@ -18,7 +18,7 @@ TEST(PortMenu, APickOpensStoresAndEnablesAndAFailedPickOnlyMovesTheMark) {
     ASSERT_EQ(p.boxes.size(), 1);
     EXPECT_EQ(p.boxes[0].title, u"COM PORT ERROR"_s);
     EXPECT_EQ(p.boxes[0].text, u"Port Not Available,Please select Another Port "_s);
-    EXPECT_EQ(p.boxes[0].detail, u"no such device"_s);
+    EXPECT_EQ(p.boxes[0].detail, u"COM3 (/nonexistent/veld-test/COM3): no such device"_s);
     EXPECT_EQ(p.portControls(), "---------");
     EXPECT_TRUE(Panel::stored(u"CommPort"_s).isEmpty());
 

@@ -26,23 +26,24 @@ QByteArray noise() {
 TEST(Startup, TakesThePathTheStoredSettingsLeadTo) {
     const QByteArray ok = "9600,n,8,1", big(100000, '7');
     // clang-format off
-    const struct { const char* name; QByteArray file; int opens; std::string port, speed; int baud; } rows[] = {
+    // The cause under the box's text, for a failed start: what failed, and why.
+    const struct { const char* name; QByteArray file; int opens; std::string port, speed; int baud; const char* cause = ""; } rows[] = {
         {"nothing stored", "(none)", 1, "+----", "---+-", 9600},
         {"port 3 at 19200", properties("3", "19200,n,8,1"), 3, "--+--", "----+", 19200},
-        {"a port that is not there", properties("4", ok), 0, "---+-", "---+-", 0},
+        {"a port that is not there", properties("4", ok), 0, "---+-", "---+-", 0, "COM4 (/nonexistent/veld-test/COM4): no such device"},
         {"accepted but not in the menu", properties("5", "38400,n,8,1"), 5, "----+", "-----", 38400},
         {"compared exactly", properties("2", "9600,N,8,1"), 2, "-+---", "-----", 9600},
         {"empty port opens port 1", properties("", ok), 1, "+----", "---+-", 9600},
-        {"refused settings", properties("2", "9600,x,8,1"), 0, "-+---", "-----", 0},
-        {"port abc", properties("abc", ok), 0, "+----", "---+-", 0},
-        {"port 0", properties("0", ok), 0, "+----", "---+-", 0},
-        {"port 6", properties("6", ok), 0, "+----", "---+-", 0},
-        {"port -1", properties("-1", ok), 0, "+----", "---+-", 0},
-        {"port of 20 digits", properties("99999999999999999999", ok), 0, "+----", "---+-", 0},
-        {"port of 100000 characters", properties(big, ok), 0, "+----", "---+-", 0},
-        {"settings empty", properties("2", ""), 0, "-+---", "-----", 0},
-        {"settings quoted", properties("2", "\"9600,n,8\""), 0, "-+---", "-----", 0},
-        {"settings of 100000 characters", properties("2", big), 0, "-+---", "-----", 0},
+        {"refused settings", properties("2", "9600,x,8,1"), 0, "-+---", "-----", 0, "line settings \"9600,x,8,1\": line settings refused: expected"},
+        {"port abc", properties("abc", ok), 0, "+----", "---+-", 0, "the stored port \"abc\" is not a port number"},
+        {"port 0", properties("0", ok), 0, "+----", "---+-", 0, "COM0: port number out of range: 0 is not 1 to 5"},
+        {"port 6", properties("6", ok), 0, "+----", "---+-", 0, "COM6: port number out of range"},
+        {"port -1", properties("-1", ok), 0, "+----", "---+-", 0, "COM-1: port number out of range"},
+        {"port of 20 digits", properties("99999999999999999999", ok), 0, "+----", "---+-", 0, "the stored port \"9999"},
+        {"port of 100000 characters", properties(big, ok), 0, "+----", "---+-", 0, "the stored port \"7777"},
+        {"settings empty", properties("2", ""), 0, "-+---", "-----", 0, "line settings \"\": line settings refused"},
+        {"settings quoted", properties("2", "\"9600,n,8\""), 0, "-+---", "-----", 0, "line settings \"9600,n,8\": line settings refused"},
+        {"settings of 100000 characters", properties("2", big), 0, "-+---", "-----", 0, "line settings \"7777777777"},
         {"garbage", "this is not a settings file\n=== = =\n[[[\n]]\n\\\\\n;;\n\"unterminated", 1, "+----", "---+-", 9600},
         {"binary noise", noise(), 1, "+----", "---+-", 9600},
         {"another group", "[Other]\nCommPort=3\nSettings=19200,n,8,1\n", 1, "+----", "---+-", 9600},
@@ -67,7 +68,8 @@ TEST(Startup, TakesThePathTheStoredSettingsLeadTo) {
         if (!row.opens) {
             EXPECT_EQ(p.boxes[0].title + p.boxes[0].text, kFailure);
             EXPECT_TRUE(enabledWhileBoxShown);
-            EXPECT_FALSE(p.boxes[0].detail.isEmpty());
+            EXPECT_TRUE(p.boxes[0].detail.startsWith(QString::fromUtf8(row.cause)))
+                << p.boxes[0].detail.toStdString();
         }
         for (const int n : {1, 2, 3, 5})
             EXPECT_EQ(p.pty(n).receive(n == row.opens ? 3 : 0),

@@ -23,7 +23,7 @@ TEST(GoldenImage, TheWindowLooksAsItDid) {
     p.ui().txtCDMin->setText(u"30"_s);
     p.ui().txtCDSec->setText(u"0"_s);
     p.ui().txtDigit->setText(u"12.34"_s);
-    p.w().centreOnScreen();
+    p.w().placeOnScreen();
     ASSERT_TRUE(p.show());
     expectLooksAsBefore(p.w().grab().toImage(), QStringLiteral(VELD_GOLDEN_DIR "/frmVELD.png"));
 }

@@ -47,7 +47,7 @@ TEST(Keyboard, TabWalksTheEnabledControlsInDesignOrderBothWays) {
     }
 }
 
-TEST(Keyboard, ArrowsMoveWithinTheGroupAndSpaceSelects) {
+TEST(Keyboard, ArrowsMoveWithinTheGroupSpaceSelectsAndEnterClicks) {
     Panel p;
     p.open();
     ASSERT_TRUE(p.show());
@@ -59,6 +59,12 @@ TEST(Keyboard, ArrowsMoveWithinTheGroupAndSpaceSelects) {
     EXPECT_EQ(walk(p.w(), Qt::ShiftModifier, 3), u"txtCDHour optDP6 optDP5"_s.split(u' '));
     QTest::keyClick(p.ui().optDP5, Qt::Key_Space);
     EXPECT_EQ(p.w().decimalPointChoice(), 5);
+    // A focused push button takes Return and the keypad's Enter as Space.
+    p.ui().cmdFlash->setFocus();
+    QTest::keyClick(p.ui().cmdFlash, Qt::Key_Return);
+    QTest::keyClick(p.ui().cmdFlash, Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::keyClick(p.ui().cmdFlash, Qt::Key_Space);
+    EXPECT_EQ(p.heard(9), hex("FE FC FF FE FC FF FE FC FF"));
 }
 
 } // namespace

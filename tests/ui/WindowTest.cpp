@@ -5,6 +5,7 @@
 #include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QScreen>
+#include <QShortcut>
 #include <QtTest>
 #include <gtest/gtest.h>
 
@@ -15,7 +16,7 @@ namespace {
 TEST(Window, OpensCentredFixedInSizeWithMenusOnTheirMnemonicsAndRunningTimers) {
     Panel p;
     p.open();
-    p.w().centreOnScreen();
+    p.w().placeOnScreen();
     ASSERT_TRUE(p.show());
     const QPoint offset = p.w().frameGeometry().center() -
                           QGuiApplication::primaryScreen()->availableGeometry().center();
@@ -38,6 +39,25 @@ TEST(Window, OpensCentredFixedInSizeWithMenusOnTheirMnemonicsAndRunningTimers) {
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return (heard += p.pty(1).receiveFor(0)).size() >= 3; }, 4000));
     EXPECT_EQ(heard, hex("FE 04 FF"));
+    // The platform's Quit keys (Ctrl+Q on X11 and Wayland desktops; the
+    // offscreen platform has none) close it as its close button does.
+    auto* quit = p.w().findChild<QShortcut*>();
+    ASSERT_TRUE(quit);
+    EXPECT_EQ(quit->keys(), QKeySequence::keyBindings(QKeySequence::Quit));
+    QMetaObject::invokeMethod(quit, "activated");
+    EXPECT_FALSE(p.w().isVisible());
+}
+
+// Where the window goes on a screen whose free area is 1280 by 1024 at (100, 50).
+TEST(Window, IsCentredWhereItFitsElseAtTheTopLeftSoThatItsTitleBarAndMenusShow) {
+    const QRect free(100, 50, 1280, 1024);
+    const std::pair<QSize, QPoint> rows[] = {{{800, 600}, {340, 262}},
+                                             {{1280, 1024}, {100, 50}},
+                                             {{1400, 600}, {100, 50}},
+                                             {{800, 1100}, {100, 50}},
+                                             {{1400, 1100}, {100, 50}}};
+    for (const auto& [window, at] : rows)
+        EXPECT_EQ(veld::app::frmVELD::placedAt(window, free), at) << window.width();
 }
 
 TEST(Window, OptionGroupsAreExclusiveIndependentAndRunTheirHandlerHoweverChosen) {

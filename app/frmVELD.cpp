@@ -11,6 +11,7 @@
 #include "protocol/WireText.h"
 #include "serial/PortMap.h"
 #include "serial/SettingsStore.h"
+#include "ui/CheckMarkMenu.h"
 #include "ui/EnterClicks.h"
 #include "ui_frmVELD.h"
 
@@ -104,6 +105,8 @@ frmVELD::frmVELD(QWidget* parent)
         exclusiveGroup(this, {ui->mnuCOM1, ui->mnuCOM2, ui->mnuCOM3, ui->mnuCOM4, ui->mnuCOM5});
     m_speedItems = exclusiveGroup(this, {ui->mnu12, ui->mnu24, ui->mnu48, ui->mnu96, ui->mnu192});
     ui->mnuComm->setToolTipsVisible(true);
+    for (QMenu* menu : {ui->mnuComm, ui->mnuBaud})
+        ui::drawCheckMarks(menu);
     refreshPortToolTips();
 
     for (QTimer* timer : {&Timer1, &Timer2})

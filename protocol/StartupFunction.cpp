@@ -35,8 +35,10 @@ std::optional<ModuleFunction> functionForByte(std::uint8_t dataByte) {
 
 std::string functionName(ModuleFunction function) {
     const int item = static_cast<int>(function);
-    return "F" + std::to_string(item) + " " +
-           kItems[static_cast<std::size_t>(item - kFirstStartupFunction)].name;
+    std::string name = "F";
+    return name.append(std::to_string(item))
+        .append(" ")
+        .append(kItems[static_cast<std::size_t>(item - kFirstStartupFunction)].name);
 }
 
 } // namespace veld::protocol

@@ -12,7 +12,8 @@ std::string hexByte(std::uint8_t b) {
 }
 
 std::string twoDigits(int value) {
-    return (value < 10 ? "0" : "") + std::to_string(value);
+    std::string text = std::to_string(value);
+    return value < 10 ? text.insert(0, 1, '0') : text;
 }
 
 // Payload of codes 1 and 16, seconds first: the time it carries.
@@ -32,7 +33,7 @@ std::string quotedText(std::string_view characters) {
         if (b >= 0x20 && b < 0x7F && c != '"' && c != '\\')
             out += c;
         else
-            out += "\\x" + hexByte(b);
+            out.append("\\x").append(hexByte(b));
     }
     return out + "\"";
 }
@@ -40,7 +41,8 @@ std::string quotedText(std::string_view characters) {
 std::string describeCommand(const Bytes& frame) {
     const auto entry = frame.size() >= 3 ? findCommand(byteAt(frame, 1)) : std::nullopt;
     if (!entry || entry->dataBytes + 3 != frame.size())
-        return "unknown code " + (frame.size() >= 2 ? hexByte(byteAt(frame, 1)) : std::string());
+        return std::string("unknown code ")
+            .append(frame.size() >= 2 ? hexByte(byteAt(frame, 1)) : std::string());
     std::string words = entry->words;
     const std::uint8_t data = entry->dataBytes > 0 ? byteAt(frame, 2) : 0;
     switch (entry->command) {
@@ -50,7 +52,7 @@ std::string describeCommand(const Bytes& frame) {
     case Command::DisplayText:
         return words + " " + quotedText(std::string_view(frame).substr(2, entry->dataBytes));
     case Command::DecimalPoint:
-        return words + (data == 0 ? std::string(" off") : " " + std::to_string(data));
+        return words + ' ' + (data == 0 ? std::string("off") : std::to_string(data));
     case Command::ModuleLineSpeed:
         if (const auto speed = moduleLineSpeedForByte(data))
             return words + " " + std::to_string(*speed) + " bit/s";
@@ -67,7 +69,8 @@ std::string describeCommand(const Bytes& frame) {
 std::string describeMessage(const Bytes& message) {
     const auto m = decodeMessage(bytesOf(message));
     if (!m)
-        return "message code " + (message.size() >= 2 ? hexByte(byteAt(message, 1)) : "none");
+        return std::string("message code ")
+            .append(message.size() >= 2 ? hexByte(byteAt(message, 1)) : "none");
     std::string words = entryOf(m->kind).words;
     switch (m->kind) {
     case MessageKind::TimeStamp:

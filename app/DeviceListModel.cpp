@@ -8,15 +8,8 @@ namespace veld::app {
 namespace {
 // "/dev/ttyUSB0  (FT232R USB UART, FTDI, A50285BI)", leaving out what is unknown.
 QString shownText(const QString& path, const serial::FoundPort* port) {
-    if (!port)
-        return path;
-    QStringList known;
-    for (const QString& part : {port->description, port->manufacturer, port->serialNumber})
-        if (!part.isEmpty())
-            known << part;
-    if (known.isEmpty())
-        return path;
-    return path + QStringLiteral("  (") + known.join(QStringLiteral(", ")) + u')';
+    const QString known = port ? port->known() : QString();
+    return known.isEmpty() ? path : path + QStringLiteral("  (") + known + u')';
 }
 } // namespace
 

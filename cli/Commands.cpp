@@ -20,8 +20,15 @@ Bytes frameOf(Command command, std::initializer_list<std::uint8_t> data = {}) {
     return protocol::buildFrame(protocol::kFrameHeader, protocol::codeOf(command), data);
 }
 
+CommandPlan planOf(std::function<std::vector<Bytes>()> frames, Await await = Await::Nothing) {
+    CommandPlan plan;
+    plan.frames = std::move(frames);
+    plan.await = await;
+    return plan;
+}
+
 CommandPlan sending(const Bytes& frame, Await await = Await::Nothing) {
-    return {[frame] { return std::vector<Bytes>{frame}; }, await};
+    return planOf([frame] { return std::vector<Bytes>{frame}; }, await);
 }
 
 // A command as given: its name, its arguments and its options.
@@ -31,11 +38,11 @@ struct Call {
     const CommandOptions& options;
 };
 
-// "on" or "off" picks one of two commands.
+// "on" or "off", in any case, picks one of two commands.
 Result onOff(const QString& name, const QString& word, Command on, Command off) {
-    if (word == u"on"_s)
+    if (word.compare(u"on"_s, Qt::CaseInsensitive) == 0)
         return sending(frameOf(on));
-    if (word == u"off"_s)
+    if (word.compare(u"off"_s, Qt::CaseInsensitive) == 0)
         return sending(frameOf(off));
     return UsageError{u"%1 takes on or off, not '%2'"_s.arg(name, word), name};
 }
@@ -49,18 +56,34 @@ template <Command command, Await await = Await::Nothing> Result fixed(const Call
     return sending(frameOf(command), await);
 }
 
+// The text with its period on the point of the digit before it, and every
+// point off without one; with --raw the text frame alone, periods as
+// characters.
 Result text(const Call& call) {
-    const QStringList& args = call.args;
-    const std::u16string chars = args[0].toStdU16String();
-    if (chars.empty())
-        return UsageError{u"the text is empty; to blank the display send a space: text ' '"_s,
-                          u"text"_s};
+    const QString& given = call.args[0];
+    const auto error = [](const QString& message) { return UsageError{message, u"text"_s}; };
+    if (given.isEmpty())
+        return error(u"the text is empty; to blank the display send a space: text ' '"_s);
+    const qsizetype period = call.options.raw ? -1 : given.indexOf(u'.');
+    if (period >= 0 && given.indexOf(u'.', period + 1) >= 0)
+        return error(u"'%1' has more than one period; the display lights one decimal point "
+                     u"(--raw sends periods as characters)"_s.arg(given));
+    if (period == 0)
+        return error(u"'%1' has a period with no character before it"_s.arg(given));
+    const std::u16string chars = QString(given).remove(period, period < 0 ? 0 : 1).toStdU16String();
     if (chars.size() > protocol::kDisplayDigits)
-        return UsageError{u"'%1' has %2 characters; the display has %3"_s.arg(args[0])
-                              .arg(chars.size())
-                              .arg(protocol::kDisplayDigits),
-                          u"text"_s};
-    return sending(protocol::buildTextFrame(protocol::kFrameHeader, chars));
+        return error(u"'%1' has %2 characters; the display has %3"_s.arg(given)
+                         .arg(chars.size())
+                         .arg(protocol::kDisplayDigits));
+    std::vector<Bytes> frames{protocol::buildTextFrame(protocol::kFrameHeader, chars)};
+    if (!call.options.raw) {
+        // Right-aligned: the character before the period is on digit
+        // 6 - length + its place, counted from 0.
+        const auto digit = protocol::kDisplayDigits - chars.size() + std::size_t(period) - 1;
+        frames.push_back(frameOf(Command::DecimalPoint,
+                                 {period < 0 ? std::uint8_t{0} : protocol::pointOfDigit(digit)}));
+    }
+    return planOf([frames] { return frames; });
 }
 
 Result decimalPoint(const Call& call) {
@@ -83,18 +106,20 @@ Result output(const Call& call) {
 }
 
 Result countdown(const Call& call) {
-    const QStringList& hms = call.args;
     // Plain decimal numbers with '.' as the decimal separator, whatever the
     // locale, so that scripts behave the same everywhere.
-    const auto result = protocol::convertInterval(hms[0].toStdU16String(), hms[1].toStdU16String(),
-                                                  hms[2].toStdU16String(), u'.');
-    if (!result.payload)
-        return UsageError{result.error == protocol::IntervalError::NotNumeric
-                              ? u"Please Key In Numeric Value"_s
-                              : u"Please Key In Values From 0 To 255"_s,
-                          u"countdown"_s};
-    const protocol::TimePayload& p = *result.payload;
-    return sending(frameOf(Command::CountdownInterval, {p.seconds, p.minutes, p.hours}));
+    std::uint8_t bytes[3] = {};
+    for (qsizetype k = 0; k < 3; ++k) {
+        const auto value = protocol::intervalValue(call.args[k].toStdU16String(), u'.');
+        const QString name = QStringList{u"hours"_s, u"minutes"_s, u"seconds"_s}[k];
+        if (const auto* error = std::get_if<protocol::IntervalError>(&value))
+            return UsageError{*error == protocol::IntervalError::NotNumeric
+                                  ? u"%1 '%2' is not a number"_s.arg(name, call.args[k])
+                                  : u"%1 %2: 0 to 255"_s.arg(name, call.args[k]),
+                              u"countdown"_s};
+        bytes[2 - k] = std::get<std::uint8_t>(value);
+    }
+    return sending(frameOf(Command::CountdownInterval, {bytes[0], bytes[1], bytes[2]}));
 }
 
 Result startup(const Call& call) {
@@ -116,17 +141,21 @@ Result moduleSpeed(const Call& call) {
         return UsageError{
             u"module-speed takes 1200, 2400, 4800, 9600 or 19200, not '%1'"_s.arg(args[0]),
             u"module-speed"_s};
-    return sending(frameOf(Command::ModuleLineSpeed, {*byte}));
+    CommandPlan plan = sending(frameOf(Command::ModuleLineSpeed, {*byte}));
+    plan.note = u"the module now listens at %1 bit/s: give the next commands --speed %1 (or "
+                u"pick %2bps in the panel's Baud Rate)"_s.arg(bps)
+                    .arg(bps);
+    return plan;
 }
 
 Result clock(const Call&) {
-    return CommandPlan{[] {
+    return planOf([] {
         const QTime now = QTime::currentTime();
         return std::vector<Bytes>{
             frameOf(Command::SetClock, {static_cast<std::uint8_t>(now.second()),
                                         static_cast<std::uint8_t>(now.minute()),
                                         static_cast<std::uint8_t>(now.hour())})};
-    }};
+    });
 }
 
 Result temp(const Call& call) {
@@ -135,8 +164,15 @@ Result temp(const Call& call) {
     return plan;
 }
 
+Result ports(const Call& call) {
+    CommandPlan plan;
+    plan.listPorts = true;
+    plan.json = call.options.json;
+    return plan;
+}
+
 Result watch(const Call& call) {
-    CommandPlan plan{{}, Await::Messages};
+    CommandPlan plan = planOf({}, Await::Messages);
     plan.json = call.options.json;
     return plan;
 }
@@ -152,13 +188,20 @@ struct Entry {
 };
 
 constexpr Entry kCommands[] = {
-    {u"text", u"TEXT", 1, nullptr, u"show up to six characters, right-aligned",
+    {u"text", u"[--raw] TEXT|-", 1, u"raw", u"show up to six characters and a point",
      u"Shows TEXT on the six digits as \"Send ASCII\" does: right-aligned, with spaces in\n"
-     u"front, so that its last character lands on the sixth digit. The module shows\n"
-     u"0-9 A b C c d E F H h I J L n o P r S U u y - and space; other characters, a\n"
-     u"period too, are sent unchanged ('dp' lights a decimal point). More than six\n"
-     u"characters, or an empty TEXT, is a usage error; 'text \" \"' blanks the display.\n"
-     u"Sends FE 03 and six characters, then FF; '12' sends FE 03 20 20 20 20 31 32 FF.",
+     u"front, so that its last character lands on the sixth digit. A period right\n"
+     u"after a character lights that digit's decimal point, as \"Set Decimal Point\"\n"
+     u"does, and a text without one turns the point off: '12.34' shows 12.34. The\n"
+     u"module shows 0-9 A b C c d E F H h I J L n o P r S U u y - and space. More than\n"
+     u"six characters, more than one period, a period first, or an empty TEXT is a\n"
+     u"usage error; 'text \" \"' blanks the display. With --raw the text goes as it\n"
+     u"is, periods as characters, and the point is left alone. With TEXT '-' each\n"
+     u"line of standard input is shown as it comes, the port held open until the\n"
+     u"input ends; a line that cannot be shown is said on standard error, the rest\n"
+     u"go on, and the exit status is 1.\n"
+     u"Sends FE 03 and six characters, then FF, and FE 13 N FF for the point:\n"
+     u"'12.34' sends FE 03 20 20 31 32 33 34 FF and FE 13 04 FF.",
      text},
     {u"dp", u"N", 1, nullptr, u"light decimal point N (1 to 6), or none (0)",
      u"Lights the decimal point of digit N, 1 (leftmost) to 6, or none with 0, as\n"
@@ -182,9 +225,8 @@ constexpr Entry kCommands[] = {
      u"Sets the countdown interval to H hours, M minutes and S seconds, as \"Set\n"
      u"Interval\" does. Each is a plain decimal number ('.' before a fraction),\n"
      u"rounded to a whole number, an exact half to the even neighbour; minutes and\n"
-     u"seconds are not checked against 59. Anything else is refused with \"Please Key\n"
-     u"In Numeric Value\"; a value below 0 or above 255 with \"Please Key In Values\n"
-     u"From 0 To 255\" (usage errors). 'start-stop' then starts it.\n"
+     u"seconds are not checked against 59. A value that is not a number, or below 0\n"
+     u"or above 255, is a usage error that names it. 'start-stop' then starts it.\n"
      u"Sends FE 01 ss mm hh FF; '1 30 0' sends FE 01 00 1E 01 FF.",
      countdown},
     {u"start-stop", u"", 0, nullptr, u"start or stop the countdown",
@@ -204,7 +246,8 @@ constexpr Entry kCommands[] = {
      startup},
     {u"module-speed", u"BPS", 1, nullptr, u"tell the module its line speed",
      u"Tells the module to talk at BPS bit/s from now on: 1200, 2400, 4800, 9600 or\n"
-     u"19200. Later commands need --speed BPS (or the panel's speed set to match).\n"
+     u"19200. Later commands need --speed BPS (or the panel's speed set to match),\n"
+     u"which veldctl says on standard error.\n"
      u"Sends FE 80 b FF with b = %1 for 1200 to 19200.",
      moduleSpeed},
     {u"time", u"", 0, nullptr, u"print the module's time",
@@ -235,6 +278,12 @@ constexpr Entry kCommands[] = {
      u"  {\"event\":\"time\",\"hours\":9,\"minutes\":7,\"seconds\":5,\"text\":\"9:07:05\"}\n"
      u"Bytes that form no message are skipped. Sends nothing.",
      watch},
+    {u"ports", u"[--json]", 0, u"json", u"list the serial ports found now",
+     u"Lists the serial ports on this computer now, one per line: the stable name\n"
+     u"(its /dev/serial/by-id link when it has one), the device, what is known of it,\n"
+     u"and the COM items of the panel that lead to it. With --json one object per\n"
+     u"line. A pseudo-terminal, such as veld-module's, is not a found port. Opens none.",
+     ports},
     {u"help", u"[COMMAND]", -1, nullptr, u"explain veldctl, or one command",
      u"Prints what veldctl --help prints, or what one command does and sends.", nullptr},
 };
@@ -281,7 +330,8 @@ Result planCommand(const QString& command, const QStringList& args, const Comman
     if (!c || !c->plan)
         return UsageError{u"unknown command '%1'"_s.arg(command), {}};
     for (const auto& [set, name] :
-         {std::pair{options.fahrenheit, u"fahrenheit"}, std::pair{options.json, u"json"}})
+         {std::pair{options.fahrenheit, u"fahrenheit"}, std::pair{options.json, u"json"},
+          std::pair{options.raw, u"raw"}})
         if (set && (!c->option || QStringView(c->option) != QStringView(name)))
             return UsageError{u"%1 does not take --%2"_s.arg(command, name), command};
     if (args.size() != c->count)

@@ -32,12 +32,16 @@ struct CommandPlan {
     Await await = Await::Nothing;
     bool fahrenheit = false;
     bool json = false;
+    bool listPorts = false; // opens no port: lists the ones there are
+    QString note;           // for standard error once the frames have gone out
 };
 
-// The options that belong to one command: --fahrenheit (temp), --json (watch).
+// The options that belong to one command: --fahrenheit (temp), --json (watch,
+// ports), --raw (text).
 struct CommandOptions {
     bool fahrenheit = false;
     bool json = false;
+    bool raw = false;
 };
 
 // The plan for a command and its arguments, each frame exactly as the panel

@@ -55,6 +55,7 @@ std::variant<Invocation, UsageError> parseInvocation(const QStringList& argument
         {u"verbose"_s, {}},
         {u"fahrenheit"_s, {}},
         {u"json"_s, {}},
+        {u"raw"_s, {}},
     });
     if (!parser.parse(QStringList{u"veldctl"_s} + arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
@@ -87,7 +88,7 @@ std::variant<Invocation, UsageError> parseInvocation(const QStringList& argument
     inv.help = parser.isSet(u"help"_s);
     inv.version = parser.isSet(u"version"_s);
     inv.verbose = parser.isSet(u"verbose"_s);
-    inv.options = {parser.isSet(u"fahrenheit"_s), parser.isSet(u"json"_s)};
+    inv.options = {parser.isSet(u"fahrenheit"_s), parser.isSet(u"json"_s), parser.isSet(u"raw"_s)};
     const QStringList positional = parser.positionalArguments();
     if (!positional.isEmpty()) {
         inv.command = positional.first();

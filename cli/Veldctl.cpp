@@ -3,16 +3,23 @@
 #include "cli/Commands.h"
 #include "cli/Invocation.h"
 #include "cli/MessageReader.h"
+#include "common/QuitOnSignal.h"
 #include "protocol/WireText.h"
+#include "serial/FoundPorts.h"
 #include "serial/LineSettings.h"
 #include "serial/MSComm.h"
 #include "serial/PortMap.h"
 #include "serial/SettingsStore.h"
 
 #include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLoggingCategory>
 #include <cerrno>
 #include <cstdio>
+#include <poll.h>
+#include <unistd.h>
 
 namespace veld::cli {
 
@@ -33,11 +40,8 @@ constexpr int exitCode(ExitStatus status) {
     return static_cast<int>(status);
 }
 
-// After the last frame the port stays open while the frame goes out on the
-// line at its speed (10 bits a byte), and a little longer: closing restores
-// the line settings the device had before, which must not change the speed
-// under bytes that are still on their way.
-constexpr int kAfterFrameMs = 50;
+// The longest line `text -` takes; a longer one is refused up to its end.
+constexpr qsizetype kMaxLineBytes = 4096;
 
 enum class WriteResult { Written, PipeClosed, Failed };
 
@@ -120,8 +124,10 @@ struct OpenedPort {
 
 // Opens the chosen port at the chosen line settings, falling back on the
 // panel's stored ones as its start-up does; the settings are only read.
-// When it cannot: the cause, one line naming the device.
-std::variant<OpenedPort, QString> openPort(serial::MSComm& comm, const Invocation& invocation) {
+// When it cannot: the cause, one line naming the device; nothing when no port
+// is given and none is stored.
+std::variant<OpenedPort, QString, std::nullopt_t> openPort(serial::MSComm& comm,
+                                                           const Invocation& invocation) {
     const QString settings = invocation.lineSettings.isEmpty() ? SettingsStore::storedLineSettings()
                                                                : invocation.lineSettings;
     const auto line = serial::parseLineSettings(settings);
@@ -132,7 +138,10 @@ std::variant<OpenedPort, QString> openPort(serial::MSComm& comm, const Invocatio
     int comNumber = invocation.port.comNumber;
     QString stored;
     if (invocation.port.kind == PortChoice::Kind::Stored) {
+        // /dev/ttyS0 is on most PCs with nothing on it: no port is a usage error.
         const SettingsStore::StoredPort port = SettingsStore::storedPort();
+        if (!port.stored)
+            return std::nullopt;
         stored = port.text;
         comNumber = port.number.value_or(0);
     }
@@ -188,10 +197,17 @@ int awaitAnswer(MessageReader& reader, const CommandPlan& plan, const OpenedPort
     }
 }
 
+// The reading end of standard output, a pipe, has gone away.
+bool readerGone() {
+    pollfd out{STDOUT_FILENO, 0, 0};
+    return ::poll(&out, 1, 0) == 1 && (out.revents & (POLLERR | POLLHUP)) != 0;
+}
+
 int watch(MessageReader& reader, const CommandPlan& plan, const OpenedPort& port) {
     protocol::ModuleMessage message;
-    for (;;) {
-        switch (reader.next(QDeadlineTimer(QDeadlineTimer::Forever), message)) {
+    // Looked at between short waits, so that it ends without waiting for a message.
+    while (!readerGone()) {
+        switch (reader.next(QDeadlineTimer(MessageReader::kSliceMs), message)) {
         case Status::Message:
             switch (writeLine(stdout,
                               plan.json ? eventJson(message)
@@ -205,19 +221,105 @@ int watch(MessageReader& reader, const CommandPlan& plan, const OpenedPort& port
             }
             break;
         case Status::TimedOut:
+            continue;
         case Status::Signalled:
             return exitCode(ExitStatus::Done);
         case Status::PortLost:
             return portLost(port);
         }
     }
+    return exitCode(ExitStatus::Done);
 }
 
-int letFrameGoOut(MessageReader& reader, const OpenedPort& port, std::size_t frameBytes) {
-    const qint64 lineMs = static_cast<qint64>(frameBytes) * 10 * 1000 / port.bitsPerSecond + 1;
-    const QDeadlineTimer deadline(lineMs + kAfterFrameMs);
-    protocol::ModuleMessage ignored;
-    while (reader.next(deadline, ignored) == Status::Message) {
+// Sends the frames and waits until they have left the port: within the time
+// their bytes need on the line (10 bits a byte) and the user's timeout. A
+// closed port restores the line's settings, which must not change under bytes
+// still on their way.
+bool send(serial::MSComm& comm, const std::vector<protocol::Bytes>& frames, const OpenedPort& port,
+          int timeoutMs) {
+    std::size_t bytes = 0;
+    for (const protocol::Bytes& frame : frames) {
+        comm.setOutput(frame);
+        bytes += frame.size();
+    }
+    const auto lineMs = static_cast<int>(bytes * 10 * 1000 / std::size_t(port.bitsPerSecond)) + 1;
+    return comm.drain(lineMs + timeoutMs);
+}
+
+int notSent(const OpenedPort& port) {
+    return fail(ExitStatus::PortUnavailable,
+                u"frame not sent: %1 is not taking data"_s.arg(port.device));
+}
+
+// text -: each line of standard input as it comes, by the rules of text,
+// until the input ends or a signal comes.
+int streamText(serial::MSComm& comm, const Invocation& invocation, const OpenedPort& port,
+               const common::QuitOnSignal& quit) {
+    QByteArray pending;
+    bool refused = false;
+    bool discarding = false;
+    int lineNumber = 0;
+    const auto show = [&](const QByteArray& line) {
+        ++lineNumber;
+        const auto planned =
+            planCommand(u"text"_s, {QString::fromLocal8Bit(line)}, invocation.options);
+        if (const auto* error = std::get_if<UsageError>(&planned)) {
+            tellUser(u"veldctl: line %1: %2"_s.arg(lineNumber).arg(error->message));
+            refused = true;
+            return true;
+        }
+        return send(comm, std::get<CommandPlan>(planned).frames(), port, invocation.timeoutMs);
+    };
+    for (bool end = false; !end;) {
+        QCoreApplication::processEvents();
+        if (quit.received() != 0)
+            break;
+        if (!comm.portOpen())
+            return portLost(port);
+        pollfd in{STDIN_FILENO, POLLIN, 0};
+        if (::poll(&in, 1, MessageReader::kSliceMs) <= 0)
+            continue;
+        char buffer[4096];
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        end = n <= 0;
+        pending.append(buffer, std::max<ssize_t>(n, 0));
+        for (qsizetype newline;
+             (newline = pending.indexOf('\n')) >= 0 || (end && !pending.isEmpty());) {
+            const QByteArray line = pending.left(newline < 0 ? pending.size() : newline);
+            pending.remove(0, newline < 0 ? pending.size() : newline + 1);
+            if (!std::exchange(discarding, false) && !show(line))
+                return notSent(port);
+        }
+        if (pending.size() > kMaxLineBytes) {
+            if (!discarding)
+                tellUser(u"veldctl: line %1: longer than %2 bytes, not shown"_s.arg(++lineNumber)
+                             .arg(kMaxLineBytes));
+            refused = discarding = true;
+            pending.clear();
+        }
+    }
+    return exitCode(refused ? ExitStatus::Usage : ExitStatus::Done);
+}
+
+// ports: one line each, tab between the fields, or one JSON object.
+int listPorts(bool json) {
+    for (const serial::FoundPort& found : serial::foundPorts()) {
+        const QStringList items = serial::portsLeadingTo(found.systemLocation);
+        const QString line =
+            json ? QString::fromUtf8(
+                       QJsonDocument(QJsonObject{{u"path"_s, found.path},
+                                                 {u"device"_s, found.systemLocation},
+                                                 {u"description"_s, found.description},
+                                                 {u"manufacturer"_s, found.manufacturer},
+                                                 {u"serial"_s, found.serialNumber},
+                                                 {u"com"_s, QJsonArray::fromStringList(items)}})
+                           .toJson(QJsonDocument::Compact))
+                 : QStringList{found.path, found.systemLocation, found.known(), items.join(u' ')}
+                       .join(u'\t');
+        if (const int status = print(line); status != 0)
+            return status;
     }
     return exitCode(ExitStatus::Done);
 }
@@ -246,22 +348,29 @@ int runVeldctl(const QStringList& arguments, const common::QuitOnSignal& quit) {
         return usageError(*error);
     const CommandPlan& plan = std::get<CommandPlan>(planned);
 
+    if (plan.listPorts)
+        return listPorts(plan.json);
+    const bool stream = invocation.command == u"text"_s && invocation.arguments[0] == u"-"_s;
+
     serial::MSComm comm;
     const auto opened = openPort(comm, invocation);
+    if (std::holds_alternative<std::nullopt_t>(opened))
+        return usageError(
+            {u"no port: give --port DEVICE or --com N (or pick one in the panel)"_s, {}});
     if (const auto* cause = std::get_if<QString>(&opened))
         return fail(ExitStatus::PortUnavailable, *cause);
     const OpenedPort& port = std::get<OpenedPort>(opened);
+    if (stream)
+        return streamText(comm, invocation, port, quit);
 
     MessageReader reader(comm, quit);
-    std::size_t sent = 0;
-    if (plan.frames)
-        for (const protocol::Bytes& frame : plan.frames()) {
-            comm.setOutput(frame);
-            sent += frame.size();
-        }
+    if (plan.frames && !send(comm, plan.frames(), port, invocation.timeoutMs))
+        return notSent(port);
+    if (!plan.note.isEmpty())
+        tellUser(u"veldctl: "_s + plan.note);
     switch (plan.await) {
     case Await::Nothing:
-        return letFrameGoOut(reader, port, sent);
+        return exitCode(ExitStatus::Done);
     case Await::TimeStamp:
     case Await::Temperature:
         return awaitAnswer(reader, plan, port, invocation.timeoutMs);

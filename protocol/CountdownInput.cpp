@@ -55,24 +55,32 @@ double roundHalfEven(double value) {
     return std::fmod(lower, 2.0) == 0.0 ? lower : lower + 1.0;
 }
 
+std::variant<std::uint8_t, IntervalError> intervalValue(std::u16string_view text,
+                                                        char16_t decimalSeparator) {
+    const auto number = parseNumber(text, decimalSeparator);
+    if (!number)
+        return IntervalError::NotNumeric;
+    const double r = roundHalfEven(*number);
+    // Range check on the double, before any narrowing conversion.
+    if (!(r >= 0.0 && r <= 255.0))
+        return IntervalError::OutOfRange;
+    return static_cast<std::uint8_t>(r);
+}
+
 IntervalResult convertInterval(std::u16string_view hours, std::u16string_view minutes,
                                std::u16string_view seconds, char16_t decimalSeparator) {
-    const auto h = parseNumber(hours, decimalSeparator);
-    const auto m = parseNumber(minutes, decimalSeparator);
-    const auto s = parseNumber(seconds, decimalSeparator);
-    if (!h || !m || !s)
-        return {std::nullopt, IntervalError::NotNumeric};
-
-    std::uint8_t bytes[3] = {};
-    const double values[3] = {*s, *m, *h};
-    for (int k = 0; k < 3; ++k) {
-        const double r = roundHalfEven(values[k]);
-        // Range check on the double, before any narrowing conversion.
-        if (!(r >= 0.0 && r <= 255.0))
-            return {std::nullopt, IntervalError::OutOfRange};
-        bytes[k] = static_cast<std::uint8_t>(r);
-    }
-    return {TimePayload{bytes[0], bytes[1], bytes[2]}, IntervalError::NotNumeric};
+    // Seconds, minutes, hours: the payload's order. Not a number wins over
+    // out of range.
+    const std::variant<std::uint8_t, IntervalError> values[3] = {
+        intervalValue(seconds, decimalSeparator), intervalValue(minutes, decimalSeparator),
+        intervalValue(hours, decimalSeparator)};
+    for (const IntervalError error : {IntervalError::NotNumeric, IntervalError::OutOfRange})
+        for (const auto& value : values)
+            if (const auto* e = std::get_if<IntervalError>(&value); e && *e == error)
+                return {std::nullopt, error};
+    return {TimePayload{std::get<std::uint8_t>(values[0]), std::get<std::uint8_t>(values[1]),
+                        std::get<std::uint8_t>(values[2])},
+            IntervalError::NotNumeric};
 }
 
 } // namespace veld::protocol

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <variant>
 
 namespace veld::protocol {
 
@@ -26,6 +27,11 @@ struct IntervalResult {
     std::optional<TimePayload> payload;
     IntervalError error = IntervalError::NotNumeric; // meaningful only without payload
 };
+
+// One box's text as its byte of the payload: a number that, rounded, fits one
+// unsigned byte (0 to 255).
+std::variant<std::uint8_t, IntervalError> intervalValue(std::u16string_view text,
+                                                        char16_t decimalSeparator);
 
 // Converts the three box texts to the countdown payload. Every value must be a
 // number, and after rounding must fit one unsigned byte (0 to 255).

@@ -8,6 +8,15 @@
 namespace veld::protocol {
 
 inline constexpr std::size_t kDisplayDigits = 6;
+// Decimal point N, 1 to 6, is the point of digit N counted from the left, as
+// the module numbers them; 0 lights none. The digit as an index from 0.
+inline constexpr std::size_t digitOfPoint(std::uint8_t point) {
+    return point - 1u;
+}
+inline constexpr std::uint8_t pointOfDigit(std::size_t digit) {
+    return static_cast<std::uint8_t>(digit + 1);
+}
+
 // Byte put in place of a character that has no single-byte code.
 inline constexpr std::uint8_t kUnmappableCharacter = '?';
 

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSerialPortInfo>
+#include <QStringList>
 #include <algorithm>
 
 namespace veld::serial {
@@ -22,6 +23,12 @@ QHash<QString, QString> stableLinksByDevice(const QString& folder) {
     return links;
 }
 } // namespace
+
+QString FoundPort::known() const {
+    QStringList parts{description, manufacturer, serialNumber};
+    parts.removeAll(QString());
+    return parts.join(QStringLiteral(", "));
+}
 
 QList<FoundPort> foundPorts() {
     const QHash<QString, QString> links = stableLinksByDevice(QStringLiteral("/dev/serial/by-id"));

@@ -16,6 +16,9 @@ struct FoundPort {
     QString serialNumber;
 
     bool operator==(const FoundPort&) const = default;
+
+    // What is known of it: "FT232R USB UART, FTDI, A50285BI"; empty when nothing.
+    QString known() const;
 };
 
 // The serial ports present now, sorted by path.

@@ -8,11 +8,18 @@
 #include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QSet>
+#include <algorithm>
 #include <cerrno>
 #include <limits>
 
 #ifdef Q_OS_UNIX
+#include <QFile>
+#include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <termios.h>
+#include <unistd.h>
 #endif
 
 namespace veld::serial {
@@ -25,6 +32,15 @@ QSet<QString>& devicesOpenHere() {
     static QSet<QString> devices;
     return devices;
 }
+
+#ifdef Q_OS_UNIX
+// The slave side of a pseudo-terminal: majors 136 to 143 on Linux.
+bool isPseudoTerminal(const QString& device) {
+    struct stat node {};
+    return ::stat(QFile::encodeName(device).constData(), &node) == 0 && S_ISCHR(node.st_mode) &&
+           ::major(node.st_rdev) >= 136 && ::major(node.st_rdev) <= 143;
+}
+#endif
 
 QString resolve(const QString& path) {
 #ifdef Q_OS_UNIX
@@ -136,6 +152,9 @@ std::optional<QString> MSComm::tryOpen(const QString& configured) {
         return QStringLiteral("in use by ") + describeProcess(QCoreApplication::applicationPid());
     if (QString cause = lockedBecause(device); !cause.isEmpty())
         return cause;
+    PortLocks locks;
+    if (QString cause = locks.hold(device); !cause.isEmpty())
+        return cause;
 
     auto port = std::make_unique<QSerialPort>();
     port->setPortName(device);
@@ -159,12 +178,7 @@ std::optional<QString> MSComm::tryOpen(const QString& configured) {
         return locked.isEmpty() ? causeOfFailedOpen(firstError, errorNumber, device, *port)
                                 : locked;
     }
-    // What waited on the line before it was opened is old news (a pty keeps
-    // what its other end wrote while nobody read); it goes before the locks
-    // are taken, so that whoever sees them taken can start talking.
-    port->clear(QSerialPort::Input);
-    PortLocks locks;
-    if (QString cause = locks.take(device, static_cast<int>(port->handle())); !cause.isEmpty())
+    if (QString cause = locks.take(device); !cause.isEmpty())
         return cause;
     QSerialPort* raw = port.get();
     connect(raw, &QSerialPort::errorOccurred, this,
@@ -275,9 +289,23 @@ void MSComm::closePort() {
     m_port->disconnect(this);
     devicesOpenHere().remove(m_openDevice);
     m_locks.release();
+#ifdef Q_OS_UNIX
+    // A pseudo-terminal has no wire: its other end judges what it reads by the
+    // settings it finds when it reads, which may be after this close. So they
+    // stay as they were used; a real line gets back the ones found at open.
+    termios used{};
+    const int pty = isPseudoTerminal(m_openDevice) && !m_lost ? ::dup(int(m_port->handle())) : -1;
+    const bool kept = pty >= 0 && ::tcgetattr(pty, &used) == 0;
+#endif
     // Closing restores the line settings and releases the exclusive flag and
     // QSerialPort's own lock file.
     m_port.reset();
+#ifdef Q_OS_UNIX
+    if (kept && ::tcsetattr(pty, TCSANOW, &used) != 0)
+        qCWarning(lcSerial, "%s: its settings could not be kept", qUtf8Printable(m_openDevice));
+    if (pty >= 0)
+        ::close(pty);
+#endif
     m_openDevice.clear();
 }
 
@@ -375,6 +403,36 @@ QByteArray MSComm::input() {
     if (!m_port)
         return {};
     return m_inputLen > 0 ? m_port->read(m_inputLen) : m_port->readAll();
+}
+
+bool MSComm::drain(int msecs) {
+    checkLine();
+    const QDeadlineTimer deadline(msecs);
+    while (m_port && m_port->bytesToWrite() > 0) {
+        m_writing = true;
+        const bool written =
+            m_port->waitForBytesWritten(static_cast<int>(deadline.remainingTime()));
+        m_writing = false;
+        checkLine();
+        if (!written && deadline.hasExpired())
+            return false;
+    }
+#ifdef Q_OS_UNIX
+    // The device's own queue empties at the line's speed, or never when flow
+    // control holds it: so it is watched until the deadline, not tcdrain()ed.
+    for (int queued = 0; m_port;) {
+        if (::ioctl(static_cast<int>(m_port->handle()), TIOCOUTQ, &queued) != 0 || queued == 0)
+            return true;
+        if (deadline.hasExpired())
+            return false;
+        // About the time the queued bytes take at 10 bits a byte.
+        const qint64 needed = 1 + qint64(queued) * 10000 / std::max<qint32>(m_port->baudRate(), 1);
+        ::poll(nullptr, 0, static_cast<int>(std::min(needed, deadline.remainingTime())));
+    }
+    return false;
+#else
+    return m_port != nullptr;
+#endif
 }
 
 bool MSComm::waitForInput(int msecs) {

@@ -66,6 +66,9 @@ public:
     // Blocks up to msecs (-1: no limit) until bytes wait; false on timeout or
     // when the port is closed or lost.
     bool waitForInput(int msecs);
+    // Blocks up to msecs until every byte written has left: this program and
+    // the device's own queue. False when some have not, or the port is gone.
+    bool drain(int msecs);
 
     // Resolved device path of the open port, or empty.
     QString openDevice() const;

@@ -17,6 +17,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <termios.h>
 #include <unistd.h>
 #endif
 
@@ -208,19 +209,31 @@ QString lockedBecause(const QString& devicePath) {
         for (const QString& name : names)
             if (QString cause = checkLockFile(folder, name); !cause.isEmpty())
                 return cause;
-    if (const auto holder = lockHolder(devicePath))
-        return QStringLiteral("in use by ") + describeProcess(*holder);
     return {};
 }
 
-QString PortLocks::take(const QString& devicePath, int fd) {
+QString PortLocks::hold(const QString& devicePath) {
     release();
+    const int fd = ::open(QFile::encodeName(devicePath).constData(),
+                          O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return {}; // the port's own open then says why
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        // Only here, on a refusal: the first read of /proc/locks in a while
+        // waits for the kernel (some 10 ms).
         const auto holder = lockHolder(devicePath);
         return holder ? QStringLiteral("in use by ") + describeProcess(*holder)
                       : QStringLiteral("locked: another program holds an flock() on it");
     }
+    // What waited on the line before is old news (a pty keeps what its other
+    // end wrote while nobody read); what comes once the port is set up is not.
+    static_cast<void>(::tcflush(fd, TCIFLUSH)); // a device that cannot keeps them: harmless
     m_fd = fd;
+    return {};
+}
+
+QString PortLocks::take(const QString& devicePath) {
     const QStringList names = lockNames(devicePath);
     const QString folder = systemLockFolder(names.first());
     const QByteArray line = hdbLine();
@@ -272,7 +285,7 @@ void PortLocks::release() {
         if (holdsThisProcess(path))
             QFile::remove(path);
     if (m_fd >= 0)
-        ::flock(std::exchange(m_fd, -1), LOCK_UN);
+        ::close(std::exchange(m_fd, -1));
 }
 #else
 QString portLockFile(const QString&) {
@@ -281,7 +294,10 @@ QString portLockFile(const QString&) {
 QString lockedBecause(const QString&) {
     return {};
 }
-QString PortLocks::take(const QString&, int) {
+QString PortLocks::hold(const QString&) {
+    return {};
+}
+QString PortLocks::take(const QString&) {
     return {};
 }
 void PortLocks::release() {}

@@ -18,18 +18,17 @@ namespace veld::serial {
 // there is no such folder.
 QString portLockFile(const QString& devicePath);
 
-// Why the device may not be opened now, empty when it may: a live holder of
-// any of its locks ("in use by PID 4242 (picocom)"), or a lock that cannot be
-// judged (no process number in it, a link or other non-regular file in its
-// place, a lock folder that cannot be written). A stale lock file (its process
-// gone, whatever follows the number) is removed. Looks in QSerialPort's lock
-// folder and, when $VELD_LOCK_DIR is set, there too.
+// Why the lock files keep the device from being opened now, empty when they
+// do not: a live holder ("in use by PID 4242 (minicom)"), or a lock that
+// cannot be judged (no process number in it, a link or other non-regular file
+// in its place, a lock folder that cannot be written). A stale lock file (its
+// process gone, whatever follows the number) is removed. Looks in
+// QSerialPort's lock folder and, when $VELD_LOCK_DIR is set, there too.
 QString lockedBecause(const QString& devicePath);
 
-// The locks of a device that this process has open: taken on the open port,
-// given back when released or destroyed. The lock files hold this process's
-// number in HDB format (ten characters and a newline); QSerialPort's own one
-// is rewritten so.
+// The locks of a device that this process has open, given back when released
+// or destroyed. The lock files hold this process's number in HDB format (ten
+// characters and a newline); QSerialPort's own one is rewritten so.
 class PortLocks {
 public:
     PortLocks() = default;
@@ -39,9 +38,14 @@ public:
     PortLocks(PortLocks&& other) noexcept;
     PortLocks& operator=(PortLocks&& other) noexcept;
 
-    // flock(LOCK_EX | LOCK_NB) on the open descriptor, then the lock files
-    // under every name. On failure gives back what it took and says why.
-    QString take(const QString& devicePath, int fd);
+    // Before the port is opened: flock(LOCK_EX | LOCK_NB) on a descriptor of
+    // its own, kept until release, so that a holder ("in use by PID 4242
+    // (picocom)") refuses before the line is touched; then empties what
+    // waited on the line.
+    QString hold(const QString& devicePath);
+    // Once the port is open: the lock files under every name. On failure gives
+    // back what it took and says why.
+    QString take(const QString& devicePath);
     void release();
 
 private:

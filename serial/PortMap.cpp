@@ -2,6 +2,7 @@
 
 #include "serial/SettingsStore.h"
 
+#include <QFileInfo>
 #include <QtGlobal>
 
 namespace veld::serial {
@@ -30,6 +31,16 @@ std::optional<PortMapping> mappingForPort(int portNumber) {
         return PortMapping{fromSettings, PortSource::Settings};
     return PortMapping{QStringLiteral("/dev/ttyS%1").arg(portNumber - 1), PortSource::Default};
 #endif
+}
+
+QStringList portsLeadingTo(const QString& device) {
+    QStringList items;
+    const QString target = QFileInfo(device).canonicalFilePath();
+    for (int n = kFirstPort; n <= kLastPort; ++n)
+        if (const auto mapped = deviceForPort(n);
+            !target.isEmpty() && mapped && QFileInfo(*mapped).canonicalFilePath() == target)
+            items << portSettingsKey(n);
+    return items;
 }
 
 std::optional<QString> deviceForPort(int portNumber) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace veld::serial {
@@ -27,6 +28,9 @@ std::optional<PortMapping> mappingForPort(int portNumber);
 
 // The device alone.
 std::optional<QString> deviceForPort(int portNumber);
+
+// The COM items whose device is this one, resolved: "COM1", "COM3".
+QStringList portsLeadingTo(const QString& device);
 
 // "COMn": the port's key in settings group Ports.
 QString portSettingsKey(int portNumber);

@@ -104,20 +104,25 @@ bool store(const QString& path, const std::optional<QString>& value) {
 }
 } // namespace
 
-QString SettingsStore::read(QStringView section, QStringView key, const QString& defaultValue) {
+namespace {
+// The text stored under the key; none when there is none or it is not text.
+std::optional<QString> storedText(QStringView section, QStringView key) {
     const QString path = keyPath(section, key);
     if (const auto unstored = g_unstored.constFind(path); unstored != g_unstored.cend())
-        return unstored->value_or(defaultValue);
+        return *unstored;
     const QSettings settings = openStore();
     const QVariant value = settings.value(path);
-    if (!value.isValid())
-        return defaultValue;
     // An unquoted value with commas, edited by hand, comes back as a list.
     if (value.typeId() == QMetaType::QStringList)
         return value.toStringList().join(u',');
-    if (value.canConvert<QString>())
+    if (value.isValid() && value.canConvert<QString>())
         return value.toString();
-    return defaultValue;
+    return std::nullopt;
+}
+} // namespace
+
+QString SettingsStore::read(QStringView section, QStringView key, const QString& defaultValue) {
+    return storedText(section, key).value_or(defaultValue);
 }
 
 bool SettingsStore::write(QStringView section, QStringView key, const QString& value) {
@@ -134,7 +139,8 @@ constexpr auto kSettingsKey = u"Settings";
 } // namespace
 
 SettingsStore::StoredPort SettingsStore::storedPort() {
-    StoredPort port{read(kProperties, kCommPortKey, QStringLiteral("1")), std::nullopt};
+    const auto text = storedText(kProperties, kCommPortKey);
+    StoredPort port{text.value_or(QStringLiteral("1")), std::nullopt, text.has_value()};
     bool ok = false;
     const int number = port.text.trimmed().toInt(&ok, 10);
     if (ok)

@@ -29,6 +29,7 @@ public:
     struct StoredPort {
         QString text;
         std::optional<int> number;
+        bool stored = false; // false: the default
     };
     static StoredPort storedPort();
     static QString storedLineSettings();

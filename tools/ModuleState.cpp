@@ -4,6 +4,7 @@
 #include "protocol/ModuleLineSpeed.h"
 #include "protocol/ReceiveDecoder.h"
 #include "protocol/StartupFunction.h"
+#include "protocol/TextCommand.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -217,7 +218,7 @@ ShownDisplay ModuleState::shownFor(ModuleFunction function) const {
     case ModuleFunction::DisplayMode:
         shown.characters = m_text;
         if (m_decimalPoint > 0)
-            shown.points = static_cast<std::uint8_t>(1u << (m_decimalPoint - 1));
+            shown.points = static_cast<std::uint8_t>(1u << protocol::digitOfPoint(m_decimalPoint));
         break;
     case ModuleFunction::RealTimeClock: {
         const TimeOfDay t = clock();

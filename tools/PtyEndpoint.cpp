@@ -1,5 +1,7 @@
 #include "tools/PtyEndpoint.h"
 
+#include "tools/ModuleState.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -63,11 +65,14 @@ bool PtyEndpoint::open(QString& error) {
         return false;
     }
     m_devicePath = QString::fromLocal8Bit(name);
-    // Raw bytes both ways; the speed stays the pty's default until the panel
-    // sets one, so nothing is heard or said before the panel opens the line.
+    // Raw bytes both ways, at the module's own first speed: a program that
+    // opens the line at that speed, writes and closes at once leaves it so,
+    // whenever the module comes to read.
     termios t{};
     ::tcgetattr(m_slave, &t);
     ::cfmakeraw(&t);
+    static_assert(ModuleState::kInitialLineSpeed == 9600);
+    ::cfsetspeed(&t, B9600);
     ::tcsetattr(m_slave, TCSANOW, &t);
     ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
     ::fcntl(m_master, F_SETFD, FD_CLOEXEC);

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <unistd.h>
@@ -48,6 +49,14 @@ TEST(serial_SettingsStore, PortMapTakesTheEnvironmentThenTheStoreThenTtyS) {
     EXPECT_EQ(deviceForPort(2).value_or(QString()), u"/dev/pts/77"_s);
     EXPECT_EQ(std::tuple(deviceForPort(0), deviceForPort(6)),
               std::tuple(std::optional<QString>(), std::optional<QString>()));
+    // Which items lead to a device, through a link or not.
+    QTemporaryDir dir;
+    const QString device = dir.filePath(u"tty"_s), link = dir.filePath(u"by-id"_s);
+    ASSERT_TRUE(QFile(device).open(QIODevice::WriteOnly) && QFile::link(device, link));
+    EXPECT_TRUE(SettingsStore::write(SettingsStore::kPorts, u"COM3", link));
+    qputenv("VELD_COM4", device.toLocal8Bit());
+    EXPECT_EQ(veld::serial::portsLeadingTo(device), QStringList({u"COM3"_s, u"COM4"_s}));
+    EXPECT_EQ(veld::serial::portsLeadingTo(u"/dev/pts/77"_s), QStringList());
 }
 
 TEST(serial_SettingsStore, AnUnstorableValueSaysWhyAndHoldsForTheSession) {

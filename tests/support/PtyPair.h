@@ -102,8 +102,8 @@ public:
         return out;
     }
 
-    // Another open of the device holds an flock() on it, as an open port of
-    // the panel does once it has emptied what waited and taken its locks.
+    // Another open of the device holds an flock() on it, as the panel does
+    // from just before it opens the port until it has closed it.
     bool lockedByAnother() const {
         const bool free = ::flock(m_slave, LOCK_EX | LOCK_NB) == 0;
         return !(free && ::flock(m_slave, LOCK_UN) == 0);
@@ -112,6 +112,26 @@ public:
     bool exclusive() const {
         int exclusive = 0;
         return ::ioctl(m_slave, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+    }
+    // The module stops reading: the panel's way fills until a write would
+    // block. The kernel moves written bytes on to the master's 4095-byte
+    // queue behind the writer, freeing room; once that queue is full a
+    // refused write stays refused.
+    void fillPanelsWay() {
+        const int flags = ::fcntl(m_slave, F_GETFL);
+        ::fcntl(m_slave, F_SETFL, flags | O_NONBLOCK);
+        const QByteArray filler(4096, 'x');
+        for (const QDeadlineTimer deadline(2000); !deadline.hasExpired();) {
+            const bool masterFull = queued(m_master) >= 4095;
+            if (::write(m_slave, filler.constData(), std::size_t(filler.size())) < 0 &&
+                errno == EAGAIN) {
+                if (masterFull)
+                    break;
+                pollfd room{m_slave, POLLOUT, 0};
+                ::poll(&room, 1, 10);
+            }
+        }
+        ::fcntl(m_slave, F_SETFL, flags);
     }
     // Set by the panel; 0 for an unusual speed.
     int baudRate() const {
@@ -151,9 +171,9 @@ private:
             ;
         return r > 0 && (p.revents & POLLIN);
     }
-    int queued() const {
+    int queued(int fd = -1) const {
         int n = 0;
-        return ::ioctl(m_slave, FIONREAD, &n) == 0 ? n : 0;
+        return ::ioctl(fd < 0 ? m_slave : fd, FIONREAD, &n) == 0 ? n : 0;
     }
 
     int m_master = -1;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The benchmark: builds in Release into build-bench/, starts a private Xvfb and
 # prints one table: start-up and footprint of veld beside a bare Qt window (the
-# floor), idle cost, click to wire, one write per frame, receive to screen.
+# floor), idle cost, click to wire, one write per frame, receive to screen, and
+# a veldctl run beside the least program that writes the same frames.
 # Not part of ctest or CI.
 #
 #   bench/run.sh                 full run (about 8 minutes)
@@ -9,7 +10,8 @@
 #   bench/run.sh --readme        also write the table into README.md between its markers
 #
 # Finer control: --runs N (start-ups per program), --idle-seconds S, --idle-runs N,
-# --clicks N, --messages N, --no-build, --keep (keep the raw output folder).
+# --clicks N, --messages N, --veldctl PATH (time another build's veldctl),
+# --no-build, --keep (keep the raw output folder).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -22,6 +24,8 @@ clicks=1000
 text_clicks=100
 messages=200
 trace_clicks=200
+cli_runs=21
+veldctl=
 build=1
 readme=0
 keep=0
@@ -35,11 +39,12 @@ while (($#)); do
     --idle-runs) idle_runs=$2 && shift ;;
     --clicks) clicks=$2 && shift ;;
     --messages) messages=$2 && shift ;;
+    --veldctl) veldctl=$(realpath "$2") && shift ;;
     --no-build) build=0 ;;
     --readme) readme=1 ;;
     --keep) keep=1 ;;
     -h | --help)
-        sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'
+        sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'
         exit 0
         ;;
     *)
@@ -61,8 +66,8 @@ if ((build)); then
     if ! {
         cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DVELD_BUILD_TESTS=OFF \
             -DVELD_BUILD_BENCH=ON &&
-            cmake --build "$build_dir" -j2 --target veld veld_bench_floor veld_bench_startup \
-                veld_bench_latency
+            cmake --build "$build_dir" -j2 --target veld veld-module veldctl veld_bench_floor \
+                veld_bench_startup veld_bench_latency veld_bench_write_floor
     } >"$build_log" 2>&1; then
         cat "$build_log" >&2
         rm -f "$build_log"
@@ -71,6 +76,7 @@ if ((build)); then
     rm -f "$build_log"
 fi
 bin=$build_dir/bin
+veldctl=${veldctl:-$bin/veldctl}
 
 out=$(mktemp -d /tmp/veld-bench-out.XXXXXX)
 xvfb_pid=
@@ -106,6 +112,15 @@ export XDG_RUNTIME_DIR=$out/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset SESSION_MANAGER
 
+value() { # value FILE KEY
+    local v
+    v=$(grep -m1 "^$2=" "$1" | cut -d= -f2-)
+    echo "${v:-nan}"
+}
+calc() { awk "BEGIN { printf \"$1\", $2 }"; }
+verdict() { awk "BEGIN { print (($1) ? \"yes\" : \"**no**\") }"; }
+median() { sort -n "$1" | awk '{ v[NR] = $1 } END { print NR ? v[int((NR + 1) / 2)] : "nan" }'; }
+
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 echo "== start-up, footprint: $runs runs each; idle: $idle_runs x ${idle_seconds} s" >&2
 set +e
@@ -123,9 +138,34 @@ strace -f -qq -xx -s 64 -e trace=write,writev,pwrite64,pwritev -o "$out/write.tr
     "$bin/veld_bench_latency" --clicks "$trace_clicks" --text-clicks "$text_clicks" \
     --messages 0 >"$out/traced.txt" 2>"$out/traced.log"
 traced_status=$?
+echo "== veldctl: $cli_runs runs of 'text 12' against the write floor, on the virtual module" >&2
+# Wall time of each run, the two programs taking turns; the module's end of
+# the pty reads what they write. Settings of its own, so no stored port counts.
+XDG_CONFIG_HOME=$out/config "$bin/veld-module" --headless --link "$out/veld" \
+    >"$out/module.log" 2>&1 &
+module_pid=$!
+for _ in $(seq 100); do
+    [[ -e $out/veld ]] && break
+    sleep 0.1
+done
+cli_status=0
+for _ in $(seq "$cli_runs"); do
+    for program in veldctl floor; do
+        if [[ $program == veldctl ]]; then
+            command=("$veldctl" --port "$out/veld" text 12)
+        else
+            command=("$bin/veld_bench_write_floor" "$out/veld" 12)
+        fi
+        start=$EPOCHREALTIME
+        XDG_CONFIG_HOME=$out/config "${command[@]}" 2>>"$out/cli.log" || cli_status=$?
+        echo "$(calc %.3f "($EPOCHREALTIME - $start) * 1000")" >>"$out/cli.$program.txt"
+    done
+done
+kill "$module_pid" 2>/dev/null || true
+wait "$module_pid" 2>/dev/null || true
 set -e
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
-for f in startup latency traced; do
+for f in startup latency traced cli; do
     status_var=${f}_status
     if ((${!status_var} != 0)); then
         echo "warning: $f run exited with ${!status_var}; its log:" >&2
@@ -133,13 +173,6 @@ for f in startup latency traced; do
     fi
 done
 
-value() { # value FILE KEY
-    local v
-    v=$(grep -m1 "^$2=" "$1" | cut -d= -f2-)
-    echo "${v:-nan}"
-}
-calc() { awk "BEGIN { printf \"$1\", $2 }"; }
-verdict() { awk "BEGIN { print (($1) ? \"yes\" : \"**no**\") }"; }
 
 s=$out/startup.txt
 l=$out/latency.txt
@@ -196,6 +229,8 @@ period=$(value "$l" timer1.interval_ms)
 gap_min=$(value "$l" timer1.gap.min_ms)
 gap_max=$(value "$l" timer1.gap.max_ms)
 slack_ms=5
+cli_veldctl=$(median "$out/cli.veldctl.txt")
+cli_floor=$(median "$out/cli.floor.txt")
 
 cpu_model=$(grep -m1 '^model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
 qt_version=$(dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null || echo unknown)
@@ -210,8 +245,9 @@ table=$out/table.md
     echo "Benchmark: \`bench/run.sh\` builds in Release into \`build-bench/\`, starts its own Xvfb and"
     echo "prints this table (about 8 minutes; \`--quick\` about 2; \`--readme\` writes it here). It"
     echo "is not part of ctest or CI. The floor (\`bench/floor/\`) is a bare Qt 6 QMainWindow"
-    echo "with a menu bar and the panel's 723 × 568 client area; methods and causes of"
-    echo "missed targets are in \`bench/README.md\`."
+    echo "with a menu bar and the panel's 723 × 568 client area; for \`veldctl\` it is"
+    echo "\`bench/floor/WriteFloor.cpp\` (open, set the line, write, drain, restore). Methods"
+    echo "and causes of missed targets are in \`bench/README.md\`."
     echo
     echo "Measured $(date -u '+%Y-%m-%d %H:%M UTC') at commit $commit$dirty;"
     echo "\`nproc\` $(nproc), $cpu_model, Qt $qt_version; load average $load_before before"
@@ -232,6 +268,7 @@ table=$out/table.md
     echo "| — frames read whole at the module end right after each click | $split split, $wrong wrong of $(value "$l" frames.clicks) | | | 0 and 0 | $(verdict "$split == 0 && $wrong == 0") |"
     echo "| Receive to screen, message written to lblCounter painted ($recv_n messages, $recv_missed missed) | median $(calc %.1f "$recv_med") ms, p99 $(calc %.1f "$recv_p99") ms, range $(calc %.1f "$recv_min")–$(calc %.1f "$recv_max") ms | | | within $period + $slack_ms ms | $(verdict "$recv_missed == 0 && $recv_max <= $period + $slack_ms") |"
     echo "| — to the text set by the Timer1 tick; tick gaps | max $(calc %.1f "$text_max") ms; gaps $(calc %.1f "$gap_min")–$(calc %.1f "$gap_max") ms | | | (diagnostic) | |"
+    echo "| veldctl, \`veldctl --port PTY text 12\` start to exit, on the virtual module (median of $cli_runs) | $(calc %.1f "$cli_veldctl") ms | $(calc %.1f "$cli_floor") ms | $(calc %.1f "$cli_veldctl / $cli_floor") × | ≤ 10 ms and ≤ 8 × floor | $(verdict "$cli_veldctl <= 10 && $cli_veldctl <= 8 * $cli_floor") |"
 } >"$table"
 
 cat "$table"
@@ -250,6 +287,6 @@ if ((readme)); then
     cat "$out/README.md" >README.md
     echo "table written into README.md" >&2
 fi
-if ((startup_status || latency_status || traced_status)); then
+if ((startup_status || latency_status || traced_status || cli_status)); then
     exit 1
 fi

@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, running and testing need,
-# when they are missing. Extra package names may be passed as arguments.
+# Installs the Debian 12 packages that building and running need, when they
+# are missing, and those named as arguments (scripts/test.sh names the ones
+# only its checks need).
 set -euo pipefail
 
 packages=(
     cmake make g++ pkg-config
+    # dpkg-buildflags: the distribution's hardening flags of optimised builds
+    dpkg-dev
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
+    # the suite is built with the programs (VELD_BUILD_TESTS is on by default)
     libgtest-dev
     fontconfig fonts-dejavu-core fonts-dejavu-extra fonts-liberation2
-    clang-format
-    # fuzzing (clang, libFuzzer), symbolised sanitizer reports, static checks
-    clang libclang-rt-14-dev llvm-14 clang-tidy cppcheck
-    dpkg-dev file desktop-file-utils appstream lintian
     "$@"
 )
 

@@ -15,8 +15,16 @@ cd "$(dirname "$0")/.."
 root=$PWD
 jobs=$(nproc)
 
-# Besides what building and running need: the benchmarks' X headers.
-scripts/install-deps.sh libxcb1-dev
+# Besides what building and running need (scripts/install-deps.sh): fuzzing
+# (clang, libFuzzer) and symbolised sanitizer reports; the static checks and
+# clang-format; the package test's tools; the benchmarks' X headers.
+test_packages=(
+    clang libclang-rt-14-dev llvm-14
+    clang-tidy cppcheck clang-format
+    file desktop-file-utils appstream lintian
+    libxcb1-dev
+)
+scripts/install-deps.sh "${test_packages[@]}"
 scripts/build.sh build RelWithDebInfo -DVELD_BUILD_BENCH=ON
 ctest --test-dir build --output-on-failure -j"$jobs"
 

@@ -1,6 +1,7 @@
 #include "app/frmVELD.h"
 
 #include "app/AssignPortsDialog.h"
+#include "app/TrafficWindow.h"
 #include "protocol/CountdownInput.h"
 #include "protocol/EventCount.h"
 #include "protocol/ModuleLineSpeed.h"
@@ -24,6 +25,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStyle>
+#include <cstdio>
 
 namespace veld::app {
 
@@ -35,6 +37,7 @@ namespace {
 const QString kComPortError = u"COM PORT ERROR"_s;
 const QString kInputError = u"Input ERROR"_s;
 const QString kSettingsError = u"SETTINGS ERROR"_s;
+const QString kFileError = u"FILE ERROR"_s;
 constexpr QChar kDegreeSign(0x00B0);
 
 // The speeds of the items of "Baud Rate" and "Module Baud Rate", in menu order.
@@ -117,7 +120,21 @@ frmVELD::frmVELD(QWidget* parent)
     connectHandlers();
 }
 
-frmVELD::~frmVELD() = default;
+// The port closes first, while its last line can still be logged.
+frmVELD::~frmVELD() {
+    MSComm1.setPortOpen(false);
+}
+
+void frmVELD::setLogFile(const QString& path) {
+    if (const QString cause = m_traffic.openLog(path); !cause.isEmpty())
+        reportLogError(cause);
+}
+
+void frmVELD::reportLogError(const QString& cause) {
+    std::fprintf(stderr, "veld: traffic log not written: %s\n", qUtf8Printable(cause));
+    showMessage(kFileError, u"The traffic log cannot be written; the panel runs on without it"_s,
+                cause);
+}
 
 void frmVELD::installFontSubstitutes() {
     QFont::insertSubstitutions(u"Tahoma"_s, {u"DejaVu Sans Condensed"_s, u"DejaVu Sans"_s});
@@ -155,6 +172,10 @@ void frmVELD::connectHandlers() {
     connect(ui->optCountEn, &ui::OptionButton::chosen, this, &frmVELD::optCountEn_Click);
     connect(ui->optCountDis, &ui::OptionButton::chosen, this, &frmVELD::optCountDis_Click);
     connect(ui->mnuAssignPorts, &QAction::triggered, this, &frmVELD::mnuAssignPorts_Click);
+    connect(ui->mnuTraffic, &QAction::triggered, this, &frmVELD::mnuTraffic_Click);
+    connect(&MSComm1, &serial::MSComm::lineEvent, &m_traffic, &TrafficLog::lineEvent);
+    connect(&MSComm1, &serial::MSComm::frameWritten, &m_traffic, &TrafficLog::frameWritten);
+    connect(&m_traffic, &TrafficLog::logFailed, this, &frmVELD::reportLogError);
     // A key stored or a variable set since the last look shows up at once.
     connect(ui->mnuComm, &QMenu::aboutToShow, this, &frmVELD::refreshPortToolTips);
 
@@ -363,6 +384,7 @@ void frmVELD::Timer1_Timer() {
         return;
 
     const QByteArray read = MSComm1.input();
+    m_traffic.readTaken(read);
     const auto message =
         protocol::decodeMessage(std::span(reinterpret_cast<const std::uint8_t*>(read.constData()),
                                           static_cast<std::size_t>(read.size())));
@@ -548,6 +570,35 @@ void frmVELD::mnuAssignPorts_Click() {
     AssignPortsDialog dialog(this);
     if (dialog.exec() == QDialog::Accepted && dialog.storeFailed())
         reportSettingsError();
+}
+
+void frmVELD::mnuTraffic_Click() {
+    if (m_trafficWindow) {
+        m_trafficWindow->raise();
+        m_trafficWindow->activateWindow();
+        return;
+    }
+    m_trafficWindow = new TrafficWindow(
+        m_traffic,
+        [this](QWidget* parent, const QString& cause) {
+            m_showMessage(parent, kFileError, u"The traffic could not be saved"_s, cause);
+        },
+        this);
+    connect(m_trafficWindow, &TrafficWindow::closing, this, [this](const QRect& place) {
+        m_traffic.setWatched(false);
+        if (!SettingsStore::storeTrafficPlace(place))
+            reportSettingsError();
+    });
+    const QScreen* screen = this->screen();
+    const QRect available = screen ? screen->availableGeometry() : QRect();
+    const QRect stored = SettingsStore::storedTrafficPlace().value_or(QRect());
+    m_trafficWindow->setGeometry(
+        available.intersects(stored)
+            ? stored
+            : TrafficWindow::besidePanel(frameGeometry(), m_trafficWindow->size(),
+                                         m_trafficWindow->minimumSizeHint().width(), available));
+    m_traffic.setWatched(true);
+    m_trafficWindow->show();
 }
 
 // Item n of "Baud Rate", 1 to 5.

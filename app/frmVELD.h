@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/TrafficLog.h"
+#include "app/TrafficWindow.h"
 #include "protocol/CommandTable.h"
 #include "protocol/Frame.h"
 #include "serial/MSComm.h"
@@ -61,6 +63,8 @@ public:
     QTimer& timer2() { return Timer2; }
     // The box that says the port was lost, while it is open.
     const QMessageBox* lossBox() const { return m_lossBox; }
+    // "Traffic", while it is open.
+    TrafficWindow* trafficWindow() const { return m_trafficWindow; }
     serial::MSComm& serialControl() { return MSComm1; }
     // Centred on the screen that holds the pointer when it fits there, else
     // at the top left of the screen's free area, title bar and menus on it.
@@ -76,6 +80,9 @@ public:
 
     // Start-up: runs once, before the window is shown.
     void Form_Load();
+    // Every traffic line from now on goes to the end of this file too (veld
+    // --log FILE); a file that cannot be written is said once, and left.
+    void setLogFile(const QString& path);
 
 private:
     void connectHandlers();
@@ -100,6 +107,9 @@ private:
     // mnuCOM1_Click … mnuCOM5_Click.
     void selectPort(int portNumber);
     void mnuAssignPorts_Click();
+    // Opens "Traffic" beside the window, or raises it when it is open.
+    void mnuTraffic_Click();
+    void reportLogError(const QString& cause);
     // mnu12_Click … mnu192_Click, items 1 to 5.
     void selectLineSpeed(int item);
     // mnum12_Click … mnum192_Click, items 1 to 5.
@@ -153,6 +163,8 @@ private:
     // lost; empty when no outage is going on.
     std::vector<std::pair<QWidget*, bool>> m_enabledBeforeLoss;
     QPointer<QMessageBox> m_lossBox;
+    TrafficLog m_traffic{[this] { return m_clock(); }};
+    QPointer<TrafficWindow> m_trafficWindow;
 };
 
 } // namespace veld::app

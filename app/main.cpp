@@ -17,6 +17,12 @@ int main(int argc, char* argv[]) {
                        "speed are chosen from the window's menus and kept in the settings file."));
     parser.addHelpOption();
     parser.addVersionOption();
+    const QCommandLineOption logOption(
+        QStringLiteral("log"),
+        QStringLiteral("Append each line of the traffic window (frames written and read, port "
+                       "events) to FILE as it happens, whether the window is open or not."),
+        QStringLiteral("FILE"));
+    parser.addOption(logOption);
     veld::common::parseCommandLine(parser, argc, argv);
     if (!veld::common::displayAvailable()) {
         std::fputs("veld: no display: DISPLAY and WAYLAND_DISPLAY are unset\n", stderr);
@@ -39,6 +45,8 @@ int main(int argc, char* argv[]) {
     int status = 0;
     {
         veld::app::frmVELD window;
+        if (parser.isSet(logOption))
+            window.setLogFile(parser.value(logOption));
         window.Form_Load();
         // A signal during start-up (its message box runs an event loop) ends
         // the panel before the window is shown.

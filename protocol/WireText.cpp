@@ -89,6 +89,31 @@ std::string describeMessage(const Bytes& message) {
     return words;
 }
 
+std::string describeRead(std::span<const std::uint8_t> read) {
+    static constexpr const char* kCounts[] = {"no", "one", "two", "three", "four",
+                                              "five", "six", "seven", "eight", "nine"};
+    const auto count = [](std::size_t n) {
+        std::string words = n < std::size(kCounts) ? kCounts[n] : std::to_string(n);
+        return words.append(n == 1 ? " byte" : " bytes");
+    };
+    const auto entry = read.size() >= 2 ? findMessage(read[1]) : std::nullopt;
+    if (!decodeMessage(read)) {
+        if (read.size() >= 2 && !entry)
+            return std::string("unknown code 0x").append(hexByte(read[1])).append(": dropped");
+        std::string words = count(read.size());
+        return entry ? words.append(" of a ").append(entry->words).append(": dropped")
+                     : words.append(": dropped");
+    }
+    std::string words = describeMessage(Bytes(read.begin(), read.end()));
+    const std::size_t length = messageLength(read[1]).value_or(read.size());
+    if (read.size() <= length)
+        return words;
+    const auto rest = read.subspan(length);
+    if (rest.size() >= 2 && rest[0] == kFrameHeader && findMessage(rest[1]))
+        return words.append("; second message in the same read: dropped undecoded");
+    return words.append("; ").append(count(rest.size())).append(" more: dropped");
+}
+
 std::string messageLine(const ModuleMessage& m) {
     std::string name = entryOf(m.kind).name;
     switch (m.kind) {

@@ -3,6 +3,7 @@
 #include "protocol/Frame.h"
 #include "protocol/ReceiveDecoder.h"
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,12 @@ std::string describeCommand(const Bytes& frame);
 // A message of the module in words: "button 1", "temperature -12 C",
 // "time stamp 9:07:05"; "message code 07" for a code it does not send.
 std::string describeMessage(const Bytes& message);
+
+// What the panel's poll makes of the bytes of one read: the message it
+// decodes in words, and what it drops ("button 1; second message in the same
+// read: dropped undecoded"), or why nothing took effect ("unknown code 0x07:
+// dropped", "four bytes of a time stamp: dropped").
+std::string describeRead(std::span<const std::uint8_t> read);
 
 // A decoded message as one line of veldctl watch: "button 1", "temp -10",
 // "count", "count-reset", "time 9:07:05".

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <array>
+#include <utility>
 
 namespace veld::serial {
 
@@ -23,50 +24,57 @@ std::optional<qint32> parseSpeed(const QString& field) {
     return std::nullopt;
 }
 
+// Each field's text and value, as parsed (parity in either case) and written.
+constexpr std::array<std::pair<char16_t, QSerialPort::Parity>, 5> kParities{{
+    {u'n', QSerialPort::NoParity},
+    {u'e', QSerialPort::EvenParity},
+    {u'o', QSerialPort::OddParity},
+    {u'm', QSerialPort::MarkParity},
+    {u's', QSerialPort::SpaceParity},
+}};
+constexpr std::array<std::pair<QStringView, QSerialPort::StopBits>, 3> kStopBits{{
+    {u"1", QSerialPort::OneStop},
+    {u"1.5", QSerialPort::OneAndHalfStop},
+    {u"2", QSerialPort::TwoStop},
+}};
+
 std::optional<QSerialPort::Parity> parseParity(const QString& field) {
-    if (field.size() != 1)
-        return std::nullopt;
-    switch (field.at(0).toLower().unicode()) {
-    case u'n':
-        return QSerialPort::NoParity;
-    case u'e':
-        return QSerialPort::EvenParity;
-    case u'o':
-        return QSerialPort::OddParity;
-    case u'm':
-        return QSerialPort::MarkParity;
-    case u's':
-        return QSerialPort::SpaceParity;
-    default:
-        return std::nullopt;
-    }
+    for (const auto& [letter, parity] : kParities)
+        if (field.size() == 1 && field.at(0).toLower() == QChar(letter))
+            return parity;
+    return std::nullopt;
 }
 
 std::optional<QSerialPort::DataBits> parseDataBits(const QString& field) {
-    if (field == u"5")
-        return QSerialPort::Data5;
-    if (field == u"6")
-        return QSerialPort::Data6;
-    if (field == u"7")
-        return QSerialPort::Data7;
-    if (field == u"8")
-        return QSerialPort::Data8;
+    for (const auto bits :
+         {QSerialPort::Data5, QSerialPort::Data6, QSerialPort::Data7, QSerialPort::Data8})
+        if (field == QString::number(bits))
+            return bits;
     return std::nullopt;
 }
 
 std::optional<QSerialPort::StopBits> parseStopBits(const QString& field) {
-    if (field == u"1")
-        return QSerialPort::OneStop;
-    if (field == u"1.5")
-        return QSerialPort::OneAndHalfStop;
-    if (field == u"2")
-        return QSerialPort::TwoStop;
+    for (const auto& [text, stopBits] : kStopBits)
+        if (field == text)
+            return stopBits;
     return std::nullopt;
 }
 } // namespace
 
 QString lineSettingsText(qint32 bitsPerSecond) {
     return QString::number(bitsPerSecond) + QStringLiteral(",n,8,1");
+}
+
+QString lineSettingsText(const LineSettings& settings) {
+    QString text = QString::number(settings.baudRate) + u',';
+    for (const auto& [letter, parity] : kParities)
+        if (parity == settings.parity)
+            text += QChar(letter);
+    text += u',' + QString::number(settings.dataBits) + u',';
+    for (const auto& [stopText, stopBits] : kStopBits)
+        if (stopBits == settings.stopBits)
+            text += stopText;
+    return text;
 }
 
 std::optional<LineSettings> parseLineSettings(const QString& text) {

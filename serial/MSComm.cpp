@@ -10,7 +10,9 @@
 #include <QSet>
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <limits>
+#include <utility>
 
 #ifdef Q_OS_UNIX
 #include <QFile>
@@ -39,6 +41,22 @@ bool isPseudoTerminal(const QString& device) {
     struct stat node {};
     return ::stat(QFile::encodeName(device).constData(), &node) == 0 && S_ISCHR(node.st_mode) &&
            ::major(node.st_rdev) >= 136 && ::major(node.st_rdev) <= 143;
+}
+
+// A pty's other end judges what it reads by the speed it finds when it reads,
+// which may be after the close. Set before QSerialPort opens it, the speed is
+// among the settings that QSerialPort restores on closing. (A speed changed
+// while open is set again after the close.)
+void presetPtySpeed(int fd, qint32 bitsPerSecond) {
+    static constexpr std::pair<qint32, speed_t> kSpeeds[] = {
+        {110, B110},     {300, B300},     {600, B600},     {1200, B1200},
+        {2400, B2400},   {4800, B4800},   {9600, B9600},   {19200, B19200},
+        {38400, B38400}, {57600, B57600}, {115200, B115200}};
+    termios t{};
+    for (const auto& [bps, speed] : kSpeeds)
+        if (bps == bitsPerSecond && ::tcgetattr(fd, &t) == 0 && ::cfsetspeed(&t, speed) == 0 &&
+            ::tcsetattr(fd, TCSANOW, &t) != 0)
+            qCWarning(lcSerial, "pty speed not preset: %s", std::strerror(errno));
 }
 #endif
 
@@ -96,6 +114,8 @@ bool MSComm::setSettings(const QString& text) {
             return fail(m_openDevice, cause);
     }
     m_lineSettings = *parsed;
+    if (m_port)
+        emit lineEvent(lineName() + QStringLiteral(" now at ") + lineSettingsText(m_lineSettings));
     return true;
 }
 
@@ -130,6 +150,7 @@ bool MSComm::openPath(const QString& path) {
 }
 
 bool MSComm::open(const QString& configured, std::optional<int> portNumber) {
+    const QSerialPort* before = m_port.get();
     if (const auto cause = tryOpen(configured)) {
         const QString what =
             portNumber ? QStringLiteral("COM%1 (%2)").arg(*portNumber).arg(configured) : configured;
@@ -137,6 +158,8 @@ bool MSComm::open(const QString& configured, std::optional<int> portNumber) {
     }
     m_openPortNumber = portNumber;
     m_openPath = portNumber ? QString() : configured;
+    if (m_port.get() != before)
+        emit lineEvent(lineName() + QStringLiteral(" opened at ") + lineSettingsText(m_lineSettings));
     return true;
 }
 
@@ -155,6 +178,10 @@ std::optional<QString> MSComm::tryOpen(const QString& configured) {
     PortLocks locks;
     if (QString cause = locks.hold(device); !cause.isEmpty())
         return cause;
+#ifdef Q_OS_UNIX
+    if (locks.descriptor() >= 0 && isPseudoTerminal(device))
+        presetPtySpeed(locks.descriptor(), m_lineSettings.baudRate);
+#endif
 
     auto port = std::make_unique<QSerialPort>();
     port->setPortName(device);
@@ -264,8 +291,10 @@ void MSComm::declareLost(const QString& cause) {
         this,
         [this, cause] {
             checkLine();
-            if (m_lost)
-                emit lost(cause);
+            if (!m_lost)
+                return;
+            emit lineEvent(lineName() + QStringLiteral(" lost: ") + cause);
+            emit lost(cause);
         },
         Qt::QueuedConnection);
 }
@@ -286,6 +315,8 @@ void MSComm::closeIfLost() {
 void MSComm::closePort() {
     if (!m_port)
         return;
+    if (!m_lost)
+        emit lineEvent(lineName() + QStringLiteral(" closed"));
     m_port->disconnect(this);
     devicesOpenHere().remove(m_openDevice);
     m_locks.release();
@@ -324,6 +355,7 @@ bool MSComm::reopenLost() {
         return false;
     }
     qCInfo(lcSerial, "%s reopened (%s)", qUtf8Printable(configured), qUtf8Printable(m_openDevice));
+    emit lineEvent(lineName() + QStringLiteral(" reopened at ") + lineSettingsText(m_lineSettings));
     return true;
 }
 
@@ -337,24 +369,28 @@ void MSComm::setOutput(const protocol::Bytes& frame) {
     const bool flushed = written == size && m_port->flush();
     m_writing = false;
     closeIfLost();
-    if (!m_port)
+    if (!m_port) {
+        emit frameWritten(frame, QStringLiteral("not written: the port was lost"));
         return;
+    }
     const qint64 pending = m_port->bytesToWrite();
     if (flushed && pending == 0) {
         m_writeTrouble = false;
+        emit frameWritten(frame, {});
         return;
     }
+    const QString trouble =
+        written != size
+            ? QStringLiteral("not written: %1").arg(m_port->errorString())
+            : QStringLiteral("%1 of %2 bytes went out at once, the rest waits (%3)")
+                  .arg(size - pending)
+                  .arg(size)
+                  .arg(m_portError.isEmpty() ? QStringLiteral("the device is busy") : m_portError);
+    emit frameWritten(frame, trouble);
     // Said once until a frame goes out whole again.
-    if (m_writeTrouble)
-        return;
-    m_writeTrouble = true;
-    if (written != size)
-        qCWarning(lcSerial, "write to %s failed: %s", qUtf8Printable(m_openDevice),
-                  qUtf8Printable(m_port->errorString()));
-    else
-        qCWarning(lcSerial, "short write to %s: %lld of %lld bytes went out at once (%s)",
-                  qUtf8Printable(m_openDevice), static_cast<long long>(size - pending),
-                  static_cast<long long>(size), qUtf8Printable(m_portError));
+    if (!std::exchange(m_writeTrouble, true))
+        qCWarning(lcSerial, "write to %s: %s", qUtf8Printable(m_openDevice),
+                  qUtf8Printable(trouble));
 }
 
 bool MSComm::setInputLen(int length) {

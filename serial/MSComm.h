@@ -56,7 +56,8 @@ public:
     bool setPortOpen(bool open);
     // Opens this device path instead of COMn, by the same rules as setPortOpen(true).
     bool openPath(const QString& path);
-    // One whole write; a short or failed write is logged.
+    // One whole write; a short or failed write is logged, once until a frame
+    // goes out whole again.
     void setOutput(const protocol::Bytes& frame);
     bool setInputLen(int length);
     // Accepts kInputModeBinary only: input is always bytes.
@@ -91,6 +92,13 @@ public:
 signals:
     // Once per loss, queued, after the port has been closed; the cause in words.
     void lost(const QString& cause);
+    // What happened to the line, in words: "COM1 (/dev/ttyS0) opened at
+    // 9600,n,8,1", "... closed", "... lost: no such device", "... reopened at
+    // ...", "... now at 19200,n,8,1".
+    void lineEvent(const QString& words);
+    // Each frame handed to the open port; `trouble` is empty when it went out
+    // whole, else says what went wrong.
+    void frameWritten(const protocol::Bytes& frame, const QString& trouble);
 
 private:
     bool open(const QString& configured, std::optional<int> portNumber);

@@ -47,6 +47,8 @@ public:
     // back what it took and says why.
     QString take(const QString& devicePath);
     void release();
+    // The descriptor that hold() opened, -1 when none.
+    int descriptor() const { return m_fd; }
 
 private:
     int m_fd = -1;

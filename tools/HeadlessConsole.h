@@ -18,8 +18,8 @@ struct WireEvent;
 // answers with at least one line.
 //
 // Output lines start with a word saying what they are: rx (frame heard),
-// tx (message sent), lost (bytes heard at the wrong line speed), unsent
-// (message held back at the wrong line speed), skip (bytes that formed no
+// tx (message sent), lost (bytes heard at the wrong line speed), garbled
+// (message sent at the wrong line speed: the panel reads noise), skip (bytes that formed no
 // frame), ok, error, state, help. Fields are separated by " | ". An input
 // line longer than kMaxLineBytes is discarded up to its newline, with one
 // error line.

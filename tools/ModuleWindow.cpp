@@ -172,7 +172,7 @@ void ModuleWindow::refresh() {
         QStringLiteral("module %1 bit/s, line %2 bit/s%3")
             .arg(s.lineSpeed())
             .arg(panel == 0 ? QStringLiteral("?") : QString::number(panel))
-            .arg(m_module.lineMatches() ? QString() : QStringLiteral(": mismatch, no traffic")));
+            .arg(m_module.lineMatches() ? QString() : QStringLiteral(": mismatch, noise only")));
 }
 
 void ModuleWindow::onWireEvent(const WireEvent& event) {

@@ -3,11 +3,44 @@
 #include "protocol/WireText.h"
 #include "tools/PtyEndpoint.h"
 
+#include <algorithm>
+
 namespace veld::tools {
 
 namespace {
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
+}
+
+// What a receiver at `sampled` bit/s makes of `bytes` sent back to back at
+// `sent` bit/s, 8 data bits, no parity, 1 stop bit: it waits for a start bit,
+// samples each bit in its middle and hands the byte on whatever it finds for
+// a stop bit, as a UART does. Time runs in steps of 1/(sent * sampled) s, so
+// that a sent bit lasts `sampled` steps and a sampled one `sent` steps.
+QByteArray resampled(const QByteArray& bytes, std::uint32_t sent, std::uint32_t sampled) {
+    QByteArray out;
+    if (sent == 0 || sampled == 0)
+        return out;
+    const std::uint64_t end = std::uint64_t(bytes.size()) * 10 * sampled;
+    const auto level = [&](std::uint64_t t) {
+        if (t >= end)
+            return 1; // idle
+        const std::uint64_t bit = t / sampled;
+        const unsigned position = bit % 10;
+        const auto byte = static_cast<std::uint8_t>(bytes[static_cast<qsizetype>(bit / 10)]);
+        return position == 0 ? 0 : position == 9 ? 1 : (byte >> (position - 1)) & 1;
+    };
+    const std::uint64_t look = std::max<std::uint64_t>(sent / 16, 1); // 16 looks a bit
+    for (std::uint64_t t = 0; t < end; t += look) {
+        if (level(t) != 0 || level(t + sent / 2) != 0)
+            continue; // no start bit, or a glitch
+        std::uint8_t byte = 0;
+        for (unsigned k = 0; k < 8; ++k)
+            byte |= static_cast<std::uint8_t>(level(t + sent * (k + 1) + sent / 2) << k);
+        out.append(static_cast<char>(byte));
+        t += sent * 9 + sent / 2; // to the middle of the stop bit
+    }
+    return out;
 }
 
 QString mismatchText(std::uint32_t panel, std::uint32_t module) {
@@ -25,8 +58,8 @@ QString WireEvent::tag() const {
         return QStringLiteral("tx");
     case Kind::Lost:
         return QStringLiteral("lost");
-    case Kind::Unsent:
-        return QStringLiteral("unsent");
+    case Kind::Garbled:
+        return QStringLiteral("garbled");
     case Kind::Discarded:
         break;
     }
@@ -105,9 +138,16 @@ void VirtualModule::say(const protocol::Bytes& message) {
     if (message.empty())
         return;
     if (!lineMatches()) {
-        emit wireEvent({WireEvent::Kind::Unsent, qs(protocol::hexText(message)),
-                        qs(protocol::describeMessage(message)) + QStringLiteral(" not sent: ") +
-                            mismatchText(panelLineSpeed(), m_state.lineSpeed())});
+        const QByteArray noise = resampled(QByteArray::fromStdString(message),
+                                           m_state.lineSpeed(), panelLineSpeed());
+        if (!noise.isEmpty())
+            m_line.write(noise);
+        emit wireEvent({WireEvent::Kind::Garbled, qs(protocol::hexText(message)),
+                        qs(protocol::describeMessage(message)) + QStringLiteral(": ") +
+                            mismatchText(panelLineSpeed(), m_state.lineSpeed()) +
+                            QStringLiteral(", so the panel reads ") +
+                            (noise.isEmpty() ? QStringLiteral("nothing")
+                                             : qs(protocol::hexText(noise.toStdString())))});
         return;
     }
     m_line.write(QByteArray::fromStdString(message));

@@ -18,20 +18,21 @@ struct WireEvent {
         Heard,     // a frame was received and carried out
         Said,      // the module sent a message
         Lost,      // bytes arrived while the line speeds differ
-        Unsent,    // the module had something to say while the line speeds differ
+        Garbled,   // the module spoke while the line speeds differ: the panel reads noise
         Discarded, // bytes that formed no frame
     };
     Kind kind = Kind::Heard;
     QString hex;
     QString words;
 
-    // The kind as the module's log and console write it: rx, tx, lost, unsent, skip.
+    // The kind as the module's log and console write it: rx, tx, lost, garbled, skip.
     QString tag() const;
 };
 
 // The virtual module: the module state behind the pseudo-terminal. It hears
-// and speaks only while the speed the panel set on the line equals its own,
-// like a real module on a line with mismatched speeds.
+// only while the speed the panel set on the line equals its own; at another
+// speed what it says reaches the panel as a UART at the panel's speed samples
+// it, like a real module on a line with mismatched speeds.
 class VirtualModule : public QObject {
     Q_OBJECT
 

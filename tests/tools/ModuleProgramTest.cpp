@@ -185,10 +185,11 @@ TEST(tools_EndToEnd, TheModuleReportsWhatItHearsSaysAndIsToldAndHearsOnlyAtItsOw
         {{}, "\xff\xfe caf\xc3\xa9", "error | unknown command \\xff\\xfe; try help"},
         {{}, "button 4", "error | usage: button N, N = 1, 2 or 3"},
         {{}, "state now", "error | state takes no argument"},
-        // The panel still talks at 9600 bit/s: the module hears noise and says nothing.
+        // The panel still talks at 9600 bit/s: the module hears noise, and the
+        // panel reads noise: one byte to each two sent, sampled at half speed.
         {{u.mnum192}, "", "rx FE 80 0B FF | module line speed 19200 bit/s"},
         {{u.cmdTimeStamp}, "", "lost FE F7 FF | line at 9600 bit/s, module at 19200 bit/s"},
-        {{}, "button 2", "unsent FE 03 20 FF | button 2 not sent: line at 9600 bit/s"},
+        {{}, "button 2", "garbled FE 03 20 FF | button 2: line at 9600 bit/s, module at 19200 bit/s, so the panel reads "},
         {{u.mnu192}, "state", "speed=19200 line=19200"},
         {{u.cmdTimeStamp}, "", "rx FE F7 FF | time stamp request"},
         {{}, "", "| time stamp 12:0"}, // its answer

@@ -47,7 +47,7 @@ const char* const kSteps[][3] = {
     {"", "counter", "enabled, count 1"},
     {"", "function", "now F6 display mode, at start-up F5 counter"},
     {"powerCycle", "display", "     0 000 lit"},
-    {"19200", "line", "module 9600 bit/s, line 19200 bit/s: mismatch, no traffic"},
+    {"19200", "line", "module 9600 bit/s, line 19200 bit/s: mismatch, noise only"},
 };
 // clang-format on
 

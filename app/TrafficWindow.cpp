@@ -1,0 +1,87 @@
+#include "app/TrafficWindow.h"
+
+#include "app/TrafficLog.h"
+#include "ui/EnterClicks.h"
+#include "ui_TrafficWindow.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QSaveFile>
+#include <QShortcut>
+#include <algorithm>
+
+namespace veld::app {
+
+using namespace Qt::StringLiterals;
+
+TrafficWindow::TrafficWindow(TrafficLog& log, FailureFn saveFailed, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , ui(std::make_unique<Ui::TrafficWindow>())
+    , m_log(log)
+    , m_saveFailed(std::move(saveFailed))
+    , m_chooseFile([](QWidget* parent) {
+        return QFileDialog::getSaveFileName(parent, u"Save Traffic As"_s, u"veld-traffic.txt"_s,
+                                            u"Text files (*.txt);;All files (*)"_s);
+    }) {
+    ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    ui->lstTraffic->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    ui->lstTraffic->setModel(&m_log);
+    ui::clickButtonsOnEnter(this);
+    connect(new QShortcut(QKeySequence::Cancel, this), &QShortcut::activated, this,
+            &QWidget::close);
+
+    connect(&m_log, &QAbstractItemModel::rowsInserted, this, [this] {
+        if (!ui->cmdPause->isChecked())
+            ui->lstTraffic->scrollToBottom();
+    });
+    connect(ui->cmdPause, &QAbstractButton::toggled, this, [this](bool paused) {
+        if (!paused)
+            ui->lstTraffic->scrollToBottom();
+    });
+    connect(ui->cmdClear, &QAbstractButton::clicked, &m_log, &TrafficLog::clear);
+    connect(ui->cmdSaveAs, &QAbstractButton::clicked, this, &TrafficWindow::cmdSaveAs_Click);
+    connect(ui->cmdClose, &QAbstractButton::clicked, this, &QWidget::close);
+    ui->lstTraffic->scrollToBottom();
+}
+
+TrafficWindow::~TrafficWindow() = default;
+
+QRect TrafficWindow::besidePanel(const QRect& panelFrame, const QSize& size, int minimumWidth,
+                                 const QRect& available) {
+    const int right = available.right() - panelFrame.right();
+    const int left = panelFrame.left() - available.left();
+    const int room = std::max(left, right);
+    QRect place(QPoint(0, panelFrame.top()), size);
+    // Narrower rather than over the panel, while it stays usable.
+    if (size.width() > room && room >= minimumWidth)
+        place.setWidth(room);
+    if (right >= place.width() || right >= left)
+        place.moveLeft(panelFrame.right() + 1);
+    else
+        place.moveRight(panelFrame.left() - 1);
+    place.moveRight(std::min(place.right(), available.right()));
+    place.moveLeft(std::max(place.left(), available.left()));
+    place.moveBottom(std::min(place.bottom(), available.bottom()));
+    place.moveTop(std::max(place.top(), available.top()));
+    return place;
+}
+
+void TrafficWindow::closeEvent(QCloseEvent* event) {
+    emit closing(geometry());
+    event->accept();
+}
+
+void TrafficWindow::cmdSaveAs_Click() {
+    const QString path = m_chooseFile(this);
+    if (path.isEmpty())
+        return;
+    QSaveFile file(path);
+    const QByteArray text = m_log.text().toUtf8();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text) || file.write(text) != text.size() ||
+        !file.commit())
+        m_saveFailed(this, path + u": "_s + file.errorString());
+}
+
+} // namespace veld::app

@@ -133,25 +133,54 @@ TEST(LineFaults, ALostLineIsSaidOnceStopsEverySenderAndReturnsAsItWas) {
     EXPECT_FALSE(p.w().serialControl().isLost());
 }
 
+// With --log, each run's traffic goes to the file as it happens, up to the
+// close; an unwritable log (the SIGHUP run's) is said on standard error and
+// in a box, the signal coming while the box is up.
 TEST(LineFaults, EachEndingSignalClosesThePanelsPortAsClosingItsWindowDoes) {
+    QTemporaryDir dir;
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(signal);
         PtyPair pty;
         const QString lock = veld::serial::portLockFile(pty.devicePath());
+        const QString log = dir.filePath(signal == SIGHUP ? u"no/log"_s : u"log%1"_s.arg(signal));
         QProcess veld; // inherits the offscreen platform and the settings folder
         Panel::map(1, pty.slavePath());
-        veld.start(QStringLiteral(VELD_PANEL_PROGRAM), {});
-        QByteArray heard;
-        ASSERT_TRUE(
-            QTest::qWaitFor([&] { return (heard += pty.receiveFor(0)).size() >= 3; }, 10000));
-        EXPECT_EQ(heard, hex("FE 15 FF"));
-        EXPECT_TRUE(QFile::exists(lock));
+        veld.start(QStringLiteral(VELD_PANEL_PROGRAM), {u"--log"_s, log});
+        QFile file(log);
+        const auto logged = [&file] {
+            file.seek(0);
+            QStringList lines;
+            for (const QByteArray& line : file.readAll().split('\n'))
+                lines << QString::fromUtf8(line.mid(13));
+            return lines.join(u'|');
+        };
+        const QByteArray refusal = "veld: traffic log not written: " + QFile::encodeName(log);
+        QByteArray heard, said;
+        if (signal == SIGHUP) { // its box stands before the port opens
+            ASSERT_TRUE(QTest::qWaitFor(
+                [&] { return (said += veld.readAllStandardError()).contains(refusal); }, 10000));
+        } else {
+            ASSERT_TRUE(
+                QTest::qWaitFor([&] { return (heard += pty.receiveFor(0)).size() >= 3; }, 10000));
+            EXPECT_EQ(heard, hex("FE 15 FF"));
+            EXPECT_TRUE(QFile::exists(lock));
+            pty.send(hex("FE 03 10 FF"));
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly) &&
+                        QTest::qWaitFor([&] { return logged().contains(u"<<"_s); }));
+        }
         ASSERT_EQ(::kill(static_cast<pid_t>(veld.processId()), signal), 0);
         ASSERT_TRUE(veld.waitForFinished(10000));
         EXPECT_EQ(veld.exitStatus(), QProcess::CrashExit);
         EXPECT_EQ(veld.exitCode(), signal);
         EXPECT_FALSE(QFile::exists(lock));
         EXPECT_FALSE(pty.exclusive());
+        const QString line = u"-- COM1 (%1) "_s.arg(pty.slavePath());
+        if (signal != SIGHUP) {
+            EXPECT_EQ(logged(), line +
+                                    u"opened at 9600,n,8,1|>> FE 15 FF  counter disable|<< FE "
+                                    u"03 10 FF  button 1|"_s +
+                                    line + u"closed|"_s);
+        }
     }
 }
 

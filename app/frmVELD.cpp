@@ -466,9 +466,11 @@ void frmVELD::cmdSetDP_Click() {
 void frmVELD::cmdSetRTC_Click() {
     ui->lblTemp->setText(QString());
     const QTime now = m_clock();
-    sendCommand(Command::SetClock,
-                {static_cast<std::uint8_t>(now.second()), static_cast<std::uint8_t>(now.minute()),
-                 static_cast<std::uint8_t>(now.hour())});
+    const auto data = protocol::TimePayload{static_cast<std::uint8_t>(now.second()),
+                                            static_cast<std::uint8_t>(now.minute()),
+                                            static_cast<std::uint8_t>(now.hour())}
+                          .data();
+    sendCommand(Command::SetClock, {data[0], data[1], data[2]});
     setCountdownButtonsEnabled(false);
 }
 
@@ -488,8 +490,8 @@ void frmVELD::cmdCDSet_Click() {
             box->setText(QString());
         return;
     }
-    sendCommand(Command::CountdownInterval,
-                {result.payload->seconds, result.payload->minutes, result.payload->hours});
+    const auto data = result.payload->data();
+    sendCommand(Command::CountdownInterval, {data[0], data[1], data[2]});
     setCountdownButtonsEnabled(true);
 }
 
@@ -585,6 +587,8 @@ void frmVELD::mnuTraffic_Click() {
         },
         this);
     connect(m_trafficWindow, &TrafficWindow::closing, this, [this](const QRect& place) {
+        // Gone for the next pick even before its deletion comes round.
+        m_trafficWindow = nullptr;
         m_traffic.setWatched(false);
         if (!SettingsStore::storeTrafficPlace(place))
             reportSettingsError();

@@ -108,7 +108,7 @@ Result output(const Call& call) {
 Result countdown(const Call& call) {
     // Plain decimal numbers with '.' as the decimal separator, whatever the
     // locale, so that scripts behave the same everywhere.
-    std::uint8_t bytes[3] = {};
+    std::array<std::uint8_t, 3> given{}; // hours, minutes, seconds
     for (qsizetype k = 0; k < 3; ++k) {
         const auto value = protocol::intervalValue(call.args[k].toStdU16String(), u'.');
         const QString name = QStringList{u"hours"_s, u"minutes"_s, u"seconds"_s}[k];
@@ -117,9 +117,10 @@ Result countdown(const Call& call) {
                                   ? u"%1 '%2' is not a number"_s.arg(name, call.args[k])
                                   : u"%1 %2: 0 to 255"_s.arg(name, call.args[k]),
                               u"countdown"_s};
-        bytes[2 - k] = std::get<std::uint8_t>(value);
+        given[static_cast<std::size_t>(k)] = std::get<std::uint8_t>(value);
     }
-    return sending(frameOf(Command::CountdownInterval, {bytes[0], bytes[1], bytes[2]}));
+    const auto data = protocol::TimePayload{given[2], given[1], given[0]}.data();
+    return sending(frameOf(Command::CountdownInterval, {data[0], data[1], data[2]}));
 }
 
 Result startup(const Call& call) {
@@ -151,10 +152,11 @@ Result moduleSpeed(const Call& call) {
 Result clock(const Call&) {
     return planOf([] {
         const QTime now = QTime::currentTime();
-        return std::vector<Bytes>{
-            frameOf(Command::SetClock, {static_cast<std::uint8_t>(now.second()),
-                                        static_cast<std::uint8_t>(now.minute()),
-                                        static_cast<std::uint8_t>(now.hour())})};
+        const auto data = protocol::TimePayload{static_cast<std::uint8_t>(now.second()),
+                                                static_cast<std::uint8_t>(now.minute()),
+                                                static_cast<std::uint8_t>(now.hour())}
+                              .data();
+        return std::vector<Bytes>{frameOf(Command::SetClock, {data[0], data[1], data[2]})};
     });
 }
 

@@ -1,7 +1,5 @@
-// Runs a fuzz target's entry point once over each file given, or over each
-// file in each folder given (files starting with '.' are skipped), without
-// libFuzzer: the corpus and the crash regressions become a plain test in any
-// build of the project, the sanitizer build included.
+// A fuzz target run once over each file given or in each folder given (no
+// dot files), without libFuzzer: the corpus and regressions as a plain test.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -15,10 +16,15 @@ std::optional<double> parseNumber(std::u16string_view text, char16_t decimalSepa
 // Nearest whole number, an exact half going to the even neighbour.
 double roundHalfEven(double value);
 
+// A time of day or a countdown interval as the set-clock and countdown-interval
+// frames carry it.
 struct TimePayload {
     std::uint8_t seconds = 0;
     std::uint8_t minutes = 0;
     std::uint8_t hours = 0;
+
+    // The frame's data bytes, seconds first.
+    std::array<std::uint8_t, 3> data() const { return {seconds, minutes, hours}; }
 };
 
 enum class IntervalError { NotNumeric, OutOfRange };

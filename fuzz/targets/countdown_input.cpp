@@ -1,6 +1,5 @@
-// The countdown boxes: the number test and the conversion of three box texts
-// to the interval payload. The input is the three texts as UTF-16, separated
-// by a NUL character; the first byte picks the decimal separator.
+// The countdown boxes' number test and conversion; the input is three UTF-16
+// texts separated by NUL, after a first byte that picks the decimal separator.
 
 #include "FuzzCheck.h"
 #include "protocol/CountdownInput.h"

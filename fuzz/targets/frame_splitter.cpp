@@ -1,6 +1,5 @@
-// The frame splitter over any byte stream, with the command or the message
-// length rule, fed in one piece and again in pieces the input chooses: the
-// frames found must not depend on how the stream was split.
+// The frame splitter over any stream, either length rule, fed whole and in pieces
+// the input chooses: the frames found must not depend on the pieces.
 
 #include "FuzzCheck.h"
 #include "protocol/CommandTable.h"

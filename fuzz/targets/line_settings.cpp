@@ -8,22 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 
-using veld::serial::LineSettings;
 using veld::serial::parseLineSettings;
 
 namespace {
-QString format(const LineSettings& s) {
-    const char16_t parity[] = {u'n', u'?', u'e', u'o', u's', u'm'};
-    const QString stop = s.stopBits == QSerialPort::OneStop          ? QStringLiteral("1")
-                         : s.stopBits == QSerialPort::OneAndHalfStop ? QStringLiteral("1.5")
-                                                                     : QStringLiteral("2");
-    return QStringLiteral("%1,%2,%3,%4")
-        .arg(s.baudRate)
-        .arg(QChar(parity[static_cast<int>(s.parity)]))
-        .arg(static_cast<int>(s.dataBits))
-        .arg(stop);
-}
-
 void check(const QString& text) {
     const auto parsed = parseLineSettings(text);
     if (!parsed)
@@ -35,7 +22,7 @@ void check(const QString& text) {
     const int parity = static_cast<int>(parsed->parity);
     FUZZ_CHECK(parity == 0 || (parity >= 2 && parity <= 5));
     FUZZ_CHECK(parsed->dataBits >= QSerialPort::Data5 && parsed->dataBits <= QSerialPort::Data8);
-    const auto again = parseLineSettings(format(*parsed));
+    const auto again = parseLineSettings(veld::serial::lineSettingsText(*parsed));
     FUZZ_CHECK(again && *again == *parsed);
 }
 } // namespace

@@ -1,11 +1,11 @@
-// The receive decoder over any read the port can return, and the readings the
-// poll timer derives from a decoded message. Reading past the end of the read
-// is the sanitizers' to catch.
+// The receive decoder over any read, and what the poll timer derives from it;
+// reading past the end is the sanitizers' to catch.
 
 #include "FuzzCheck.h"
 #include "protocol/EventCount.h"
 #include "protocol/Frame.h"
 #include "protocol/ReceiveDecoder.h"
+#include "protocol/WireText.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +15,7 @@ using namespace veld::protocol;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> read(data, size);
+    FUZZ_CHECK(!describeRead(read).empty()); // what the traffic window says of it
     const auto message = decodeMessage(read);
     if (!message)
         return 0;

@@ -1,6 +1,5 @@
-// The port and speed menus: a pick opens and stores, a failed pick only moves
-// the mark, a speed applies to the open line at once and is stored, and the
-// module's own speed leaves the PC side alone.
+// The port and speed menus: a pick opens and stores, a failed one only moves the
+// mark; a speed applies at once and is stored; the module's speed leaves it be.
 #include "support/Panel.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 #include <gtest/gtest.h>
 
 using namespace veld::test;
@@ -13,14 +12,6 @@ namespace {
 
 QByteArray properties(const QByteArray& port, const QByteArray& settings) {
     return "[Properties]\nCommPort=" + port + "\nSettings=" + settings + '\n';
-}
-
-QByteArray noise() {
-    QRandomGenerator random(0x5eed);
-    QByteArray bytes(4096, '\0');
-    for (char& b : bytes)
-        b = static_cast<char>(random.bounded(256));
-    return bytes.replace("[Properties]", "[Propertiez]");
 }
 
 TEST(Startup, TakesThePathTheStoredSettingsLeadTo) {
@@ -37,17 +28,9 @@ TEST(Startup, TakesThePathTheStoredSettingsLeadTo) {
         {"refused settings", properties("2", "9600,x,8,1"), 0, "-+---", "-----", 0, "line settings \"9600,x,8,1\": line settings refused: expected"},
         {"port abc", properties("abc", ok), 0, "+----", "---+-", 0, "the stored port \"abc\" is not a port number"},
         {"port 0", properties("0", ok), 0, "+----", "---+-", 0, "COM0: port number out of range: 0 is not 1 to 5"},
-        {"port 6", properties("6", ok), 0, "+----", "---+-", 0, "COM6: port number out of range"},
-        {"port -1", properties("-1", ok), 0, "+----", "---+-", 0, "COM-1: port number out of range"},
-        {"port of 20 digits", properties("99999999999999999999", ok), 0, "+----", "---+-", 0, "the stored port \"9999"},
-        {"port of 100000 characters", properties(big, ok), 0, "+----", "---+-", 0, "the stored port \"7777"},
-        {"settings empty", properties("2", ""), 0, "-+---", "-----", 0, "line settings \"\": line settings refused"},
-        {"settings quoted", properties("2", "\"9600,n,8\""), 0, "-+---", "-----", 0, "line settings \"9600,n,8\": line settings refused"},
         {"settings of 100000 characters", properties("2", big), 0, "-+---", "-----", 0, "line settings \"7777777777"},
-        {"garbage", "this is not a settings file\n=== = =\n[[[\n]]\n\\\\\n;;\n\"unterminated", 1, "+----", "---+-", 9600},
-        {"binary noise", noise(), 1, "+----", "---+-", 9600},
+        {"garbage", "not settings\n=== = =\n[[[\n]]\n\\\\\n\x01\xff;;\n\"unterminated", 1, "+----", "---+-", 9600},
         {"another group", "[Other]\nCommPort=3\nSettings=19200,n,8,1\n", 1, "+----", "---+-", 9600},
-        {"group without keys", "[Properties]\n", 1, "+----", "---+-", 9600},
     };
     // clang-format on
     for (const auto& row : rows) {
@@ -81,13 +64,11 @@ TEST(Startup, TakesThePathTheStoredSettingsLeadTo) {
         EXPECT_EQ(p.speedMarks(), row.speed);
         EXPECT_EQ(marks<QAbstractButton>({u.optCountDis, u.optCountEn, u.optCEL, u.optOFFDP}),
                   row.opens ? "+-++" : "--++");
-        EXPECT_EQ(u.lblUnit->text(), u"\u00B0 C"_s);
-        EXPECT_TRUE(u.lblTemp->text().isEmpty());
-        EXPECT_EQ(u.lblCounter->text(), u"0000"_s);
-        EXPECT_EQ(std::tuple(u.cmdStartStop->isEnabled(), u.cmdReset->isEnabled()),
-                  std::tuple(false, false));
-        EXPECT_EQ(std::tuple(w.frameHeader(), w.decimalPointChoice(), w.temperaturePollingFlag()),
-                  std::tuple(254, 0, 0));
+        EXPECT_EQ(u.lblUnit->text() + u.lblTemp->text() + u'|' + u.lblCounter->text(),
+                  u"\u00B0 C|0000"_s);
+        EXPECT_EQ(std::tuple(u.cmdStartStop->isEnabled(), u.cmdReset->isEnabled(), w.frameHeader(),
+                             w.decimalPointChoice(), w.temperaturePollingFlag()),
+                  std::tuple(false, false, 254, 0, 0));
         f.close();
         EXPECT_EQ(f.open(QIODevice::ReadOnly) ? f.readAll() : "(none)", row.file);
     }

@@ -26,38 +26,7 @@ veld::app::TrafficWindow& openTraffic(Panel& p) {
     return *p.w().trafficWindow();
 }
 
-TEST(Traffic, EachEventOnTheLineGivesItsLineWithDirectionAndWords) {
-    Panel p;
-    p.open();
-    const QString device = p.pty(1).slavePath();
-    auto& window = openTraffic(p);
-    Panel::press(p.ui().mnuTraffic); // raised, not a second one
-    EXPECT_EQ(p.w().findChildren<veld::app::TrafficWindow*>().size(), 1);
-    // clang-format off
-    const std::pair<std::function<void()>, QString> steps[] = {
-        {[&] { Panel::press(p.ui().cmdFlash); }, u">> FE FC FF  toggle flashing"_s},
-        {[&] { p.receive("FE 03 10 FF"); }, u"<< FE 03 10 FF  button 1"_s},
-        {[&] { p.receive("FE 07 00 FF"); }, u"<< FE 07 00 FF  unknown code 0x07: dropped"_s},
-        {[&] { p.receive("FE 05 00 FF FE 32 00 FF"); },
-         u"<< FE 05 00 FF FE 32 00 FF  counter event; second message in the same read: dropped undecoded"_s},
-        {[&] { p.receive("FE 01 05 07"); }, u"<< FE 01 05 07  four bytes of a time stamp: dropped"_s},
-        {[&] { p.receive("1F FA 1F F8"); }, u"<< 1F FA 1F F8  unknown code 0xFA: dropped"_s},
-        {[&] { p.receive("1F F8 1F F8"); }, // the third in a row that decodes to nothing
-         u"<< 1F F8 1F F8  unknown code 0xF8: dropped|-- line speed may not match the module's: check Baud Rate and Module Baud Rate"_s},
-        {[&] { Panel::press(p.ui().mnu192); }, u"-- COM1 (%1) now at 19200,n,8,1"_s.arg(device)},
-        {[&] { p.pty(1).closeMaster(); p.tick(); QCoreApplication::processEvents(); },
-         u"-- COM1 (%1) lost: "_s.arg(device)}};
-    // clang-format on
-    for (const auto& [act, expected] : steps) {
-        SCOPED_TRACE(expected.toStdString());
-        const int before = window.form().lstTraffic->model()->rowCount();
-        act();
-        EXPECT_TRUE(rows(window, before).startsWith(expected))
-            << rows(window, before).toStdString();
-    }
-}
-
-TEST(Traffic, PauseClearSaveAsAndTheCapWorkThroughTheWindow) {
+TEST(Traffic, EachEventGivesItsLineAndPauseClearSaveAsAndTheCapWork) {
     Panel p;
     p.open();
     auto& window = openTraffic(p);
@@ -90,9 +59,12 @@ TEST(Traffic, PauseClearSaveAsAndTheCapWorkThroughTheWindow) {
         EXPECT_EQ(saved.open(QIODevice::ReadOnly) ? saved.readAll().count('\n') : -1,
                   path.contains(u"no/"_s) ? -1 : 105);
     }
-    ASSERT_EQ(p.boxes.size(), 1);
-    EXPECT_EQ(p.boxes[0].title, u"FILE ERROR"_s);
+    p.w().setLogFile(dir.filePath(u"no/log"_s)); // as veld --log does
+    ASSERT_EQ(p.boxes.size(), 2);
+    for (const Box& box : p.boxes)
+        EXPECT_EQ(box.title, u"FILE ERROR"_s);
     EXPECT_TRUE(p.boxes[0].detail.startsWith(dir.filePath(u"no/t.txt: "_s)));
+    EXPECT_TRUE(p.boxes[1].detail.startsWith(dir.filePath(u"no/log: "_s)));
 
     u.cmdClear->click();
     EXPECT_EQ(u.lstTraffic->model()->rowCount(), 0);
@@ -105,7 +77,35 @@ TEST(Traffic, PauseClearSaveAsAndTheCapWorkThroughTheWindow) {
     window.setGeometry(place);
     u.cmdClose->click();
     EXPECT_EQ(Panel::settings().value(u"Traffic/Width"_s).toInt(), place.width());
-    EXPECT_EQ(openTraffic(p).geometry(), place);
+    auto& again = openTraffic(p);
+    EXPECT_EQ(again.geometry(), place);
+    Panel::press(p.ui().mnuTraffic); // raised, not a second one
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the closed one
+    EXPECT_EQ(p.w().findChildren<veld::app::TrafficWindow*>().size(), 1);
+
+    // Each event on the line gives its line, with its direction and words.
+    again.form().cmdClear->click();
+    // clang-format off
+    const std::pair<std::function<void()>, QString> steps[] = {
+        {[&] { Panel::press(p.ui().cmdFlash); }, u">> FE FC FF  toggle flashing"_s},
+        {[&] { p.receive("FE 03 10 FF"); }, u"<< FE 03 10 FF  button 1"_s},
+        {[&] { p.receive("FE 07 00 FF"); }, u"<< FE 07 00 FF  unknown code 0x07: dropped"_s},
+        {[&] { p.receive("FE 05 00 FF FE 32 00 FF"); },
+         u"<< FE 05 00 FF FE 32 00 FF  counter event; second message in the same read: dropped undecoded"_s},
+        {[&] { p.receive("FE 01 05 07"); }, u"<< FE 01 05 07  four bytes of a time stamp: dropped"_s},
+        {[&] { p.receive("1F FA 1F F8"); }, u"<< 1F FA 1F F8  unknown code 0xFA: dropped"_s},
+        {[&] { p.receive("1F F8 1F F8"); }, // the third in a row that decodes to nothing
+         u"<< 1F F8 1F F8  unknown code 0xF8: dropped|-- line speed may not match the module's: check Baud Rate and Module Baud Rate"_s},
+        {[&] { Panel::press(p.ui().mnu192); }, u"-- COM1 (%1) now at 19200,n,8,1"_s.arg(p.pty(1).slavePath())},
+        {[&] { p.pty(1).closeMaster(); p.tick(); QCoreApplication::processEvents(); },
+         u"-- COM1 (%1) lost: "_s.arg(p.pty(1).slavePath())}};
+    // clang-format on
+    for (const auto& [act, expected] : steps) {
+        SCOPED_TRACE(expected.toStdString());
+        const int before = again.form().lstTraffic->model()->rowCount();
+        act();
+        EXPECT_TRUE(rows(again, before).startsWith(expected)) << rows(again, 0).toStdString();
+    }
 }
 
 } // namespace

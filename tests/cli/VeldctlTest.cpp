@@ -18,9 +18,8 @@ using veld::test::PtyPair;
 
 namespace {
 
-// A pty for COM4, the port the settings name, made ready by `before`, and
-// veldctl started on it, its output piped to `pipe` if given; PTY in the
-// arguments stands for the pty's path.
+// veldctl started on a pty for the stored COM4 (made ready by `before`; PTY in
+// the arguments is its path), its output piped to `pipe` if given.
 struct Veldctl {
     explicit Veldctl(QString args, QProcess* pipe = nullptr,
                      const std::function<void(PtyPair&)>& before = {}) {
@@ -38,24 +37,20 @@ struct Veldctl {
     QProcess p;
 };
 
-// The real program: the bytes on the wire, the exit status, how standard
-// output (status 0) or standard error after "veldctl: " begins, and the
-// module's reply once it has heard the bytes. Without a reply the module
-// reads once veldctl has ended (a pty keeps the line's speed as used). On a
-// full line the module reads nothing; with no port stored none is opened.
+// The bytes on the wire, the exit status, how standard output (status 0) or
+// error after "veldctl: " begins, and the module's reply to them; without one
+// it reads after the end. A full line is not read; no port stored, none opened.
 enum class Line { Free, Full, NotStored };
 // clang-format off
 struct Row { const char *args, *wire; int exit = 0; const char *out = "", *reply = ""; Line line = Line::Free; };
 constexpr Row kRows[] = {
     {"text 12", "FE0320202020 3132FF FE1300FF"},
-    {"text -- -5", "FE0320202020 2D35FF FE1300FF"},
     {"--speed 1200 text 12.5", "FE0320202031 3235FF FE1305FF"},
     {"--timeout 200 flash", "", 2, "frame not sent: ", "", Line::Full},
     {"flash", "", 1, "no port: give --port DEVICE or --com N", "", Line::NotStored},
     {"time", "FEF7FF", 0, "9:07:05\n", "55 FE01050709FF"},
     {"--speed 19200 temp --fahrenheit", "FE04FF", 0, "14\n", "FE0310FF FE060AFF"},
     {"--timeout 300 time", "FEF7FF", 3, "no answer from "},
-    {"--port /nonexistent/veld text 1", "", 2, "cannot open /nonexistent/veld: no such device\n"},
     {"dp 7", "", 1, "dp takes 0 (none) or a decimal point from 1 to 6, not '7'\nUsage: veldctl [OPTIONS] dp N\n"}};
 // clang-format on
 

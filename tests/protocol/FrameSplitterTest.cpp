@@ -30,7 +30,6 @@ const Stream kStreams[] = {
     {C, "00 11 FF FE FE F7 FF 7E", "FE F7 FF", false, 5},
     {C, "FE 02 FF FE 07 FE FA FF", "FE FA FF", false, 5},
     {C, "FE 13 03 00 FE FB FF FE 10 01 02 FE F7 FF", "FE FB FF FE F7 FF", false, 8},
-    {C, "FE FC 00 FF FE F9 FF", "FE F9 FF", false, 4},
     {C, "FE 03 41 42 FE 04 FF FE F7 FF", "FE 04 FF FE F7 FF", false, 4},
     {C, "00 FE 13 FE FF 77 FE 10 FF FF FF FF FE 03 FE FF FE FF 20 31 FF FE FC FF", "FE 13 FE FF FE 10 FF FF FF FF FE 03 FE FF FE FF 20 31 FF FE FC FF", false, 2},
     {C, "FE F7 FF FE 03 31 32", "FE F7 FF", true, 0},
@@ -41,7 +40,6 @@ const Stream kStreams[] = {
     {M, "FE 01 05 07 09 FF FE 04 19 FF", "FE 01 05 07 09 FF FE 04 19 FF", false, 0},
     {M, "00 13 FE 05 00 FF 55 AA FE 32 00 FF", "FE 05 00 FF FE 32 00 FF", false, 4},
     {M, "FE 02 00 FF FE 06 0A FF", "FE 06 0A FF", false, 4},
-    {M, "FE 04 19 00 FE 03 20 FF", "FE 03 20 FF", false, 4},
     {M, "FE FE 04 FE FF", "FE 04 FE FF", false, 1},
     {M, "FE 01 05 07 09 FE 03 08 FF", "FE 03 08 FF", false, 5},
     {M, "FE 01 05 07", "", true, 0}};

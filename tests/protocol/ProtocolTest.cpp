@@ -99,13 +99,10 @@ TEST(Words, EachFrameReadsAsTheLogsSayIt) {
     // clang-format off
     const std::pair<const char*, const char*> rows[] = {
         {"FE 01 05 04 03 FF", "countdown interval 3:04:05"}, {"FE 03 20 31 22 5C 7F FF FF", "display text \" 1\\x22\\x5C\\x7F\\xFF\""},
-        {"FE 04 FF", "temperature request"}, {"FE 05 FF", "counter enable"}, {"FE 10 09 05 0E FF", "set clock 14:05:09"},
-        {"FE 11 FF", "countdown start/stop"}, {"FE 13 00 FF", "decimal point off"}, {"FE 13 03 FF", "decimal point 3"},
-        {"FE 15 FF", "counter disable"}, {"FE 21 FF", "countdown reset"}, {"FE 80 2B FF", "module line speed 4800 bit/s"},
-        {"FE 80 07 FF", "module line speed, unknown byte 07"}, {"FE 90 06 FF", "start-up function F4 temperature and time"},
-        {"FE 90 02 FF", "start-up function, unknown byte 02"}, {"FE F5 FF", "output 2 off"}, {"FE F6 FF", "output 2 on"},
-        {"FE F7 FF", "time stamp request"}, {"FE F8 FF", "output 1 off"}, {"FE F9 FF", "output 1 on"}, {"FE FA FF", "buzzer on"},
-        {"FE FB FF", "buzzer off"}, {"FE FC FF", "toggle flashing"}, {"FE 07 FF", "unknown code 07"}, {"FE FC 00 FF", "unknown code FC"}};
+        {"FE 04 FF", "temperature request"}, {"FE 10 09 05 0E FF", "set clock 14:05:09"}, {"FE 13 00 FF", "decimal point off"},
+        {"FE 13 03 FF", "decimal point 3"}, {"FE 80 2B FF", "module line speed 4800 bit/s"}, {"FE 80 07 FF", "module line speed, unknown byte 07"},
+        {"FE 90 06 FF", "start-up function F4 temperature and time"}, {"FE 90 02 FF", "start-up function, unknown byte 02"},
+        {"FE FC FF", "toggle flashing"}, {"FE 07 FF", "unknown code 07"}, {"FE FC 00 FF", "unknown code FC"}};
     const std::pair<const char*, const char*> messages[] = {
         {"FE 01 05 07 09 FF", "time stamp 9:07:05"}, {"FE 03 08 FF", "button 3"}, {"FE 03 30 FF", "button byte 30"},
         {"FE 04 19 FF", "temperature 25 C"}, {"FE 06 0C FF", "temperature -12 C"}, {"FE 05 00 FF", "counter event"},

@@ -39,7 +39,6 @@ TEST(serial_MSComm, RefusalsSayWhyAndLeaveThePortAsItWas) {
     const struct { const char* asked; QString value; const char* logged; const char* cause; } rows[] = {
         {"open", u"/nonexistent/tty"_s, "/nonexistent/tty not opened", "no such device"},
         {"open", QCoreApplication::applicationFilePath(), "%1 not opened", "not a serial device"},
-        {"open", u"/dev/null"_s, "/dev/null not opened", "not a serial device"},
         {"settings", u"9600, n,8,1"_s, "line settings \"9600, n,8,1\"", "line settings refused: expected speed,parity,data bits,stop bits such as \"9600,n,8,1\""},
         {"port", u"6"_s, "COM6", "port number out of range: 6 is not 1 to 5"}};
     // clang-format on
@@ -102,13 +101,10 @@ TEST(serial_MSComm, OneDeviceUnderTwoNamesOpensOnceAndReadsUpToTheCapFindingNoth
     EXPECT_EQ(pty.receive(3), hex("fefcff"));
 }
 
-// Each row one holder of the device in another process, alive or ended: an
-// flock, or a lock file under one of its names (N its pty number, MMM.mmm its
-// device numbers) holding its process number in some form (%1; HDB: in ten
-// characters; binary: four bytes). veldctl, then the panel's control, open the
-// port through a link or refuse it naming the holder, also when asked for a
-// second node of the device (which a pty cannot open: only a refusal can be
-// tried there). A stale lock goes without a word, a live one stays.
+// Each row a holder in another process, alive or ended: an flock, or a lock
+// file (N the pty number, MMM.mmm the device numbers) holding its number as
+// %1, HDB or 4 binary bytes. veldctl, then the control, open the port or refuse
+// naming the holder (a second node can only refuse); a stale lock goes silently.
 TEST(serial_MSComm, EveryLockConventionOfAnotherProgramIsHonoured) {
     // clang-format off
     const struct { const char *lock, *content, *refusal; bool ended = false, secondNode = false; } rows[] = {
@@ -185,9 +181,8 @@ TEST(serial_MSComm, EveryLockConventionOfAnotherProgramIsHonoured) {
     }
 }
 
-// While the panel holds a port, another program's flock fails, and lock files
-// stand under every name that other programs look for, in HDB form, until the
-// port is closed.
+// While the panel holds a port, another program's flock fails, and HDB lock
+// files stand under every name other programs look for, until it is closed.
 TEST(serial_MSComm, AnOpenPortHoldsEveryKindOfLockUntilClosed) {
     PtyPair pty;
     struct stat node {};

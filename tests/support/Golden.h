@@ -7,9 +7,8 @@
 
 namespace veld::test {
 
-// A picture against its committed one, a few pixels of tolerance; with
-// VELD_UPDATE_GOLDEN set (scripts/update-golden.sh) it becomes the committed
-// one. On a difference the picture as it is goes next to the build's tests.
+// A picture against its committed one, a few pixels of tolerance (with
+// VELD_UPDATE_GOLDEN set, it replaces it); a different one is saved for a look.
 inline void expectLooksAsBefore(const QImage& picture, const QString& golden) {
     const QImage actual = picture.convertToFormat(QImage::Format_RGB32);
     if (qEnvironmentVariableIsSet("VELD_UPDATE_GOLDEN")) {

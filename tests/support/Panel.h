@@ -41,9 +41,8 @@ struct Box {
     QString detail;
 };
 
-// The real window with its seams caught: message boxes are recorded (and count
-// as dismissed at once), the clock reads a time the test sets, and every COM
-// item leads to a missing device until the test gives it a pty.
+// The real window with its seams caught: boxes are recorded (dismissed at
+// once), the clock is the test's, each COM item is missing until given a pty.
 class Panel {
 public:
     Panel() {
@@ -122,13 +121,13 @@ public:
     }
 
     // The check marks of COM1 to COM5, and of 1200 to 19200 bit/s.
-    std::string portMarks() const {
-        const Ui::frmVELD& u = ui();
-        return marks<QAction>({u.mnuCOM1, u.mnuCOM2, u.mnuCOM3, u.mnuCOM4, u.mnuCOM5});
-    }
-    std::string speedMarks() const {
-        const Ui::frmVELD& u = ui();
-        return marks<QAction>({u.mnu12, u.mnu24, u.mnu48, u.mnu96, u.mnu192});
+    std::string portMarks() const { return menuMarks(ui().mnuComm).substr(0, 5); }
+    std::string speedMarks() const { return menuMarks(ui().mnuBaud); }
+    static std::string menuMarks(const QMenu* menu) {
+        std::string marks;
+        for (const QAction* item : menu->actions())
+            marks += !item->isCheckable() ? "" : item->isChecked() ? "+" : "-";
+        return marks;
     }
 
     // One tick of Timer1 or Timer2, through the timer's connection.
@@ -143,9 +142,8 @@ public:
     QByteArray heard(qsizetype count = 0) {
         return count > 0 ? pty(1).receive(count) : pty(1).receiveFor(30);
     }
-    // Clicks a button or option, or picks a menu item, the way a user does. A
-    // disabled control is enabled first: its handler is reached in a state the
-    // window's own flows keep it out of.
+    // Clicks a button or option, or picks a menu item, as a user does; a disabled
+    // control is enabled first, to reach its handler where the flows do not.
     static void press(QObject* control) {
         if (auto* item = qobject_cast<QAction*>(control)) {
             item->trigger();

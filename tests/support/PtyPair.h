@@ -113,10 +113,8 @@ public:
         int exclusive = 0;
         return ::ioctl(m_slave, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
     }
-    // The module stops reading: the panel's way fills until a write would
-    // block. The kernel moves written bytes on to the master's 4095-byte
-    // queue behind the writer, freeing room; once that queue is full a
-    // refused write stays refused.
+    // The module stops reading: the panel's way fills up. Room comes back while
+    // the kernel moves bytes on to the master's 4095-byte queue, not after.
     void fillPanelsWay() {
         const int flags = ::fcntl(m_slave, F_GETFL);
         ::fcntl(m_slave, F_SETFL, flags | O_NONBLOCK);

@@ -13,10 +13,9 @@ namespace {
 
 using test::fromHex;
 
-// Steps: hex bytes from the panel, "+N" for N seconds passing, the module's
-// own inputs, and "?" to look at it. Then what the module said and showed: the
-// digits with '.' after each lit point, the switches on, the line speed if it
-// is not 9600 bit/s.
+// Steps: bytes from the panel, "+N" seconds passing, the module's inputs, "?"
+// to look. Then what it said and showed: digits with '.' after a lit point, the
+// switches on, the line speed unless 9600 bit/s.
 // clang-format off
 const std::pair<const char*, const char*> kScripts[] = {
     {"FE 10 09 05 0E FF FE F7 FF +75 FE F7 FF ?", "FE 01 09 05 0E FF FE 01 18 06 0E FF [14.06.24]"},

@@ -14,7 +14,6 @@
 #include <QSpinBox>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <map>
 
 using namespace Qt::StringLiterals;
 
@@ -27,8 +26,8 @@ int litPixels(veld::tools::ModuleWindow& window) {
                                           [](QRgb p) { return qRed(p) > 200 && qGreen(p) < 100; }));
 }
 
-// Bytes the panel sends and the window's inputs to use (a line speed: the
-// panel's); then where to look and what to see there.
+// Bytes the panel sends and the window's inputs (a number: the panel's line
+// speed); then where to look and what to see there.
 // clang-format off
 const char* const kSteps[][3] = {
     // A text frame that never ends: the temperature request inside its nine
@@ -80,7 +79,6 @@ TEST(tools_Window, ShowsWhatThePanelSendsTakesItsInputsAndTellsOfLineFaults) {
             shown += window.findChild<QLabel*>(lamp)->property("on").toBool() ? u'1' : u'0';
         return shown + (litPixels(window) > 0 ? u" lit"_s : u" dark"_s);
     };
-    std::map<std::string, int> lit; // pixels lit, by what was seen
     for (const auto& [inputs, where, expected] : kSteps) {
         SCOPED_TRACE(expected);
         for (const QString& input : QString::fromUtf8(inputs).split(u' ', Qt::SkipEmptyParts)) {
@@ -96,15 +94,11 @@ TEST(tools_Window, ShowsWhatThePanelSendsTakesItsInputsAndTellsOfLineFaults) {
         const QString want = QString::fromUtf8(expected);
         const auto seen = [&] { return look(QString::fromUtf8(where), want); };
         EXPECT_TRUE(QTest::qWaitFor([&] { return seen() == want; })) << seen().toStdString();
-        lit.try_emplace(expected, litPixels(window)); // before the display flashes
     }
-    EXPECT_GT(lit["888888 011 lit"], 2 * lit["111111 101 lit"]);
-    EXPECT_GT(lit["888.888 011 lit"], lit["888888 011 lit"]);
 }
 
-// Every character of the display's set and one outside it, with points lit
-// and dark, against a committed picture: each glyph's segments, their shape,
-// the point and the colours.
+// Every character of the display's set and one outside it, points lit and
+// dark, against a committed picture: segments, shapes, points and colours.
 TEST(tools_Window, TheDisplayDrawsEveryCharacterAsBefore) {
     const std::string characters = "0123456789AbCcdEFHhIJLnoPrSUuy- x";
     QImage sheet(420, 120 * 6, QImage::Format_RGB32);

@@ -62,9 +62,9 @@ public:
     QTimer& timer1() { return Timer1; }
     QTimer& timer2() { return Timer2; }
     // The box that says the port was lost, while it is open.
-    const QMessageBox* lossBox() const { return m_lossBox; }
+    const QMessageBox* lossBox() const { return m_lossBox.data(); }
     // "Traffic", while it is open.
-    TrafficWindow* trafficWindow() const { return m_trafficWindow; }
+    TrafficWindow* trafficWindow() const { return m_trafficWindow.data(); }
     serial::MSComm& serialControl() { return MSComm1; }
     // Centred on the screen that holds the pointer when it fits there, else
     // at the top left of the screen's free area, title bar and menus on it.

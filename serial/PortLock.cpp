@@ -262,8 +262,8 @@ QString PortLocks::take(const QString& devicePath) {
             file = create();
         }
         if (file < 0) {
-            const QString cause = QStringLiteral("lock %1 not created: %2")
-                                      .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+            QString cause = QStringLiteral("lock %1 not created: %2")
+                                .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
             release();
             return cause;
         }

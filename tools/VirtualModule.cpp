@@ -17,7 +17,7 @@ QString qs(const std::string& text) {
 // samples each bit in its middle and hands the byte on whatever it finds for
 // a stop bit, as a UART does. Time runs in steps of 1/(sent * sampled) s, so
 // that a sent bit lasts `sampled` steps and a sampled one `sent` steps.
-QByteArray resampled(const QByteArray& bytes, std::uint32_t sent, std::uint32_t sampled) {
+QByteArray resampled(const QByteArray& bytes, std::uint64_t sent, std::uint64_t sampled) {
     QByteArray out;
     if (sent == 0 || sampled == 0)
         return out;
@@ -138,8 +138,8 @@ void VirtualModule::say(const protocol::Bytes& message) {
     if (message.empty())
         return;
     if (!lineMatches()) {
-        const QByteArray noise = resampled(QByteArray::fromStdString(message),
-                                           m_state.lineSpeed(), panelLineSpeed());
+        const QByteArray noise =
+            resampled(QByteArray::fromStdString(message), m_state.lineSpeed(), panelLineSpeed());
         if (!noise.isEmpty())
             m_line.write(noise);
         emit wireEvent({WireEvent::Kind::Garbled, qs(protocol::hexText(message)),

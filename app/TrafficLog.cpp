@@ -49,6 +49,8 @@ void TrafficLog::readTaken(const QByteArray& read) {
 }
 
 void TrafficLog::lineEvent(const QString& words) {
+    // The hint is about the line settings of now: after a change, counting begins again.
+    m_undecodedReads = 0;
     if (collecting())
         add(u"--", words);
 }

@@ -79,7 +79,7 @@ TEST(Traffic, EachEventGivesItsLineAndPauseClearSaveAsAndTheCapWork) {
     EXPECT_EQ(Panel::settings().value(u"Traffic/Width"_s).toInt(), place.width());
     auto& again = openTraffic(p);
     EXPECT_EQ(again.geometry(), place);
-    Panel::press(p.ui().mnuTraffic); // raised, not a second one
+    Panel::press(p.ui().mnuTraffic);                                     // raised, not a second one
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the closed one
     EXPECT_EQ(p.w().findChildren<veld::app::TrafficWindow*>().size(), 1);
 
@@ -94,9 +94,12 @@ TEST(Traffic, EachEventGivesItsLineAndPauseClearSaveAsAndTheCapWork) {
          u"<< FE 05 00 FF FE 32 00 FF  counter event; second message in the same read: dropped undecoded"_s},
         {[&] { p.receive("FE 01 05 07"); }, u"<< FE 01 05 07  four bytes of a time stamp: dropped"_s},
         {[&] { p.receive("1F FA 1F F8"); }, u"<< 1F FA 1F F8  unknown code 0xFA: dropped"_s},
-        {[&] { p.receive("1F F8 1F F8"); }, // the third in a row that decodes to nothing
-         u"<< 1F F8 1F F8  unknown code 0xF8: dropped|-- line speed may not match the module's: check Baud Rate and Module Baud Rate"_s},
+        // A change of the line settings begins the count of reads that decode to nothing again.
         {[&] { Panel::press(p.ui().mnu192); }, u"-- COM1 (%1) now at 19200,n,8,1"_s.arg(p.pty(1).slavePath())},
+        {[&] { p.receive("1F FA 1F F8"); }, u"<< 1F FA 1F F8  unknown code 0xFA: dropped"_s},
+        {[&] { p.receive("1F FA 1F F8"); }, u"<< 1F FA 1F F8  unknown code 0xFA: dropped"_s},
+        {[&] { p.receive("1F F8 1F F8"); }, // the third in a row
+         u"<< 1F F8 1F F8  unknown code 0xF8: dropped|-- line speed may not match the module's: check Baud Rate and Module Baud Rate"_s},
         {[&] { p.pty(1).closeMaster(); p.tick(); QCoreApplication::processEvents(); },
          u"-- COM1 (%1) lost: "_s.arg(p.pty(1).slavePath())}};
     // clang-format on
@@ -105,6 +108,7 @@ TEST(Traffic, EachEventGivesItsLineAndPauseClearSaveAsAndTheCapWork) {
         const int before = again.form().lstTraffic->model()->rowCount();
         act();
         EXPECT_TRUE(rows(again, before).startsWith(expected)) << rows(again, 0).toStdString();
+        EXPECT_EQ(again.form().lstTraffic->model()->rowCount() - before, expected.count(u'|') + 1);
     }
 }
 

@@ -21,7 +21,7 @@ TEST(serial_LineSettings, EachParityAndStopBitsInEitherCaseAreTaken) {
 TEST(serial_LineSettings, AnythingElseIsRefused) {
     for (const QString& text :
          {u""_s, u"9600"_s, u"9600,n,8"_s, u"9600,n,8,1,"_s, u"9601,n,8,1"_s, u"0,n,8,1"_s,
-          u"abc,n,8,1"_s, u"-9600,n,8,1"_s, u"512000,n,8,1"_s, u"9600,x,8,1"_s, u"9600,none,8,1"_s,
+          u"abc,n,8,1"_s, u"+9600,n,8,1"_s, u"512000,n,8,1"_s, u"9600,x,8,1"_s, u"9600,none,8,1"_s,
           u"9600,n,4,1"_s, u"9600,n,9,1"_s, u"9600,n,8,3"_s, u"9600,n,8,0"_s, u"9600, n,8,1"_s,
           u"9600;n;8;1"_s, u"99999999999999999999,n,8,1"_s, u"\u0669\u0666\u0660\u0660,n,8,1"_s})
         EXPECT_FALSE(parseLineSettings(text)) << text.toStdString();

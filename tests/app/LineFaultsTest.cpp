@@ -24,11 +24,10 @@ std::string otherSenders(const Ui::frmVELD& u) {
     return states;
 }
 
-int lossBoxesShown() {
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    return static_cast<int>(std::count_if(windows.begin(), windows.end(), [](QWidget* w) {
+auto lossBoxesShown() {
+    return std::ranges::count_if(QApplication::topLevelWidgets(), [](QWidget* w) {
         return qobject_cast<QMessageBox*>(w) && w->isVisible();
-    }));
+    });
 }
 
 TEST(LineFaults, ALostLineIsSaidOnceStopsEverySenderAndReturnsAsItWas) {

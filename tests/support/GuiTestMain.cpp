@@ -6,8 +6,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-using namespace Qt::StringLiterals;
-
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     QTemporaryDir config;
@@ -18,8 +16,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(u"VELD"_s);
-    QCoreApplication::setApplicationName(u"VELD"_s);
+    QCoreApplication::setOrganizationName(QStringLiteral("VELD"));
+    QCoreApplication::setApplicationName(QStringLiteral("VELD"));
     veld::app::frmVELD::installFontSubstitutes();
     return RUN_ALL_TESTS();
 }

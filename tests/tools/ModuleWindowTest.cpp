@@ -13,7 +13,6 @@
 #include <QSerialPort>
 #include <QSpinBox>
 #include <QTest>
-#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -76,12 +75,8 @@ TEST(tools_Window, ShowsWhatThePanelSendsTakesItsInputsAndTellsOfLineFaults) {
             shown += QLatin1Char(window.display().characters()[i]) +
                      (window.display().points() >> i & 1 ? u"."_s : QString());
         shown += u' ';
-        // Each lamp found by the caption the user reads on it.
-        const QList<QLabel*> labels = window.findChildren<QLabel*>();
-        for (const QString& caption : {u"Buzzer"_s, u"Output 1"_s, u"Output 2"_s}) {
-            const auto lamp = std::ranges::find(labels, caption, &QLabel::text);
-            shown += lamp != labels.end() && (*lamp)->property("on").toBool() ? u'1' : u'0';
-        }
+        for (const QString& lamp : {u"buzzer"_s, u"output1"_s, u"output2"_s})
+            shown += window.findChild<QLabel*>(lamp)->property("on").toBool() ? u'1' : u'0';
         return shown + (litPixels(window) > 0 ? u" lit"_s : u" dark"_s);
     };
     for (const auto& [inputs, where, expected] : kSteps) {

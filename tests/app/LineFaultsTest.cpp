@@ -16,12 +16,10 @@ namespace {
 
 // The controls that send a frame besides the nine that need a port, + enabled.
 std::string otherSenders(const Ui::frmVELD& u) {
-    std::string states;
-    for (const QWidget* c : std::initializer_list<const QWidget*>{
-             u.cmdFlash, u.cmdOnBuz, u.cmdOffBuz, u.cmdOnOut, u.cmdOFFOut, u.cmdOnOut2,
-             u.cmdOffOut2, u.cmdStartStop, u.cmdReset, u.optCountEn, u.optCountDis})
-        states += c->isEnabled() ? '+' : '-';
-    return states;
+    return marks<QWidget>({u.cmdFlash, u.cmdOnBuz, u.cmdOffBuz, u.cmdOnOut, u.cmdOFFOut,
+                           u.cmdOnOut2, u.cmdOffOut2, u.cmdStartStop, u.cmdReset, u.optCountEn,
+                           u.optCountDis},
+                          &QWidget::isEnabled);
 }
 
 auto lossBoxesShown() {

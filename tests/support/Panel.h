@@ -27,11 +27,13 @@ inline QString& logged() {
     return lines;
 }
 
-// + for each item or option that is checked, - for one that is not.
-template <class Item> std::string marks(std::initializer_list<const Item*> items) {
+// + for each item that is checked (or as `is` says), - for one that is not.
+template <class Item>
+std::string marks(std::initializer_list<const Item*> items,
+                  bool (Item::*is)() const = &Item::isChecked) {
     std::string marks;
     for (const Item* item : items)
-        marks += item->isChecked() ? '+' : '-';
+        marks += (item->*is)() ? '+' : '-';
     return marks;
 }
 
@@ -112,12 +114,9 @@ public:
     // then the menus Baud Rate, Module Baud Rate and Startup Function.
     std::string portControls() const {
         const Ui::frmVELD& u = ui();
-        std::string states;
-        for (const QWidget* c : std::initializer_list<const QWidget*>{
-                 u.cmdSendAscii, u.cmdSetDP, u.cmdSetRTC, u.cmdTemp, u.cmdCDSet, u.cmdTimeStamp,
-                 u.mnuBaud, u.mnuMbaud, u.mnuStart})
-            states += c->isEnabled() ? '+' : '-';
-        return states;
+        return marks<QWidget>({u.cmdSendAscii, u.cmdSetDP, u.cmdSetRTC, u.cmdTemp, u.cmdCDSet,
+                               u.cmdTimeStamp, u.mnuBaud, u.mnuMbaud, u.mnuStart},
+                              &QWidget::isEnabled);
     }
 
     // The check marks of COM1 to COM5, and of 1200 to 19200 bit/s.

@@ -131,24 +131,27 @@ TEST(tools_Program, WrongOptionsOrNoDisplayEndItSayingWhy) {
     }
 }
 
-TEST(tools_Program, ASignalEndsItWhileNobodyReadsItsOutput) {
-    QTemporaryDir dir;
-    const QString link = dir.filePath(u"veld-com1"_s);
-    QProcess sink; // takes the module's output and never reads it
-    ModuleProcess module;
-    ASSERT_TRUE(module.start({u"--link"_s, link}, true, &sink));
-    sink.start(u"sleep"_s, {u"600"_s});
-    ASSERT_TRUE(QTest::qWaitFor([&link] { return QFileInfo(link).isSymLink(); }));
-    // Far more than the pipe and the module's queue hold: the note on standard
-    // error comes only once the queue is full.
-    module.command(QByteArray("state\n").repeated(8000));
-    QByteArray errors;
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        return (errors += module.process.readAllStandardError()).contains("not being read");
-    }));
-    module.process.terminate();
-    expectEndedBy(module.process, SIGTERM);
-    EXPECT_FALSE(QFileInfo(link).isSymLink());
+// A reader that never reads (the full queue said once), or one that goes (head -n 1).
+TEST(tools_Program, ASignalEndsItWhileNobodyReadsItsOutputAndAGoneReaderAsSigpipe) {
+    for (const bool readerGoes : {false, true}) {
+        QTemporaryDir dir;
+        const QString link = dir.filePath(u"veld-com1"_s);
+        QProcess sink;
+        ModuleProcess module;
+        ASSERT_TRUE(module.start({u"--link"_s, link}, true, &sink));
+        sink.start(readerGoes ? u"head"_s : u"sleep"_s, {readerGoes ? u"-n1"_s : u"600"_s});
+        ASSERT_TRUE(QTest::qWaitFor([&link] { return QFileInfo(link).isSymLink(); }));
+        module.command(QByteArray("state\n").repeated(8000)); // more than pipe and queue hold
+        QByteArray errors;
+        EXPECT_TRUE(
+            readerGoes || QTest::qWaitFor([&] {
+                return (errors += module.process.readAllStandardError()).contains("not being read");
+            }));
+        if (!readerGoes)
+            module.process.terminate();
+        expectEndedBy(module.process, readerGoes ? SIGPIPE : SIGTERM);
+        EXPECT_FALSE(QFileInfo(link).isSymLink());
+    }
 }
 
 TEST(tools_EndToEnd, TheModuleReportsWhatItHearsSaysAndIsToldAndHearsOnlyAtItsOwnSpeed) {

@@ -69,16 +69,16 @@ void TrafficLog::add(QStringView direction, const QString& text) {
     if (!m_watched)
         return;
     if (m_lines.size() == kMaxLines) {
-        const int oldest = m_dropped > 0 ? 1 : 0;
-        beginRemoveRows({}, oldest, oldest);
-        m_lines.pop_front();
-        endRemoveRows();
+        // The oldest line goes and row 0 says how many went: the first time,
+        // in the oldest line's place.
         if (m_dropped++ == 0) {
-            beginInsertRows({}, 0, 0);
-            endInsertRows();
+            m_lines.pop_front();
         } else {
-            emit dataChanged(index(0), index(0));
+            beginRemoveRows({}, 1, 1);
+            m_lines.pop_front();
+            endRemoveRows();
         }
+        emit dataChanged(index(0), index(0));
     }
     const int row = rowCount();
     beginInsertRows({}, row, row);

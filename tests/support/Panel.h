@@ -38,9 +38,7 @@ std::string marks(std::initializer_list<const Item*> items,
 }
 
 struct Box {
-    QString title;
-    QString text;
-    QString detail;
+    QString title, text, detail;
 };
 
 // The real window with its seams caught: boxes are recorded (dismissed at

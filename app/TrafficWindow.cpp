@@ -61,11 +61,16 @@ QRect TrafficWindow::besidePanel(const QRect& panelFrame, const QSize& size, int
         place.moveLeft(panelFrame.right() + 1);
     else
         place.moveRight(panelFrame.left() - 1);
-    place.moveRight(std::min(place.right(), available.right()));
-    place.moveLeft(std::max(place.left(), available.left()));
-    place.moveBottom(std::min(place.bottom(), available.bottom()));
-    place.moveTop(std::max(place.top(), available.top()));
-    return place;
+    return inside(place, available);
+}
+
+QRect TrafficWindow::inside(QRect frame, const QRect& available) {
+    frame.setSize(frame.size().boundedTo(available.size()));
+    frame.moveRight(std::min(frame.right(), available.right()));
+    frame.moveLeft(std::max(frame.left(), available.left()));
+    frame.moveBottom(std::min(frame.bottom(), available.bottom()));
+    frame.moveTop(std::max(frame.top(), available.top()));
+    return frame;
 }
 
 void TrafficWindow::closeEvent(QCloseEvent* event) {

@@ -35,6 +35,8 @@ public:
     // narrowed to the room beside the panel, down to `minimumWidth`.
     static QRect besidePanel(const QRect& panelFrame, const QSize& size, int minimumWidth,
                              const QRect& available);
+    // `frame` made to fit `available`, shrunk where it is larger, moved in.
+    static QRect inside(QRect frame, const QRect& available);
 
 signals:
     // Closing: its place and size, to be kept.

@@ -596,11 +596,21 @@ void frmVELD::mnuTraffic_Click() {
     const QScreen* screen = this->screen();
     const QRect available = screen ? screen->availableGeometry() : QRect();
     const QRect stored = SettingsStore::storedTrafficPlace().value_or(QRect());
-    m_trafficWindow->setGeometry(
+    // Placed as a frame inside the free area, title bar and buttons on the
+    // screen; the panel's frame margins stand in for its own, which it gets
+    // only when shown.
+    const QMargins margins(geometry().left() - frameGeometry().left(),
+                           geometry().top() - frameGeometry().top(),
+                           frameGeometry().right() - geometry().right(),
+                           frameGeometry().bottom() - geometry().bottom());
+    const QRect frame =
         available.intersects(stored)
-            ? stored
-            : TrafficWindow::besidePanel(frameGeometry(), m_trafficWindow->size(),
-                                         m_trafficWindow->minimumSizeHint().width(), available));
+            ? TrafficWindow::inside(stored + margins, available)
+            : TrafficWindow::besidePanel(frameGeometry(), m_trafficWindow->size().grownBy(margins),
+                                         m_trafficWindow->minimumSizeHint().width() +
+                                             margins.left() + margins.right(),
+                                         available);
+    m_trafficWindow->setGeometry(frame - margins);
     m_traffic.setWatched(true);
     m_trafficWindow->show();
 }

@@ -30,8 +30,10 @@ veld::app::TrafficWindow& openTraffic(Panel& p) {
 TEST(Traffic, EachEventGivesItsLineAndPauseClearSaveAsAndTheCapWork) {
     Panel p;
     p.open();
+    ASSERT_TRUE(p.show());
     auto& window = openTraffic(p);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_TRUE(window.screen()->availableGeometry().contains(window.frameGeometry()));
     const Ui::TrafficWindow& u = window.form();
     const QAbstractItemModelTester tester(u.lstTraffic->model(),
                                           QAbstractItemModelTester::FailureReportingMode::Fatal);
@@ -75,7 +77,7 @@ TEST(Traffic, EachEventGivesItsLineAndPauseClearSaveAsAndTheCapWork) {
     EXPECT_EQ(u.lstTraffic->model()->index(0, 0).data(), u"5 earlier lines dropped"_s);
 
     // Closed, it is seen no more; opened again, where it was.
-    const QRect place = window.geometry().translated(10, 20);
+    const QRect place = window.geometry().translated(-10, 20);
     window.setGeometry(place);
     u.cmdClose->click();
     EXPECT_EQ(Panel::settings().value(u"Traffic/Width"_s).toInt(), place.width());

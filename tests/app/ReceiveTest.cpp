@@ -42,7 +42,7 @@ void play(Panel& p, const std::vector<std::string>& steps) {
 TEST(Receive, EachMessageChangesItsLabelsAndOnlyTheFirstOfARead) {
     // clang-format off
     const std::vector<std::vector<std::string>> scripts = {
-        {"FE 01 05 07 09 FF", "=C count 0000 time 9:07:05 ---"},
+        {"FE 01 05 0A 09 FF", "=C count 0000 time 9:10:05 ---"},
         {"FE 01 2A 3B 17 FF", "=C count 0000 time 23:59:42 ---", "FE 01 63 63 64 FF", "=C count 0000 time 100:99:99 ---"},
         {"FE 01 05 07 09 FF", "FE 01 11 22", "=C count 0000 time 9:07:05 ---"},
         {"FE 03 10 FF", "=C count 0000 time :: +--", "", "=C count 0000 time :: ---"},

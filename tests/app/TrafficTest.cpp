@@ -80,6 +80,7 @@ TEST(Traffic, EachEventGivesItsLineAndPauseClearSaveAsAndTheCapWork) {
     const QRect place = window.geometry().translated(-10, 20);
     window.setGeometry(place);
     u.cmdClose->click();
+    EXPECT_EQ(p.w().trafficWindow(), nullptr);
     EXPECT_EQ(Panel::settings().value(u"Traffic/Width"_s).toInt(), place.width());
     auto& again = openTraffic(p);
     EXPECT_EQ(again.geometry(), place);

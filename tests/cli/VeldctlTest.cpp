@@ -107,7 +107,8 @@ TEST(cli_Veldctl, PortsListsWhatTheSystemFindsAsJsonLinesAndNoPty) {
     const QList<QByteArray> lines = v.p.readAllStandardOutput().split('\n');
     for (const QByteArray& line : lines.first(lines.size() - 1)) {
         const QJsonObject port = QJsonDocument::fromJson(line).object();
-        EXPECT_TRUE(port.contains(u"device"_s) && port[u"com"_s].isArray()) << line.constData();
+        EXPECT_TRUE(port.contains(u"device"_s)) << line.constData();
+        EXPECT_TRUE(port[u"com"_s].isArray()) << line.constData();
         EXPECT_NE(port[u"device"_s].toString(), v.pty.devicePath());
     }
 }

@@ -99,9 +99,9 @@ QString TrafficLog::droppedRow() const {
 }
 
 QString TrafficLog::text() const {
-    QString text = m_dropped > 0 ? droppedRow() + u'\n' : QString();
-    for (const QString& line : m_lines)
-        text += line + u'\n';
+    QString text;
+    for (int row = 0; row < rowCount(); ++row)
+        text += data(index(row), Qt::DisplayRole).toString() + u'\n';
     return text;
 }
 

@@ -25,6 +25,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStyle>
+#include <QWindow>
 #include <cstdio>
 
 namespace veld::app {
@@ -599,10 +600,7 @@ void frmVELD::mnuTraffic_Click() {
     // Placed as a frame inside the free area, title bar and buttons on the
     // screen; the panel's frame margins stand in for its own, which it gets
     // only when shown.
-    const QMargins margins(geometry().left() - frameGeometry().left(),
-                           geometry().top() - frameGeometry().top(),
-                           frameGeometry().right() - geometry().right(),
-                           frameGeometry().bottom() - geometry().bottom());
+    const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
     const QRect frame =
         available.intersects(stored)
             ? TrafficWindow::inside(stored + margins, available)

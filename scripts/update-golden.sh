@@ -5,8 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${1:-build}
-cmake --build "$build_dir" --target ui_tests tools_module_gui_tests -j"$(nproc)"
+cmake --build "$build_dir" --target ui_tests module_gui_tests -j"$(nproc)"
 VELD_UPDATE_GOLDEN=1 QT_QPA_PLATFORM=offscreen "$build_dir/tests/bin/ui_tests" --gtest_filter=GoldenImage.*
-VELD_UPDATE_GOLDEN=1 QT_QPA_PLATFORM=offscreen "$build_dir/tests/bin/tools_module_gui_tests" \
-    --gtest_filter=tools_Window.TheDisplayDrawsEveryCharacterAsBefore
-git status --short tests/ui/golden tests/tools/golden
+VELD_UPDATE_GOLDEN=1 QT_QPA_PLATFORM=offscreen "$build_dir/tests/bin/module_gui_tests" \
+    --gtest_filter=module_Window.TheDisplayDrawsEveryCharacterAsBefore
+git status --short tests/ui/golden tests/module/golden

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "serial/PortLock.h"
-#include "tools/PtyEndpoint.h"
+#include "module/PtyEndpoint.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -135,7 +135,7 @@ public:
     int baudRate() const {
         termios t{};
         ::tcgetattr(m_slave, &t);
-        return static_cast<int>(tools::bitsPerSecond(::cfgetospeed(&t)).value_or(0));
+        return static_cast<int>(module::bitsPerSecond(::cfgetospeed(&t)).value_or(0));
     }
     // The device goes away from the panel's side; a second time closes nothing (-1).
     void closeMaster() { ::close(std::exchange(m_master, -1)); }

@@ -1,8 +1,8 @@
-#include "tools/HeadlessConsole.h"
+#include "module/HeadlessConsole.h"
 
 #include "protocol/WireText.h"
-#include "tools/OutputQueue.h"
-#include "tools/VirtualModule.h"
+#include "module/OutputQueue.h"
+#include "module/VirtualModule.h"
 
 #include <QSocketNotifier>
 #include <QStringList>
@@ -11,7 +11,7 @@
 #include <unistd.h>
 #include <utility>
 
-namespace veld::tools {
+namespace veld::module {
 
 namespace {
 QString onOff(bool on) {
@@ -235,4 +235,4 @@ void HeadlessConsole::readInput() {
     }
 }
 
-} // namespace veld::tools
+} // namespace veld::module

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace veld::tools {
+namespace veld::module {
 
 // Six seven-segment digits with a decimal point each, drawn segment by segment.
 // While flashing, the digits go dark and light again twice a second.
@@ -43,4 +43,4 @@ private:
     QTimer m_flashTimer;
 };
 
-} // namespace veld::tools
+} // namespace veld::module

@@ -1,4 +1,4 @@
-#include "tools/ModuleState.h"
+#include "module/ModuleState.h"
 
 #include "protocol/CommandTable.h"
 #include "protocol/ModuleLineSpeed.h"
@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace veld::tools {
+namespace veld::module {
 
 namespace {
 using protocol::Command;
@@ -249,4 +249,4 @@ ShownDisplay ModuleState::shownFor(ModuleFunction function) const {
     return shown;
 }
 
-} // namespace veld::tools
+} // namespace veld::module

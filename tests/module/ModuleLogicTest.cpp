@@ -1,14 +1,14 @@
 // The module's state on its own, with a clock the test sets.
 #include "protocol/CommandTable.h"
 #include "protocol/FrameSplitter.h"
-#include "tools/ModuleState.h"
+#include "module/ModuleState.h"
 
 #include "support/Hex.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
 
-namespace veld::tools {
+namespace veld::module {
 namespace {
 
 using test::fromHex;
@@ -84,4 +84,4 @@ TEST(ModuleState, SaysAndShowsWhatEachCommandInputAndSecondMakesOfIt) {
 }
 
 } // namespace
-} // namespace veld::tools
+} // namespace veld::module

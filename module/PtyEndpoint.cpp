@@ -1,6 +1,6 @@
-#include "tools/PtyEndpoint.h"
+#include "module/PtyEndpoint.h"
 
-#include "tools/ModuleState.h"
+#include "module/ModuleState.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -16,7 +16,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-namespace veld::tools {
+namespace veld::module {
 
 namespace {
 QString errnoText() {
@@ -173,4 +173,4 @@ void PtyEndpoint::readAvailable() {
         emit received(bytes);
 }
 
-} // namespace veld::tools
+} // namespace veld::module

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-namespace veld::tools {
+namespace veld::module {
 
 struct TimeOfDay {
     int hours = 0;
@@ -113,4 +113,4 @@ private:
     std::uint32_t m_lineSpeed = kInitialLineSpeed;
 };
 
-} // namespace veld::tools
+} // namespace veld::module

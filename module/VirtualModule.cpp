@@ -1,11 +1,11 @@
-#include "tools/VirtualModule.h"
+#include "module/VirtualModule.h"
 
 #include "protocol/WireText.h"
-#include "tools/PtyEndpoint.h"
+#include "module/PtyEndpoint.h"
 
 #include <algorithm>
 
-namespace veld::tools {
+namespace veld::module {
 
 namespace {
 QString qs(const std::string& text) {
@@ -184,4 +184,4 @@ void VirtualModule::powerCycle() {
     emit stateChanged();
 }
 
-} // namespace veld::tools
+} // namespace veld::module

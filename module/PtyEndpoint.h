@@ -9,7 +9,7 @@
 
 class QSocketNotifier;
 
-namespace veld::tools {
+namespace veld::module {
 
 // A termios speed constant in bit/s; empty for speeds the module never uses.
 std::optional<std::uint32_t> bitsPerSecond(speed_t speed);
@@ -61,4 +61,4 @@ private:
     QSocketNotifier* m_notifier = nullptr;
 };
 
-} // namespace veld::tools
+} // namespace veld::module

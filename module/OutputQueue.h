@@ -6,7 +6,7 @@
 
 class QSocketNotifier;
 
-namespace veld::tools {
+namespace veld::module {
 
 // Lines of text to a file descriptor (standard output) that never hold up the
 // event loop, so that signals and the line are served whatever the reader
@@ -53,4 +53,4 @@ private:
     QSocketNotifier* m_error = nullptr;
 };
 
-} // namespace veld::tools
+} // namespace veld::module

@@ -4,11 +4,11 @@
 // link removed, and then by that signal.
 #include "common/CommandLine.h"
 #include "common/QuitOnSignal.h"
-#include "tools/HeadlessConsole.h"
-#include "tools/ModuleWindow.h"
-#include "tools/OutputQueue.h"
-#include "tools/PtyEndpoint.h"
-#include "tools/VirtualModule.h"
+#include "module/HeadlessConsole.h"
+#include "module/ModuleWindow.h"
+#include "module/OutputQueue.h"
+#include "module/PtyEndpoint.h"
+#include "module/VirtualModule.h"
 #include "ui/PanelIcon.h"
 
 #include <QApplication>
@@ -19,7 +19,7 @@
 #include <memory>
 #include <unistd.h>
 
-using namespace veld::tools;
+using namespace veld::module;
 
 int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("veld-module"));

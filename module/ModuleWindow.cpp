@@ -1,8 +1,8 @@
-#include "tools/ModuleWindow.h"
+#include "module/ModuleWindow.h"
 
 #include "protocol/WireText.h"
-#include "tools/SevenSegmentDisplay.h"
-#include "tools/VirtualModule.h"
+#include "module/SevenSegmentDisplay.h"
+#include "module/VirtualModule.h"
 #include "ui/EnterClicks.h"
 
 #include <QFormLayout>
@@ -14,7 +14,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-namespace veld::tools {
+namespace veld::module {
 
 namespace {
 constexpr int kLogLines = 500;
@@ -183,4 +183,4 @@ void ModuleWindow::onWireEvent(const WireEvent& event) {
     refresh();
 }
 
-} // namespace veld::tools
+} // namespace veld::module

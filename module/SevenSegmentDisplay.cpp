@@ -1,11 +1,11 @@
-#include "tools/SevenSegmentDisplay.h"
+#include "module/SevenSegmentDisplay.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
 #include <array>
 
-namespace veld::tools {
+namespace veld::module {
 
 namespace {
 const QColor kBackground(20, 12, 12);
@@ -132,4 +132,4 @@ void SevenSegmentDisplay::drawDigit(QPainter& painter, const QRectF& cell, std::
     painter.drawEllipse(dot, thick * 0.6, thick * 0.6);
 }
 
-} // namespace veld::tools
+} // namespace veld::module

@@ -8,7 +8,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
 
-namespace veld::tools {
+namespace veld::module {
 
 class SevenSegmentDisplay;
 class VirtualModule;
@@ -18,7 +18,7 @@ struct WireEvent;
 // outputs, its three buttons, the thermometer setting, the counter input and
 // reset, a power switch, the state of its clock, countdown, counter and line,
 // and the frames it heard, in hex and in words. Child widgets carry object
-// names ("button1", "temperature", "lastFrame", ...) for tests and tools.
+// names ("button1", "temperature", "lastFrame", ...) for tests and scripts.
 class ModuleWindow : public QWidget {
     Q_OBJECT
 
@@ -50,4 +50,4 @@ private:
     QTimer m_refresh;
 };
 
-} // namespace veld::tools
+} // namespace veld::module

@@ -1,4 +1,4 @@
-#include "tools/OutputQueue.h"
+#include "module/OutputQueue.h"
 
 #include <QSocketNotifier>
 #include <cerrno>
@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace veld::tools {
+namespace veld::module {
 
 namespace {
 // Standard error may be the same full pipe: the note goes only when it can
@@ -127,4 +127,4 @@ void OutputQueue::checkReader() {
     emit readerClosed();
 }
 
-} // namespace veld::tools
+} // namespace veld::module

@@ -6,7 +6,7 @@
 
 class QSocketNotifier;
 
-namespace veld::tools {
+namespace veld::module {
 
 class OutputQueue;
 class VirtualModule;
@@ -57,4 +57,4 @@ private:
     QString m_lastDisplay;
 };
 
-} // namespace veld::tools
+} // namespace veld::module

@@ -66,7 +66,7 @@ void expectEndedBy(QProcess& process, int signalNumber) {
     EXPECT_EQ(process.exitCode(), signalNumber ? signalNumber : 1);
 }
 
-TEST(tools_Program, TheLinkReplacesOnlyALinkToAPtyAndGoesWithTheSignalThatEndsTheModule) {
+TEST(module_Program, TheLinkReplacesOnlyALinkToAPtyAndGoesWithTheSignalThatEndsTheModule) {
     const struct {
         const char* existing; // at the path: "", "file", a link's target, "pty" for a live one
         int signalNumber;     // that ends the module; 0: the link is refused
@@ -112,7 +112,7 @@ TEST(tools_Program, TheLinkReplacesOnlyALinkToAPtyAndGoesWithTheSignalThatEndsTh
 
 // Without a display (QT_QPA_PLATFORM unset too), what ends it at once says
 // why, with its usage for a wrong option, and dumps no core.
-TEST(tools_Program, WrongOptionsOrNoDisplayEndItSayingWhy) {
+TEST(module_Program, WrongOptionsOrNoDisplayEndItSayingWhy) {
     const std::pair<QStringList, const char*> rows[] = {
         {{u"--bogus"_s}, "veld-module: Unknown option 'bogus'."},
         {{u"--headless"_s, u"--link"_s}, "veld-module: Missing value after '--link'."},
@@ -132,7 +132,7 @@ TEST(tools_Program, WrongOptionsOrNoDisplayEndItSayingWhy) {
 }
 
 // A reader that never reads (the full queue said once), or one that goes (head -n 1).
-TEST(tools_Program, ASignalEndsItWhileNobodyReadsItsOutputAndAGoneReaderAsSigpipe) {
+TEST(module_Program, ASignalEndsItWhileNobodyReadsItsOutputAndAGoneReaderAsSigpipe) {
     for (const bool readerGoes : {false, true}) {
         QTemporaryDir dir;
         const QString link = dir.filePath(u"veld-com1"_s);
@@ -154,7 +154,7 @@ TEST(tools_Program, ASignalEndsItWhileNobodyReadsItsOutputAndAGoneReaderAsSigpip
     }
 }
 
-TEST(tools_EndToEnd, TheModuleReportsWhatItHearsSaysAndIsToldAndHearsOnlyAtItsOwnSpeed) {
+TEST(module_EndToEnd, TheModuleReportsWhatItHearsSaysAndIsToldAndHearsOnlyAtItsOwnSpeed) {
     ModuleProcess module;
     ASSERT_TRUE(module.start());
     Panel panel;

@@ -2,13 +2,13 @@
 
 #include "protocol/CommandTable.h"
 #include "protocol/FrameSplitter.h"
-#include "tools/ModuleState.h"
+#include "module/ModuleState.h"
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
-namespace veld::tools {
+namespace veld::module {
 
 class PtyEndpoint;
 
@@ -56,7 +56,7 @@ public:
     void powerCycle();
 
 signals:
-    void wireEvent(const veld::tools::WireEvent& event);
+    void wireEvent(const veld::module::WireEvent& event);
     void stateChanged();
 
 private:
@@ -73,4 +73,4 @@ private:
     std::size_t m_reportedDiscarded = 0;
 };
 
-} // namespace veld::tools
+} // namespace veld::module

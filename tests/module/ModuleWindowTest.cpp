@@ -1,10 +1,10 @@
 // The module's window on the offscreen platform; the test is the panel on the
 // module's pseudo-terminal.
-#include "tools/ModuleWindow.h"
+#include "module/ModuleWindow.h"
 #include "support/Golden.h"
-#include "tools/PtyEndpoint.h"
-#include "tools/SevenSegmentDisplay.h"
-#include "tools/VirtualModule.h"
+#include "module/PtyEndpoint.h"
+#include "module/SevenSegmentDisplay.h"
+#include "module/VirtualModule.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -19,7 +19,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-int litPixels(veld::tools::ModuleWindow& window) {
+int litPixels(veld::module::ModuleWindow& window) {
     const QImage image = window.display().grab().toImage().convertToFormat(QImage::Format_RGB32);
     const auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
     return static_cast<int>(std::count_if(pixels, pixels + image.width() * image.height(),
@@ -50,12 +50,12 @@ const char* const kSteps[][3] = {
 };
 // clang-format on
 
-TEST(tools_Window, ShowsWhatThePanelSendsTakesItsInputsAndTellsOfLineFaults) {
-    veld::tools::PtyEndpoint line;
+TEST(module_Window, ShowsWhatThePanelSendsTakesItsInputsAndTellsOfLineFaults) {
+    veld::module::PtyEndpoint line;
     QString error;
     ASSERT_TRUE(line.open(error)) << error.toStdString();
-    veld::tools::VirtualModule module(line);
-    veld::tools::ModuleWindow window(module);
+    veld::module::VirtualModule module(line);
+    veld::module::ModuleWindow window(module);
     window.show();
     QSerialPort panel(line.devicePath());
     ASSERT_TRUE(panel.open(QIODevice::ReadWrite) && panel.setBaudRate(9600));
@@ -99,12 +99,12 @@ TEST(tools_Window, ShowsWhatThePanelSendsTakesItsInputsAndTellsOfLineFaults) {
 
 // Every character of the display's set and one outside it, points lit and
 // dark, against a committed picture: segments, shapes, points and colours.
-TEST(tools_Window, TheDisplayDrawsEveryCharacterAsBefore) {
+TEST(module_Window, TheDisplayDrawsEveryCharacterAsBefore) {
     const std::string characters = "0123456789AbCcdEFHhIJLnoPrSUuy- x";
     QImage sheet(420, 120 * 6, QImage::Format_RGB32);
     QPainter painter(&sheet);
     for (std::size_t row = 0; row * 6 < characters.size(); ++row) {
-        veld::tools::SevenSegmentDisplay display;
+        veld::module::SevenSegmentDisplay display;
         display.resize(420, 120);
         display.setContent(characters.substr(row * 6, 6), row % 2 ? 0x2A : 0x15);
         display.render(&painter, QPoint(0, static_cast<int>(row) * 120));

@@ -1,6 +1,5 @@
 #include "app/TrafficLog.h"
 
-#include "protocol/ReceiveDecoder.h"
 #include "protocol/WireText.h"
 
 namespace veld::app {
@@ -35,13 +34,12 @@ void TrafficLog::frameWritten(const protocol::Bytes& frame, const QString& troub
     add(u">>", line);
 }
 
-void TrafficLog::readTaken(const QByteArray& read) {
+void TrafficLog::readTaken(const protocol::DecodedRead& read) {
     if (!collecting())
         return;
-    const protocol::Bytes bytes(read.constData(), static_cast<std::size_t>(read.size()));
-    add(u"<<", hexAndWords(bytes, protocol::describeRead(protocol::bytesOf(bytes))));
+    add(u"<<", hexAndWords(read.bytes, protocol::describeRead(read)));
     // Bytes at another line speed than the module's arrive as garbage.
-    if (protocol::decodeMessage(protocol::bytesOf(bytes)))
+    if (!read.messages.empty())
         m_undecodedReads = 0;
     else if (++m_undecodedReads == kUndecodedReadsBeforeHint)
         add(u"--", u"line speed may not match the module's: check Baud Rate and Module Baud "

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocol/Frame.h"
+#include "protocol/ReadDecoder.h"
 
 #include <QAbstractListModel>
 #include <QFile>
@@ -35,7 +36,7 @@ public:
     QString openLog(const QString& path);
 
     void frameWritten(const protocol::Bytes& frame, const QString& trouble);
-    void readTaken(const QByteArray& read);
+    void readTaken(const protocol::DecodedRead& read);
     void lineEvent(const QString& words);
 
     void clear();

@@ -385,24 +385,26 @@ void frmVELD::Timer1_Timer() {
         return;
 
     const QByteArray read = MSComm1.input();
-    m_traffic.readTaken(read);
-    const auto message =
-        protocol::decodeMessage(std::span(reinterpret_cast<const std::uint8_t*>(read.constData()),
-                                          static_cast<std::size_t>(read.size())));
-    if (!message)
-        return;
+    const protocol::DecodedRead decoded =
+        m_reads.decode(std::span(reinterpret_cast<const std::uint8_t*>(read.constData()),
+                                 static_cast<std::size_t>(read.size())));
+    m_traffic.readTaken(decoded);
+    for (const protocol::ModuleMessage& message : decoded.messages)
+        showModuleMessage(message);
+}
 
+void frmVELD::showModuleMessage(const protocol::ModuleMessage& message) {
     using protocol::MessageKind;
-    switch (message->kind) {
+    switch (message.kind) {
     case MessageKind::TemperatureAtOrAboveZero:
-        m_celsius = message->celsius;
-        m_fahrenheit = protocol::fahrenheitAtOrAboveZero(message->celsius);
-        showTemperature(QString::number(message->celsius));
+        m_celsius = message.celsius;
+        m_fahrenheit = protocol::fahrenheitAtOrAboveZero(message.celsius);
+        showTemperature(QString::number(message.celsius));
         break;
     case MessageKind::TemperatureBelowZero:
-        m_celsius = static_cast<std::int16_t>(-message->celsius);
-        m_fahrenheit = protocol::fahrenheitBelowZero(message->celsius);
-        showTemperature(u'-' + QString::number(message->celsius));
+        m_celsius = static_cast<std::int16_t>(-message.celsius);
+        m_fahrenheit = protocol::fahrenheitBelowZero(message.celsius);
+        showTemperature(u'-' + QString::number(message.celsius));
         break;
     case MessageKind::CounterEvent:
         m_eventCount = protocol::nextEventCount(m_eventCount);
@@ -414,14 +416,14 @@ void frmVELD::Timer1_Timer() {
         break;
     case MessageKind::ButtonPressed: {
         const std::array<QLabel*, 3> labels{ui->lblButton1, ui->lblButton2, ui->lblButton3};
-        if (message->button >= 1 && message->button <= 3)
-            labels[static_cast<std::size_t>(message->button - 1)]->setVisible(true);
+        if (message.button >= 1 && message.button <= 3)
+            labels[static_cast<std::size_t>(message.button - 1)]->setVisible(true);
         break;
     }
     case MessageKind::TimeStamp:
-        ui->lblSec->setText(twoDigits(message->seconds));
-        ui->lblMin->setText(twoDigits(message->minutes));
-        ui->lblHour->setText(QString::number(message->hours));
+        ui->lblSec->setText(twoDigits(message.seconds));
+        ui->lblMin->setText(twoDigits(message.minutes));
+        ui->lblHour->setText(QString::number(message.hours));
         break;
     }
 }

@@ -4,6 +4,7 @@
 #include "app/TrafficWindow.h"
 #include "protocol/CommandTable.h"
 #include "protocol/Frame.h"
+#include "protocol/ReadDecoder.h"
 #include "serial/MSComm.h"
 
 #include <QMainWindow>
@@ -140,6 +141,8 @@ private:
     QAction* portItem(int n) const;
     QAction* speedItem(int n) const;
     void showTemperature(const QString& celsiusText);
+    // One message of the module on the labels.
+    void showModuleMessage(const protocol::ModuleMessage& message);
 
     std::unique_ptr<Ui::frmVELD> ui;
     serial::MSComm MSComm1;
@@ -163,6 +166,9 @@ private:
     // lost; empty when no outage is going on.
     std::vector<std::pair<QWidget*, bool>> m_enabledBeforeLoss;
     QPointer<QMessageBox> m_lossBox;
+    // Whole messages across reads: a message cut by the end of one read is
+    // completed by the next.
+    protocol::ReadDecoder m_reads;
     TrafficLog m_traffic{[this] { return m_clock(); }};
     QPointer<TrafficWindow> m_trafficWindow;
 };

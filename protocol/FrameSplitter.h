@@ -29,6 +29,8 @@ public:
 
     // True while the bytes held start a frame that is not complete yet.
     bool hasPartial() const { return !m_held.empty(); }
+    // The start of that frame.
+    const Bytes& held() const { return m_held; }
     // The line went quiet inside a frame: the frame will never be completed.
     // Gives it up and returns whatever whole frames follow its header.
     std::vector<Bytes> expirePartial();

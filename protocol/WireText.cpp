@@ -89,29 +89,27 @@ std::string describeMessage(const Bytes& message) {
     return words;
 }
 
-std::string describeRead(std::span<const std::uint8_t> read) {
-    static constexpr const char* kCounts[] = {"no", "one", "two", "three", "four",
+std::string describeRead(const DecodedRead& read) {
+    static constexpr const char* kCounts[] = {"no",   "one", "two",   "three", "four",
                                               "five", "six", "seven", "eight", "nine"};
     const auto count = [](std::size_t n) {
         std::string words = n < std::size(kCounts) ? kCounts[n] : std::to_string(n);
         return words.append(n == 1 ? " byte" : " bytes");
     };
-    const auto entry = read.size() >= 2 ? findMessage(read[1]) : std::nullopt;
-    if (!decodeMessage(read)) {
-        if (read.size() >= 2 && !entry)
-            return std::string("unknown code 0x").append(hexByte(read[1])).append(": dropped");
-        std::string words = count(read.size());
-        return entry ? words.append(" of a ").append(entry->words).append(": dropped")
-                     : words.append(": dropped");
+    std::string words;
+    const auto append = [&words](const std::string& part) {
+        words.append(words.empty() ? "" : "; ").append(part);
+    };
+    for (const Bytes& frame : read.frames)
+        append(describeMessage(frame));
+    if (read.skippedBytes > 0)
+        append(count(read.skippedBytes) + " skipped");
+    if (!read.held.empty()) {
+        const auto entry = read.held.size() >= 2 ? findMessage(byteAt(read.held, 1)) : std::nullopt;
+        append(count(read.held.size()) + (entry ? std::string(" of a ") + entry->words : "") +
+               " held for the next read");
     }
-    std::string words = describeMessage(Bytes(read.begin(), read.end()));
-    const std::size_t length = messageLength(read[1]).value_or(read.size());
-    if (read.size() <= length)
-        return words;
-    const auto rest = read.subspan(length);
-    if (rest.size() >= 2 && rest[0] == kFrameHeader && findMessage(rest[1]))
-        return words.append("; second message in the same read: dropped undecoded");
-    return words.append("; ").append(count(rest.size())).append(" more: dropped");
+    return words.empty() ? std::string("nothing") : words;
 }
 
 std::string messageLine(const ModuleMessage& m) {

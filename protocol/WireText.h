@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocol/Frame.h"
+#include "protocol/ReadDecoder.h"
 #include "protocol/ReceiveDecoder.h"
 
 #include <span>
@@ -25,11 +26,10 @@ std::string describeCommand(const Bytes& frame);
 // "time stamp 9:07:05"; "message code 07" for a code it does not send.
 std::string describeMessage(const Bytes& message);
 
-// What the panel's poll makes of the bytes of one read: the message it
-// decodes in words, and what it drops ("button 1; second message in the same
-// read: dropped undecoded"), or why nothing took effect ("unknown code 0x07:
-// dropped", "four bytes of a time stamp: dropped").
-std::string describeRead(std::span<const std::uint8_t> read);
+// What the panel's poll made of one read: each message in words, then what
+// was skipped and what waits for the next read ("button 1; counter event;
+// three bytes skipped", "four bytes of a time stamp held for the next read").
+std::string describeRead(const DecodedRead& read);
 
 // A decoded message as one line of veldctl watch: "button 1", "temp -10",
 // "count", "count-reset", "time 9:07:05".

@@ -4,6 +4,7 @@
 #include "FuzzCheck.h"
 #include "protocol/EventCount.h"
 #include "protocol/Frame.h"
+#include "protocol/ReadDecoder.h"
 #include "protocol/ReceiveDecoder.h"
 #include "protocol/WireText.h"
 
@@ -15,7 +16,10 @@ using namespace veld::protocol;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> read(data, size);
-    FUZZ_CHECK(!describeRead(read).empty()); // what the traffic window says of it
+    // What the poll takes of it, and what the traffic window says of that.
+    const DecodedRead decoded = ReadDecoder().decode(read);
+    FUZZ_CHECK(!describeRead(decoded).empty());
+    FUZZ_CHECK(decoded.messages.size() == decoded.frames.size());
     const auto message = decodeMessage(read);
     if (!message)
         return 0;

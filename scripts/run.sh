@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and running need when it is missing, builds the three
 # programs (not the tests or benchmarks), starts a virtual VELD module in the
-# background and the panel on it, and stops the module when the panel exits.
-# Arguments go to the panel.
+# background and the panel on it. The port is the panel's while it runs, so
+# the module outlives it, for veldctl to be tried on it, until its own window
+# is closed (or Ctrl+C). Arguments go to the panel.
 #
 # The panel gets a settings folder of its own, kept from one try-out to the
 # next: $XDG_STATE_HOME/veld-try-out (~/.local/state/veld-try-out), given to
@@ -75,11 +76,18 @@ fi
 veldctl=$root/build/bin/veldctl
 echo "Virtual VELD module on $device, linked as $link: the panel's COM1."
 echo "Settings folder of the try-out: $try_out (~/.config/VELD is left alone)."
-echo "Try from another shell while the panel runs:"
+echo "Once the panel is closed (the port is the panel's while it runs), try from"
+echo "another shell:"
 printf '    %q --port %q text 12.34\n' "$veldctl" "$link"
 printf '    %q --port %q temp\n' "$veldctl" "$link"
 echo "(the module's display then shows 12.34; temp prints the module's temperature,"
-echo "25 until you change it in the module's window). Starting the panel."
+echo "25 until you change it in its window). Starting the panel."
 
+status=0
 env -u VELD_COM1 -u VELD_COM2 -u VELD_COM3 -u VELD_COM4 -u VELD_COM5 \
-    XDG_CONFIG_HOME="$try_out" build/bin/veld "$@"
+    XDG_CONFIG_HOME="$try_out" build/bin/veld "$@" || status=$?
+if kill -0 "$module_pid" 2>/dev/null; then
+    echo "The panel is closed; the module runs on until its window is closed (or Ctrl+C)."
+    wait "$module_pid" || true
+fi
+exit "$status"

@@ -24,9 +24,9 @@ mkdir -p "$try_out"
 log=$try_out/build.log
 echo "Building veld, veldctl and veld-module into build/bin (output in $log)"
 if ! {
-    scripts/install-deps.sh
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    cmake --build build -j"$(nproc)" --target veld veldctl veld-module
+    scripts/install-deps.sh &&
+        cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
+        cmake --build build -j"$(nproc)" --target veld veldctl veld-module
 } >"$log" 2>&1; then
     tail -n 30 "$log" >&2
     echo "run.sh: the build failed; all of its output is in $log" >&2

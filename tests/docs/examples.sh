@@ -74,6 +74,7 @@ state_holds() {
             rest=${rest:${#BASH_REMATCH[0]}}
             [[ " $line " == *" $want "* ]] || all=0
         done
+        [[ $rest =~ ^\ *$ ]] || { state="no FIELD=VALUE at '$rest'"; return 1; }
         ((all)) && return 0
         # A frame still on its way comes as an rx line; without one, it failed.
         read -r -t 3 next <&"${module[0]}" || { state=$line; return 1; }

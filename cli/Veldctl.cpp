@@ -355,8 +355,10 @@ int runVeldctl(const QStringList& arguments, const common::QuitOnSignal& quit) {
     serial::MSComm comm;
     const auto opened = openPort(comm, invocation);
     if (std::holds_alternative<std::nullopt_t>(opened))
-        return usageError(
-            {u"no port: give --port DEVICE or --com N (or pick one in the panel)"_s, {}});
+        return usageError({u"no port: give --port DEVICE or --com N before the command "
+                           "('veldctl ports' lists the serial ports, 'veldctl assign' "
+                           "where COM1 to COM5 lead)"_s,
+                           {}});
     if (const auto* cause = std::get_if<QString>(&opened))
         return fail(ExitStatus::PortUnavailable, *cause);
     const OpenedPort& port = std::get<OpenedPort>(opened);

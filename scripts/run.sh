@@ -1,28 +1,39 @@
 #!/usr/bin/env bash
-# Installs what building and running need when it is missing, builds, starts a
-# virtual VELD module in the background and the panel on it, and stops the
-# module when the panel exits. Arguments go to the panel.
+# Installs what building and running need when it is missing, builds the three
+# programs (not the tests or benchmarks), starts a virtual VELD module in the
+# background and the panel on it. The port is the panel's while it runs, so
+# the module outlives it, for veldctl to be tried on it, until its own window
+# is closed (or Ctrl+C). Arguments go to the panel.
 #
 # The panel gets a settings folder of its own, kept from one try-out to the
 # next: $XDG_STATE_HOME/veld-try-out (~/.local/state/veld-try-out), given to
 # it as XDG_CONFIG_HOME, so the user's own ~/.config/VELD is neither read nor
-# written. Key COM1 of group [Ports] in its VELD/VELD.conf leads to the module,
-# as "Comm Setting > Assign Ports..." stores it, so the dialog can be tried;
-# no VELD_COMn variable reaches the panel.
+# written. Its COM1 is assigned to the module with `veldctl assign`, as
+# "Comm Setting > Assign Ports..." would, so the dialog can be tried; no
+# VELD_COMn variable reaches the panel.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$PWD
 
 state_home=${XDG_STATE_HOME:-}
 [[ $state_home == /* ]] || state_home=$HOME/.local/state
 try_out=$state_home/veld-try-out
-echo "Try-out settings folder: $try_out (the panel's own, kept between try-outs;" \
-    "~/.config/VELD is left alone)"
+mkdir -p "$try_out"
 
-scripts/install-deps.sh
-scripts/build.sh build
+# The build's output goes to a log; only a failure shows its end.
+log=$try_out/build.log
+echo "Building veld, veldctl and veld-module into build/bin (output in $log)"
+if ! {
+    scripts/install-deps.sh &&
+        cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
+        cmake --build build -j"$(nproc)" --target veld veldctl veld-module
+} >"$log" 2>&1; then
+    tail -n 30 "$log" >&2
+    echo "run.sh: the build failed; all of its output is in $log" >&2
+    exit 1
+fi
 
-# The same link path at every try-out, so that the stored COM1 stays right. A
-# path with characters that QSettings would quote or escape is not used.
+# The same link path at every try-out, so that the stored COM1 stays right.
 link=${XDG_RUNTIME_DIR:-}/veld-try-out-module
 if [[ -z ${XDG_RUNTIME_DIR:-} || ! $link =~ ^[A-Za-z0-9/._+-]+$ ]]; then
     link=/tmp/veld-try-out-module-$(id -u)
@@ -47,36 +58,7 @@ if [[ -L $link ]] && ! module_names_link; then
     rm -f "$link"
 fi
 
-# Key COM1 of group [Ports] is set to the link when it is missing or says
-# otherwise; every other line of the file stays as it is. A new key goes after
-# the group's last key; the file is replaced by a rename, only when it changes.
-settings=$try_out/VELD/VELD.conf
-mkdir -p "$try_out/VELD"
-touch "$settings"
-awk -v value="$link" '
-    function put() { print "COM1=" value; done = 1 }
-    function flush() { printf "%s", blanks; blanks = "" }
-    /^\[.*\][[:space:]]*$/ {
-        if (ports && !done) put()
-        flush()
-        ports = ($0 ~ /^\[Ports\][[:space:]]*$/)
-        print
-        next
-    }
-    ports && /^[[:space:]]*$/ { blanks = blanks $0 "\n"; next }
-    ports && /^COM1[[:space:]]*=/ { flush(); if (!done) put(); next }
-    { flush(); print }
-    END {
-        if (ports && !done) put()
-        flush()
-        if (!done) { if (NR) print ""; print "[Ports]"; put() }
-    }
-' "$settings" >"$settings.new"
-if cmp -s "$settings" "$settings.new"; then
-    rm -f "$settings.new"
-else
-    mv -f "$settings.new" "$settings"
-fi
+XDG_CONFIG_HOME=$try_out build/bin/veldctl assign COM1 "$link" >>"$log"
 
 # The module prints its device path once the link is in place.
 exec {module_out}< <(exec build/bin/veld-module --link "$link")
@@ -91,7 +73,21 @@ if ! read -r -t 10 device <&"$module_out"; then
     echo "run.sh: the virtual module did not start" >&2
     exit 1
 fi
-echo "Virtual VELD module on $device, linked as $link: COM1 in $settings"
+veldctl=$root/build/bin/veldctl
+echo "Virtual VELD module on $device, linked as $link: the panel's COM1."
+echo "Settings folder of the try-out: $try_out (~/.config/VELD is left alone)."
+echo "Once the panel is closed (the port is the panel's while it runs), try from"
+echo "another shell:"
+printf '    %q --port %q text 12.34\n' "$veldctl" "$link"
+printf '    %q --port %q temp\n' "$veldctl" "$link"
+echo "(the module's display then shows 12.34; temp prints the module's temperature,"
+echo "25 until you change it in its window). Starting the panel."
 
+status=0
 env -u VELD_COM1 -u VELD_COM2 -u VELD_COM3 -u VELD_COM4 -u VELD_COM5 \
-    XDG_CONFIG_HOME="$try_out" build/bin/veld "$@"
+    XDG_CONFIG_HOME="$try_out" build/bin/veld "$@" || status=$?
+if kill -0 "$module_pid" 2>/dev/null; then
+    echo "The panel is closed; the module runs on until its window is closed (or Ctrl+C)."
+    wait "$module_pid" || true
+fi
+exit "$status"

@@ -17,7 +17,7 @@ namespace veld::app {
 // item's tooltip names the device it opens, afresh whenever the menu opens.
 class PortMenus : public QObject {
 public:
-    PortMenus(const Ui::frmVELD& form, QObject* parent);
+    PortMenus(const Ui::frmVELD& ui, QObject* parent);
 
     // Item n, 1 to 5, of "Comm Setting" (COMn) and of "Baud Rate".
     QAction* portItem(int n) const;

@@ -23,7 +23,7 @@ struct Sender {
 // The nine that need a port come first: start-up disables them when its port
 // fails, a port item enables them. A lost line disables all of them.
 inline constexpr std::size_t kPortDependentSenders = 9;
-std::array<Sender, 20> senders(const Ui::frmVELD& form);
+std::array<Sender, 20> senders(const Ui::frmVELD& ui);
 // Only the controls, in the same order.
 std::vector<QWidget*> senderControls(const Ui::frmVELD& form);
 

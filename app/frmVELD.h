@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/FailureReports.h"
-#include "app/PortMenus.h"
 #include "app/PortOutage.h"
 #include "app/Readings.h"
 #include "app/TrafficLog.h"
@@ -15,21 +14,18 @@
 #include <QPointer>
 #include <QTime>
 #include <QTimer>
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <memory>
-#include <optional>
-
-class QAction;
-class QActionGroup;
 
 namespace Ui {
 class frmVELD;
 }
 
 namespace veld::app {
+
+class PortMenus;
 
 // The panel's one window: its controls (the form frmVELD.ui), the serial
 // control, the two poll timers and the window state that the handlers share.

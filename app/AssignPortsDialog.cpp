@@ -54,7 +54,9 @@ void AssignPortsDialog::addRow(QGridLayout& grid, int port) {
     row.box->setEditable(true);
     row.box->setInsertPolicy(QComboBox::NoInsert);
     row.box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    row.box->setMinimumContentsLength(40);
+    // Narrow enough for a 1280-pixel screen at twice the scale; wider where
+    // the dialog is, the middle of a long name elided in the list.
+    row.box->setMinimumContentsLength(24);
     row.box->view()->setTextElideMode(Qt::ElideMiddle);
     label->setBuddy(row.box);
     row.model = new DeviceListModel(row.box);
@@ -70,7 +72,9 @@ void AssignPortsDialog::addRow(QGridLayout& grid, int port) {
         const QString note =
             u"set by %1 in the environment"_s.arg(serial::portEnvironmentVariable(port));
         row.box->setAccessibleDescription(note);
-        grid.addWidget(new QLabel(note), at, 2);
+        auto* noteLabel = new QLabel(note);
+        noteLabel->setWordWrap(true);
+        grid.addWidget(noteLabel, at + 1, 1);
     }
     m_rows.append(row);
 }

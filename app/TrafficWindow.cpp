@@ -9,7 +9,6 @@
 #include <QFontDatabase>
 #include <QSaveFile>
 #include <QShortcut>
-#include <algorithm>
 
 namespace veld::app {
 
@@ -47,31 +46,6 @@ TrafficWindow::TrafficWindow(TrafficLog& log, FailureFn saveFailed, QWidget* par
 }
 
 TrafficWindow::~TrafficWindow() = default;
-
-QRect TrafficWindow::besidePanel(const QRect& panelFrame, const QSize& size, int minimumWidth,
-                                 const QRect& available) {
-    const int right = available.right() - panelFrame.right();
-    const int left = panelFrame.left() - available.left();
-    const int room = std::max(left, right);
-    QRect place(QPoint(0, panelFrame.top()), size);
-    // Narrower rather than over the panel, while it stays usable.
-    if (size.width() > room && room >= minimumWidth)
-        place.setWidth(room);
-    if (right >= place.width() || right >= left)
-        place.moveLeft(panelFrame.right() + 1);
-    else
-        place.moveRight(panelFrame.left() - 1);
-    return inside(place, available);
-}
-
-QRect TrafficWindow::inside(QRect frame, const QRect& available) {
-    frame.setSize(frame.size().boundedTo(available.size()));
-    frame.moveRight(std::min(frame.right(), available.right()));
-    frame.moveLeft(std::max(frame.left(), available.left()));
-    frame.moveBottom(std::min(frame.bottom(), available.bottom()));
-    frame.moveTop(std::max(frame.top(), available.top()));
-    return frame;
-}
 
 void TrafficWindow::closeEvent(QCloseEvent* event) {
     emit closing(geometry());

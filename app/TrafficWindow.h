@@ -30,14 +30,6 @@ public:
     const Ui::TrafficWindow& form() const { return *ui; }
     void setSaveFileChooser(SaveFileFn choose) { m_chooseFile = std::move(choose); }
 
-    // Where a window of `size` goes: right of the panel's frame, or left of it
-    // where only the left has room, top edges level, inside `available`;
-    // narrowed to the room beside the panel, down to `minimumWidth`.
-    static QRect besidePanel(const QRect& panelFrame, const QSize& size, int minimumWidth,
-                             const QRect& available);
-    // `frame` made to fit `available`, shrunk where it is larger, moved in.
-    static QRect inside(QRect frame, const QRect& available);
-
 signals:
     // Closing: its place and size, to be kept.
     void closing(const QRect& place);

@@ -1,32 +1,28 @@
 #include "app/frmVELD.h"
 
 #include "app/AssignPortsDialog.h"
+#include "app/HandlerRules.h"
+#include "app/PanelFonts.h"
+#include "app/PanelSettings.h"
+#include "app/Placement.h"
+#include "app/PortMenus.h"
+#include "app/Senders.h"
 #include "app/TrafficWindow.h"
+#include "common/ByteSpan.h"
 #include "protocol/CountdownInput.h"
-#include "protocol/EventCount.h"
 #include "protocol/ModuleLineSpeed.h"
-#include "protocol/ReceiveDecoder.h"
 #include "protocol/StartupFunction.h"
-#include "protocol/Temperature.h"
 #include "protocol/TextCommand.h"
 #include "protocol/WireText.h"
 #include "serial/PortMap.h"
 #include "serial/SettingsStore.h"
-#include "ui/CheckMarkMenu.h"
 #include "ui/EnterClicks.h"
 #include "ui_frmVELD.h"
 
-#include <QActionGroup>
 #include <QApplication>
-#include <QCursor>
 #include <QLayout>
 #include <QLocale>
-#include <QMessageBox>
-#include <QScreen>
 #include <QShortcut>
-#include <QStyle>
-#include <QWindow>
-#include <cstdio>
 
 namespace veld::app {
 
@@ -37,31 +33,11 @@ using serial::SettingsStore;
 namespace {
 const QString kComPortError = u"COM PORT ERROR"_s;
 const QString kInputError = u"Input ERROR"_s;
-const QString kSettingsError = u"SETTINGS ERROR"_s;
-const QString kFileError = u"FILE ERROR"_s;
-constexpr QChar kDegreeSign(0x00B0);
 
-// The speeds of the items of "Baud Rate" and "Module Baud Rate", in menu order.
-constexpr std::array<int, 5> kLineSpeeds{1200, 2400, 4800, 9600, 19200};
-
-QActionGroup* exclusiveGroup(QObject* parent, std::initializer_list<QAction*> items) {
-    auto* group = new QActionGroup(parent);
-    for (QAction* item : items)
-        group->addAction(item);
-    return group;
-}
-
-QString twoDigits(std::uint8_t value) {
-    QString text = QString::number(value);
-    if (value < 10)
-        text = u'0' + text;
-    return text;
-}
-
-void setPointSize(QWidget* widget, double points) {
-    QFont font = widget->font();
-    font.setPointSizeF(points);
-    widget->setFont(font);
+std::unique_ptr<Ui::frmVELD> formOn(QMainWindow* window) {
+    auto form = std::make_unique<Ui::frmVELD>();
+    form->setupUi(window);
+    return form;
 }
 
 // Clears an option button's selection, which its group's exclusivity
@@ -75,43 +51,20 @@ void deselect(QAbstractButton* option, QButtonGroup* group) {
 
 frmVELD::frmVELD(QWidget* parent)
     : QMainWindow(parent)
-    , ui(std::make_unique<Ui::frmVELD>())
+    , ui(formOn(this))
     , Timer1(this)
-    , Timer2(this) {
-    ui->setupUi(this);
+    , Timer2(this)
+    , m_reports(this)
+    , m_readings(*ui)
+    , m_outage(this, senderControls(*ui))
+    , m_menus(new PortMenus(*ui, this)) {
     setWindowTitle(windowTitle() + u" ("_s + QStringLiteral(VELD_WEB_ADDRESS) + u')');
-    // What the form cannot hold: fractional point sizes and the window font's
-    // letters set a shade closer, which keeps the longest one-line captions
-    // inside their controls.
-    for (QWidget* w : {static_cast<QWidget*>(ui->lblButton1), static_cast<QWidget*>(ui->lblButton2),
-                       static_cast<QWidget*>(ui->lblButton3)})
-        setPointSize(w, 9.75);
-    for (QWidget* w : {static_cast<QWidget*>(ui->txtDigit), static_cast<QWidget*>(ui->lblUnit),
-                       static_cast<QWidget*>(ui->lblCounter)})
-        setPointSize(w, 15.75);
-    QFont windowFont = font();
-    windowFont.setLetterSpacing(QFont::PercentageSpacing, 98);
-    setFont(windowFont);
+    applyPanelFonts(*ui, *this);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     ui->txtDigit->setFocus();
     ui::clickButtonsOnEnter(this);
     // Ctrl+Q where the platform has a Quit key: as the close button does.
     connect(new QShortcut(QKeySequence::Quit, this), &QShortcut::activated, this, &QWidget::close);
-#ifdef Q_OS_WIN
-    // COMn is the system's own COMn: nothing to assign.
-    const QList<QAction*> commItems = ui->mnuComm->actions();
-    const qsizetype assign = commItems.indexOf(ui->mnuAssignPorts);
-    if (assign > 0 && commItems[assign - 1]->isSeparator())
-        ui->mnuComm->removeAction(commItems[assign - 1]);
-    ui->mnuComm->removeAction(ui->mnuAssignPorts);
-#endif
-    m_portItems =
-        exclusiveGroup(this, {ui->mnuCOM1, ui->mnuCOM2, ui->mnuCOM3, ui->mnuCOM4, ui->mnuCOM5});
-    m_speedItems = exclusiveGroup(this, {ui->mnu12, ui->mnu24, ui->mnu48, ui->mnu96, ui->mnu192});
-    ui->mnuComm->setToolTipsVisible(true);
-    for (QMenu* menu : {ui->mnuComm, ui->mnuBaud})
-        ui::drawCheckMarks(menu);
-    refreshPortToolTips();
 
     for (QTimer* timer : {&Timer1, &Timer2})
         // On time, not coalesced: a coarse timer may drift 5 % either way.
@@ -128,39 +81,15 @@ frmVELD::~frmVELD() {
 
 void frmVELD::setLogFile(const QString& path) {
     if (const QString cause = m_traffic.openLog(path); !cause.isEmpty())
-        reportLogError(cause);
-}
-
-void frmVELD::reportLogError(const QString& cause) {
-    std::fprintf(stderr, "veld: traffic log not written: %s\n", qUtf8Printable(cause));
-    showMessage(kFileError, u"The traffic log cannot be written; the panel runs on without it"_s,
-                cause);
-}
-
-void frmVELD::installFontSubstitutes() {
-    QFont::insertSubstitutions(u"Tahoma"_s, {u"DejaVu Sans Condensed"_s, u"DejaVu Sans"_s});
-    QFont::insertSubstitutions(
-        u"Times New Roman"_s,
-        {u"Liberation Serif"_s, u"DejaVu Serif Condensed"_s, u"DejaVu Serif"_s});
-}
-
-QMessageBox* frmVELD::informationBox(QWidget* parent, const QString& title, const QString& text,
-                                     const QString& cause) {
-    auto* box = new QMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
-    box->setInformativeText(cause);
-    return box;
-}
-
-void frmVELD::showInformationBox(QWidget* parent, const QString& title, const QString& text,
-                                 const QString& cause) {
-    const std::unique_ptr<QMessageBox> box(informationBox(parent, title, text, cause));
-    box->exec();
+        m_reports.logNotWritten(cause);
 }
 
 void frmVELD::connectHandlers() {
     connect(&Timer1, &QTimer::timeout, this, &frmVELD::Timer1_Timer);
     connect(&Timer1, &QTimer::timeout, this, &frmVELD::reopenLostPort);
-    connect(&MSComm1, &serial::MSComm::lost, this, &frmVELD::portLost);
+    connect(&MSComm1, &serial::MSComm::lost, this,
+            [this](const QString& cause) { m_outage.lost(MSComm1.lineName(), cause); });
+    connect(&MSComm1, &serial::MSComm::lineEvent, this, [this] { m_reads.reset(); });
     connect(&Timer2, &QTimer::timeout, this, &frmVELD::Timer2_Timer);
 
     connect(ui->cmdSendAscii, &QAbstractButton::clicked, this, &frmVELD::cmdSendAscii_Click);
@@ -176,9 +105,8 @@ void frmVELD::connectHandlers() {
     connect(ui->mnuTraffic, &QAction::triggered, this, &frmVELD::mnuTraffic_Click);
     connect(&MSComm1, &serial::MSComm::lineEvent, &m_traffic, &TrafficLog::lineEvent);
     connect(&MSComm1, &serial::MSComm::frameWritten, &m_traffic, &TrafficLog::frameWritten);
-    connect(&m_traffic, &TrafficLog::logFailed, this, &frmVELD::reportLogError);
-    // A key stored or a variable set since the last look shows up at once.
-    connect(ui->mnuComm, &QMenu::aboutToShow, this, &frmVELD::refreshPortToolTips);
+    connect(&m_traffic, &TrafficLog::logFailed, this,
+            [this](const QString& cause) { m_reports.logNotWritten(cause); });
 
     // The families: item n of each runs the family's handler with n.
     const std::array decimalPoints{ui->optOFFDP, ui->optDP1, ui->optDP2, ui->optDP3,
@@ -187,9 +115,10 @@ void frmVELD::connectHandlers() {
         connect(decimalPoints[n], &ui::OptionButton::chosen, this,
                 [this, n] { chooseDecimalPoint(static_cast<std::uint8_t>(n)); });
     const std::array moduleSpeedItems{ui->mnum12, ui->mnum24, ui->mnum48, ui->mnum96, ui->mnum192};
-    for (int n = 1; n <= static_cast<int>(kLineSpeeds.size()); ++n) {
-        connect(portItem(n), &QAction::triggered, this, [this, n] { selectPort(n); });
-        connect(speedItem(n), &QAction::triggered, this, [this, n] { selectLineSpeed(n); });
+    for (int n = 1; n <= static_cast<int>(moduleSpeedItems.size()); ++n) {
+        connect(m_menus->portItem(n), &QAction::triggered, this, [this, n] { selectPort(n); });
+        connect(m_menus->speedItem(n), &QAction::triggered, this,
+                [this, n] { selectLineSpeed(n); });
         connect(moduleSpeedItems.at(static_cast<std::size_t>(n - 1)), &QAction::triggered, this,
                 [this, n] { sendModuleLineSpeed(n); });
     }
@@ -200,119 +129,38 @@ void frmVELD::connectHandlers() {
     // cmdFlash_Click, cmdOnBuz_Click, cmdOffBuz_Click, cmdOnOut_Click,
     // cmdOFFOut_Click, cmdOnOut2_Click, cmdOffOut2_Click, cmdStartStop_Click,
     // cmdReset_Click, cmdTimeStamp_Click: the control's frame, no data.
-    const std::pair<QAbstractButton*, Command> fixedFrames[] = {
-        {ui->cmdFlash, Command::ToggleFlashing}, {ui->cmdOnBuz, Command::BuzzerOn},
-        {ui->cmdOffBuz, Command::BuzzerOff},     {ui->cmdOnOut, Command::Output1On},
-        {ui->cmdOFFOut, Command::Output1Off},    {ui->cmdOnOut2, Command::Output2On},
-        {ui->cmdOffOut2, Command::Output2Off},   {ui->cmdStartStop, Command::CountdownStartStop},
-        {ui->cmdReset, Command::CountdownReset}, {ui->cmdTimeStamp, Command::TimeStampRequest},
-    };
-    for (const auto& fixed : fixedFrames)
-        connect(fixed.first, &QAbstractButton::clicked, this,
-                [this, command = fixed.second] { sendCommand(command); });
-}
-
-QPoint frmVELD::placedAt(const QSize& window, const QRect& available) {
-    if (window.width() > available.width() || window.height() > available.height())
-        return available.topLeft();
-    return QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window, available).topLeft();
+    for (const Sender& sender : senders(*ui))
+        if (sender.frame)
+            connect(static_cast<QAbstractButton*>(sender.control), &QAbstractButton::clicked, this,
+                    [this, command = *sender.frame] { sendCommand(command); });
 }
 
 void frmVELD::placeOnScreen() {
-    adjustSize();
-    const QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    // Centred, the client area goes there; at the top left, the frame does,
-    // so that its title bar is on the screen too.
-    const QRect available = screen->availableGeometry();
-    const QPoint at = placedAt(size(), available);
-    if (at == available.topLeft())
-        move(at);
-    else
-        setGeometry(QRect(at, size()));
-}
-
-void frmVELD::showMessage(const QString& title, const QString& text, const QString& cause) {
-    m_showMessage(this, title, text, cause);
-}
-
-void frmVELD::reportSettingsError() {
-    if (m_settingsErrorShown)
-        return;
-    m_settingsErrorShown = true;
-    showMessage(kSettingsError,
-                u"The settings could not be stored in %1: %2. Your choice holds until the "
-                "panel is closed."_s.arg(SettingsStore::filePath(), SettingsStore::lastError()));
-}
-
-void frmVELD::portLost(const QString& cause) {
-    if (m_enabledBeforeLoss.empty()) {
-        const std::array<QWidget*, 11> others{ui->cmdFlash,   ui->cmdOnBuz,     ui->cmdOffBuz,
-                                              ui->cmdOnOut,   ui->cmdOFFOut,    ui->cmdOnOut2,
-                                              ui->cmdOffOut2, ui->cmdStartStop, ui->cmdReset,
-                                              ui->optCountEn, ui->optCountDis};
-        for (QWidget* control : portDependentControls())
-            m_enabledBeforeLoss.emplace_back(control, control->isEnabled());
-        for (QWidget* control : others)
-            m_enabledBeforeLoss.emplace_back(control, control->isEnabled());
-    }
-    for (const auto& [control, enabled] : m_enabledBeforeLoss)
-        control->setEnabled(false);
-    // One box per outage, and the panel goes on while it is open: the port
-    // may come back before the user has read it.
-    if (m_lossBox)
-        return;
-    m_lossBox = informationBox(
-        this, kComPortError,
-        u"%1 was disconnected. It will be reopened when it returns."_s.arg(MSComm1.lineName()),
-        cause);
-    m_lossBox->setAttribute(Qt::WA_DeleteOnClose);
-    m_lossBox->open();
+    app::placeOnScreen(*this, availableUnderPointer());
 }
 
 void frmVELD::reopenLostPort() {
     if (MSComm1.isLost() && MSComm1.reopenLost())
-        endOutage();
-}
-
-void frmVELD::endOutage() {
-    for (const auto& [control, enabled] : std::exchange(m_enabledBeforeLoss, {}))
-        control->setEnabled(enabled);
-    if (m_lossBox)
-        m_lossBox->close();
+        m_outage.end();
 }
 
 void frmVELD::sendCommand(Command command, std::initializer_list<std::uint8_t> data) {
     const auto entry = protocol::findCommand(protocol::codeOf(command));
     if (!entry || entry->dataBytes != data.size())
         return;
-    if (entry->send == protocol::SendRule::Unguarded || MSComm1.portOpen()) {
+    const HandlerRule rule = handlerRule(command);
+    if (rule.send == SendRule::Unguarded || MSComm1.portOpen()) {
         m_lastCommand = protocol::buildFrame(m_frameHeader, protocol::codeOf(command), data);
         MSComm1.setOutput(m_lastCommand);
     }
-    if (entry->polling == protocol::PollingEffect::Clears)
+    if (rule.polling == PollingEffect::Clears)
         m_temperaturePolling = 0;
 }
 
-std::array<QWidget*, 9> frmVELD::portDependentControls() const {
-    return {ui->cmdSendAscii, ui->cmdSetDP, ui->cmdSetRTC, ui->cmdTemp, ui->cmdCDSet,
-            ui->cmdTimeStamp, ui->mnuBaud,  ui->mnuMbaud,  ui->mnuStart};
-}
-
 void frmVELD::setPortDependentEnabled(bool enabled) {
-    for (QWidget* control : portDependentControls())
-        control->setEnabled(enabled);
-}
-
-QAction* frmVELD::portItem(int n) const {
-    return m_portItems->actions().at(n - 1);
-}
-
-QAction* frmVELD::speedItem(int n) const {
-    return m_speedItems->actions().at(n - 1);
+    const auto all = senders(*ui);
+    for (std::size_t i = 0; i < kPortDependentSenders; ++i)
+        all.at(i).control->setEnabled(enabled);
 }
 
 void frmVELD::setCountdownButtonsEnabled(bool enabled) {
@@ -351,18 +199,14 @@ void frmVELD::Form_Load() {
     step(MSComm1.setPortOpen(true));
 
     if (failed) {
-        showMessage(kComPortError, u"COM1 Not Available, Please Select Another Port"_s, cause);
+        m_reports.show(kComPortError, u"COM1 Not Available, Please Select Another Port"_s, cause);
         setPortDependentEnabled(false);
         deselect(ui->optCountEn, ui->counterGroup);
     } else {
         ui->optCountDis->click();
     }
 
-    if (port.number && *port.number >= serial::kFirstPort && *port.number <= serial::kLastPort)
-        portItem(*port.number)->setChecked(true);
-    for (std::size_t i = 0; i < kLineSpeeds.size(); ++i)
-        if (settings == serial::lineSettingsText(kLineSpeeds[i]))
-            speedItem(static_cast<int>(i) + 1)->setChecked(true);
+    m_menus->markStored(port.number, settings);
 
     ui->optCEL->click();
     ui->optOFFDP->click();
@@ -384,56 +228,10 @@ void frmVELD::Timer1_Timer() {
     if (MSComm1.inBufferCount() < 4)
         return;
 
-    const QByteArray read = MSComm1.input();
-    const protocol::DecodedRead decoded =
-        m_reads.decode(std::span(reinterpret_cast<const std::uint8_t*>(read.constData()),
-                                 static_cast<std::size_t>(read.size())));
+    const protocol::DecodedRead decoded = m_reads.decode(common::byteSpan(MSComm1.input()));
     m_traffic.readTaken(decoded);
     for (const protocol::ModuleMessage& message : decoded.messages)
-        showModuleMessage(message);
-}
-
-void frmVELD::showModuleMessage(const protocol::ModuleMessage& message) {
-    using protocol::MessageKind;
-    switch (message.kind) {
-    case MessageKind::TemperatureAtOrAboveZero:
-        m_celsius = message.celsius;
-        m_fahrenheit = protocol::fahrenheitAtOrAboveZero(message.celsius);
-        showTemperature(QString::number(message.celsius));
-        break;
-    case MessageKind::TemperatureBelowZero:
-        m_celsius = static_cast<std::int16_t>(-message.celsius);
-        m_fahrenheit = protocol::fahrenheitBelowZero(message.celsius);
-        showTemperature(u'-' + QString::number(message.celsius));
-        break;
-    case MessageKind::CounterEvent:
-        m_eventCount = protocol::nextEventCount(m_eventCount);
-        ui->lblCounter->setText(QString::number(m_eventCount));
-        break;
-    case MessageKind::CounterReset:
-        m_eventCount = 0;
-        ui->lblCounter->setText(u"0"_s);
-        break;
-    case MessageKind::ButtonPressed: {
-        const std::array<QLabel*, 3> labels{ui->lblButton1, ui->lblButton2, ui->lblButton3};
-        if (message.button >= 1 && message.button <= 3)
-            labels[static_cast<std::size_t>(message.button - 1)]->setVisible(true);
-        break;
-    }
-    case MessageKind::TimeStamp:
-        ui->lblSec->setText(twoDigits(message.seconds));
-        ui->lblMin->setText(twoDigits(message.minutes));
-        ui->lblHour->setText(QString::number(message.hours));
-        break;
-    }
-}
-
-// The reading just stored, in the unit whose option is selected now.
-void frmVELD::showTemperature(const QString& celsiusText) {
-    if (ui->optCEL->isChecked())
-        ui->lblTemp->setText(celsiusText);
-    if (ui->optFAH->isChecked())
-        ui->lblTemp->setText(QString::number(m_fahrenheit));
+        m_readings.show(message);
 }
 
 void frmVELD::Timer2_Timer() {
@@ -450,7 +248,7 @@ void frmVELD::cmdSendAscii_Click() {
     const std::u16string text = ui->txtDigit->text().toStdU16String();
     m_lastCommand = protocol::textBytes(text);
     if (!MSComm1.portOpen()) {
-        showMessage(kComPortError, u"Com Port Not Available"_s);
+        m_reports.show(kComPortError, u"Com Port Not Available"_s);
     } else {
         if (!text.empty())
             m_lastCommand = protocol::buildTextFrame(m_frameHeader, text);
@@ -486,9 +284,9 @@ void frmVELD::cmdCDSet_Click() {
         ui->txtCDSec->text().toStdU16String(),
         separator.size() == 1 ? separator.at(0).unicode() : u'.');
     if (!result.payload) {
-        showMessage(kInputError, result.error == protocol::IntervalError::NotNumeric
-                                     ? u"Please Key In Numeric Value"_s
-                                     : u"Please Key In Values From 0 To 255"_s);
+        m_reports.show(kInputError, result.error == protocol::IntervalError::NotNumeric
+                                        ? u"Please Key In Numeric Value"_s
+                                        : u"Please Key In Values From 0 To 255"_s);
         for (QLineEdit* box : {ui->txtCDMin, ui->txtCDSec, ui->txtCDHour})
             box->setText(QString());
         return;
@@ -506,25 +304,21 @@ void frmVELD::cmdTemp_Click() {
 }
 
 void frmVELD::optCEL_Click() {
-    ui->lblUnit->setText(kDegreeSign + u" C"_s);
-    ui->lblTemp->setText(QString::number(m_celsius));
+    m_readings.showCelsius();
 }
 
 void frmVELD::optFAH_Click() {
-    ui->lblUnit->setText(kDegreeSign + u" F"_s);
-    ui->lblTemp->setText(QString::number(m_fahrenheit));
+    m_readings.showFahrenheit();
 }
 
 void frmVELD::optCountEn_Click() {
-    m_eventCount = 0;
-    ui->lblCounter->setText(QString::number(m_eventCount));
+    m_readings.resetCount(u"0"_s);
     ui->lblTemp->setText(QString());
     sendCommand(Command::CounterEnable);
 }
 
 void frmVELD::optCountDis_Click() {
-    m_eventCount = 0;
-    ui->lblCounter->setText(u"0000"_s);
+    m_readings.resetCount(u"0000"_s);
     sendCommand(Command::CounterDisable);
 }
 
@@ -532,9 +326,7 @@ void frmVELD::optCountDis_Click() {
 
 // Item n of "Module Baud Rate", 1 to 5.
 void frmVELD::sendModuleLineSpeed(int item) {
-    const auto byte =
-        protocol::moduleLineSpeedByte(kLineSpeeds.at(static_cast<std::size_t>(item - 1)));
-    if (byte)
+    if (const auto byte = protocol::moduleLineSpeedByte(PortMenus::speedOfItem(item)))
         sendCommand(Command::ModuleLineSpeed, {*byte});
 }
 
@@ -555,18 +347,13 @@ void frmVELD::selectPort(int portNumber) {
     if (numberTaken)
         cause = MSComm1.failure();
     if (!numberTaken || !opened) {
-        showMessage(kComPortError, u"Port Not Available,Please select Another Port "_s, cause);
+        m_reports.show(kComPortError, u"Port Not Available,Please select Another Port "_s, cause);
         return;
     }
     if (!SettingsStore::storePort(portNumber))
-        reportSettingsError();
-    endOutage();
+        m_reports.settingsNotStored();
+    m_outage.end();
     setPortDependentEnabled(true);
-}
-
-void frmVELD::refreshPortToolTips() {
-    for (int n = serial::kFirstPort; n <= serial::kLastPort; ++n)
-        portItem(n)->setToolTip(serial::deviceForPort(n).value_or(QString()));
 }
 
 // The device of each COM item; no port is opened or closed here, the next
@@ -574,7 +361,7 @@ void frmVELD::refreshPortToolTips() {
 void frmVELD::mnuAssignPorts_Click() {
     AssignPortsDialog dialog(this);
     if (dialog.exec() == QDialog::Accepted && dialog.storeFailed())
-        reportSettingsError();
+        m_reports.settingsNotStored();
 }
 
 void frmVELD::mnuTraffic_Click() {
@@ -586,31 +373,17 @@ void frmVELD::mnuTraffic_Click() {
     m_trafficWindow = new TrafficWindow(
         m_traffic,
         [this](QWidget* parent, const QString& cause) {
-            m_showMessage(parent, kFileError, u"The traffic could not be saved"_s, cause);
+            m_reports.show(u"FILE ERROR"_s, u"The traffic could not be saved"_s, cause, parent);
         },
         this);
     connect(m_trafficWindow, &TrafficWindow::closing, this, [this](const QRect& place) {
         // Gone for the next pick even before its deletion comes round.
         m_trafficWindow = nullptr;
         m_traffic.setWatched(false);
-        if (!SettingsStore::storeTrafficPlace(place))
-            reportSettingsError();
+        if (!storeTrafficPlace(place))
+            m_reports.settingsNotStored();
     });
-    const QScreen* screen = this->screen();
-    const QRect available = screen ? screen->availableGeometry() : QRect();
-    const QRect stored = SettingsStore::storedTrafficPlace().value_or(QRect());
-    // Placed as a frame inside the free area, title bar and buttons on the
-    // screen; the panel's frame margins stand in for its own, which it gets
-    // only when shown.
-    const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    const QRect frame =
-        available.intersects(stored)
-            ? TrafficWindow::inside(stored + margins, available)
-            : TrafficWindow::besidePanel(frameGeometry(), m_trafficWindow->size().grownBy(margins),
-                                         m_trafficWindow->minimumSizeHint().width() +
-                                             margins.left() + margins.right(),
-                                         available);
-    m_trafficWindow->setGeometry(frame - margins);
+    m_trafficWindow->setGeometry(trafficPlace(*this, *m_trafficWindow, storedTrafficPlace()));
     m_traffic.setWatched(true);
     m_trafficWindow->show();
 }
@@ -618,11 +391,11 @@ void frmVELD::mnuTraffic_Click() {
 // Item n of "Baud Rate", 1 to 5.
 void frmVELD::selectLineSpeed(int item) {
     const QString settings =
-        serial::lineSettingsText(kLineSpeeds.at(static_cast<std::size_t>(item - 1)));
+        serial::lineSettingsText(static_cast<qint32>(PortMenus::speedOfItem(item)));
     // The control logs a refusal; this menu shows no message.
     MSComm1.setSettings(settings);
     if (!SettingsStore::storeLineSettings(settings))
-        reportSettingsError();
+        m_reports.settingsNotStored();
 }
 
 } // namespace veld::app

@@ -1,3 +1,4 @@
+#include "app/PanelFonts.h"
 #include "app/frmVELD.h"
 #include "common/CommandLine.h"
 #include "common/QuitOnSignal.h"
@@ -32,7 +33,7 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral(VELD_APP_ID));
     QApplication::setWindowIcon(veld::ui::panelIcon());
-    veld::app::frmVELD::installFontSubstitutes();
+    veld::app::installFontSubstitutes();
 
     // SIGINT, SIGTERM and SIGHUP end the panel as closing its window does.
     veld::common::QuitOnSignal quitOnSignal;

@@ -1,5 +1,6 @@
 #include "cli/MessageReader.h"
 
+#include "common/ByteSpan.h"
 #include "common/QuitOnSignal.h"
 #include "serial/MSComm.h"
 
@@ -30,9 +31,7 @@ MessageReader::Status MessageReader::next(QDeadlineTimer deadline,
         if (!m_comm.waitForInput(static_cast<int>(slice < 0 ? kSliceMs : slice)))
             continue;
         const QByteArray read = m_comm.input();
-        const auto* bytes = reinterpret_cast<const std::uint8_t*>(read.constData());
-        for (const protocol::Bytes& whole :
-             m_splitter.feed(std::span(bytes, static_cast<std::size_t>(read.size()))))
+        for (const protocol::Bytes& whole : m_splitter.feed(common::byteSpan(read)))
             if (const auto decoded = protocol::decodeMessage(protocol::bytesOf(whole)))
                 m_pending.push_back(*decoded);
     }

@@ -1,7 +1,8 @@
 #include "module/VirtualModule.h"
 
-#include "protocol/WireText.h"
+#include "common/ByteSpan.h"
 #include "module/PtyEndpoint.h"
+#include "protocol/WireText.h"
 
 #include <algorithm>
 
@@ -95,8 +96,7 @@ void VirtualModule::onReceived(const QByteArray& bytes) {
                         mismatchText(panelLineSpeed(), m_state.lineSpeed())});
         return;
     }
-    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
-    carryOut(m_splitter.feed(std::span(data, static_cast<std::size_t>(bytes.size()))));
+    carryOut(m_splitter.feed(common::byteSpan(bytes)));
     if (m_splitter.hasPartial())
         m_frameTimeout.start();
     else

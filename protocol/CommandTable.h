@@ -28,17 +28,9 @@ enum class Command : std::uint8_t {
     ToggleFlashing = 0xFC,
 };
 
-// How a handler writes its frame: asking first whether the port is open, or not.
-enum class SendRule { Guarded, Unguarded };
-
-// What sending the command does to the temperature polling flag.
-enum class PollingEffect { Clears, Leaves };
-
 struct CommandEntry {
     Command command;
     std::size_t dataBytes;
-    SendRule send;
-    PollingEffect polling;
     const char* words; // what it asks for, without its data: "set clock"
 };
 

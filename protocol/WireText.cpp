@@ -11,16 +11,16 @@ std::string hexByte(std::uint8_t b) {
     return hexText(std::span(&b, 1));
 }
 
-std::string twoDigits(int value) {
-    std::string text = std::to_string(value);
-    return value < 10 ? text.insert(0, 1, '0') : text;
-}
-
 // Payload of codes 1 and 16, seconds first: the time it carries.
 std::string payloadTime(const Bytes& frame) {
     return timeText(byteAt(frame, 4), byteAt(frame, 3), byteAt(frame, 2));
 }
 } // namespace
+
+std::string twoDigits(int value) {
+    std::string text = std::to_string(value);
+    return value < 10 ? text.insert(0, 1, '0') : text;
+}
 
 std::string timeText(int hours, int minutes, int seconds) {
     return std::to_string(hours) + ":" + twoDigits(minutes) + ":" + twoDigits(seconds);

@@ -12,6 +12,9 @@ namespace veld::protocol {
 
 // How the wire reads in words, for the module's log, veldctl and the panel.
 
+// The number with a "0" put in front below 10: 05, 42.
+std::string twoDigits(int value);
+
 // h:mm:ss, hours without a leading zero: 9:07:05.
 std::string timeText(int hours, int minutes, int seconds);
 

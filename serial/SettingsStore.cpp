@@ -8,7 +8,6 @@
 #include <QHash>
 #include <QSettings>
 #include <QStringList>
-#include <array>
 #include <optional>
 
 #ifdef Q_OS_UNIX
@@ -159,30 +158,6 @@ bool SettingsStore::storePort(int portNumber) {
 
 bool SettingsStore::storeLineSettings(const QString& text) {
     return write(kProperties, kSettingsKey, text);
-}
-
-namespace {
-constexpr std::array<QStringView, 4> kPlaceKeys{u"Left", u"Top", u"Width", u"Height"};
-} // namespace
-
-std::optional<QRect> SettingsStore::storedTrafficPlace() {
-    std::array<int, 4> values{};
-    for (std::size_t i = 0; i < kPlaceKeys.size(); ++i) {
-        bool ok = false;
-        values[i] = storedText(kTraffic, kPlaceKeys[i]).value_or(QString()).trimmed().toInt(&ok);
-        if (!ok)
-            return std::nullopt;
-    }
-    const QRect place(values[0], values[1], values[2], values[3]);
-    return place.isEmpty() ? std::nullopt : std::optional(place);
-}
-
-bool SettingsStore::storeTrafficPlace(const QRect& place) {
-    const std::array<int, 4> values{place.x(), place.y(), place.width(), place.height()};
-    bool stored = true;
-    for (std::size_t i = 0; i < kPlaceKeys.size(); ++i)
-        stored = write(kTraffic, kPlaceKeys[i], QString::number(values[i])) && stored;
-    return stored;
 }
 
 QString SettingsStore::filePath() {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QRect>
 #include <QString>
 #include <optional>
 
@@ -14,7 +13,6 @@ class SettingsStore {
 public:
     static constexpr auto kProperties = u"Properties";
     static constexpr auto kPorts = u"Ports";
-    static constexpr auto kTraffic = u"Traffic";
 
     // The text last written under the key, or the default when there is none
     // or the stored value is not text.
@@ -37,12 +35,6 @@ public:
     static QString storedLineSettings();
     static bool storePort(int portNumber);
     static bool storeLineSettings(const QString& text);
-
-    // The traffic window's place on the screen and size, in group Traffic
-    // under "Left", "Top", "Width" and "Height"; none when one is missing or
-    // not a whole number, or the size is empty.
-    static std::optional<QRect> storedTrafficPlace();
-    static bool storeTrafficPlace(const QRect& place);
 
     // The settings file, e.g. ~/.config/VELD/VELD.conf.
     static QString filePath();

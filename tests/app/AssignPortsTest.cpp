@@ -45,7 +45,7 @@ void assign(Panel& p, int port, const QString& device) {
     p.ui().mnuAssignPorts->trigger();
 }
 
-TEST(AssignPorts, OkStoresTheChangedRowsAndCancelNothing) {
+TEST(app_AssignPorts, OkStoresTheChangedRowsAndCancelNothing) {
     Panel p;
     Panel::settings().setValue(u"Ports/COM3"_s, u"/dev/a"_s);
     Panel::settings().setValue(u"Ports/COM5"_s, u"/dev/c"_s);
@@ -69,7 +69,14 @@ TEST(AssignPorts, OkStoresTheChangedRowsAndCancelNothing) {
     EXPECT_EQ(ports(), u"COM2=/dev/b COM5=/dev/c"_s);
 }
 
-TEST(AssignPorts, APickAfterAssigningOpensThatDeviceAndAFailedStoreSaysSoOnce) {
+// 1280 pixels at twice the scale, less the frame: with a row set by the environment.
+TEST(app_AssignPorts, FitsAScreenOf640Units) {
+    qputenv("VELD_COM4", "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+    const AssignPortsDialog dialog;
+    EXPECT_LE(dialog.minimumSizeHint().width(), 620);
+}
+
+TEST(app_AssignPorts, APickOpensTheAssignedDeviceAFailedStoreSaysSo) {
     Panel p;
     PtyPair pty;
     p.start(); // on a missing COM1

@@ -28,7 +28,7 @@ auto lossBoxesShown() {
     });
 }
 
-TEST(LineFaults, ALostLineIsSaidOnceStopsEverySenderAndReturnsAsItWas) {
+TEST(app_LineFaults, ALostLineIsSaidOnceStopsEverySenderAndReturns) {
     // COM1 leads to a link, as a /dev/serial/by-id name does; the adapter
     // comes back as another device behind the same name.
     QTemporaryDir dir;
@@ -98,7 +98,7 @@ TEST(LineFaults, ALostLineIsSaidOnceStopsEverySenderAndReturnsAsItWas) {
 
 // With --log (the SIGTERM run), the traffic goes to the file as it happens,
 // up to the close.
-TEST(LineFaults, EachEndingSignalClosesThePanelsPortAsClosingItsWindowDoes) {
+TEST(app_LineFaults, EachEndingSignalClosesThePortAsClosingDoes) {
     QTemporaryDir dir;
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(signal);

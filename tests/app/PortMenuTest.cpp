@@ -8,7 +8,7 @@ using namespace veld::test;
 
 namespace {
 
-TEST(PortMenu, APickOpensStoresAndEnablesAndAFailedPickOnlyMovesTheMark) {
+TEST(app_PortMenu, APickOpensStoresEnablesAFailedOneOnlyMovesTheMark) {
     Panel p;
     p.pty(2);
     p.start(); // COM1 is missing: the controls start disabled
@@ -50,7 +50,7 @@ TEST(PortMenu, APickOpensStoresAndEnablesAndAFailedPickOnlyMovesTheMark) {
     EXPECT_EQ(Panel::stored(u"CommPort"_s), u"5"_s);
 }
 
-TEST(PortMenu, ASpeedAppliesAtOnceIsStoredAndTheModulesSpeedLeavesItAlone) {
+TEST(app_PortMenu, ASpeedAppliesAtOnceIsStoredTheModulesLeavesIt) {
     Panel p;
     p.open();
     const std::array<QAction*, 5> items{p.ui().mnu12, p.ui().mnu24, p.ui().mnu48, p.ui().mnu96,

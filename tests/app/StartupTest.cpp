@@ -14,7 +14,7 @@ QByteArray properties(const QByteArray& port, const QByteArray& settings) {
     return "[Properties]\nCommPort=" + port + "\nSettings=" + settings + '\n';
 }
 
-TEST(Startup, TakesThePathTheStoredSettingsLeadTo) {
+TEST(app_Startup, TakesThePathTheStoredSettingsLeadTo) {
     const QByteArray ok = "9600,n,8,1", big(100000, '7');
     // clang-format off
     // The cause under the box's text, for a failed start: what failed, and why.
@@ -66,9 +66,9 @@ TEST(Startup, TakesThePathTheStoredSettingsLeadTo) {
                   row.opens ? "+-++" : "--++");
         EXPECT_EQ(u.lblUnit->text() + u.lblTemp->text() + u'|' + u.lblCounter->text(),
                   u"\u00B0 C|0000"_s);
-        EXPECT_EQ(std::tuple(u.cmdStartStop->isEnabled(), u.cmdReset->isEnabled(), w.frameHeader(),
+        EXPECT_EQ(std::tuple(u.cmdStartStop->isEnabled(), u.cmdReset->isEnabled(),
                              w.decimalPointChoice(), w.temperaturePollingFlag()),
-                  std::tuple(false, false, 254, 0, 0));
+                  std::tuple(false, false, 0, 0));
         f.close();
         EXPECT_EQ(f.open(QIODevice::ReadOnly) ? f.readAll() : "(none)", row.file);
     }

@@ -1,5 +1,5 @@
-// Every control that talks to the module: its frame, with the port open and
-// closed (guarded or not), its effect on polling, the reading and the countdown buttons.
+// Every control that talks to the module: its frame, and what it does to the
+// reading and the countdown buttons.
 #include "support/Panel.h"
 
 #include <QLocale>
@@ -18,8 +18,6 @@ struct Row {
     QObject* (*control)(const U&);
     void (*setup)(Panel&);
     const char* frame;
-    bool guarded;
-    bool clearsPolling;
     bool clearsReading;
     Countdown countdown;
 };
@@ -29,36 +27,35 @@ struct Row {
 
 // clang-format off
 const Row kRows[] = {
-    {"flash", C(cmdFlash), nullptr, "FE FC FF", true, false, false, Keeps},
-    {"buzzer on", C(cmdOnBuz), nullptr, "FE FA FF", true, false, false, Keeps},
-    {"output 2 off", C(cmdOffOut2), nullptr, "FE F5 FF", true, false, false, Keeps},
-    {"reset", C(cmdReset), nullptr, "FE 21 FF", true, true, false, Keeps},
-    {"start/stop", C(cmdStartStop), nullptr, "FE 11 FF", true, true, false, Keeps},
-    {"time stamp", C(cmdTimeStamp), nullptr, "FE F7 FF", false, true, false, Keeps},
-    {"counter enable", C(optCountEn), nullptr, "FE 05 FF", false, true, true, Keeps},
-    {"counter disable", C(optCountDis), nullptr, "FE 15 FF", true, true, false, Keeps},
-    {"F1", C(mnuF1), nullptr, "FE 90 00 FF", false, true, false, Keeps},
-    {"F6", C(mnuF6), nullptr, "FE 90 03 FF", false, true, false, Keeps},
-    {"module 1200", C(mnum12), nullptr, "FE 80 AB FF", false, false, false, Keeps},
-    {"module 19200", C(mnum192), nullptr, "FE 80 0B FF", false, false, false, Keeps},
-    {"decimal point 6", C(cmdSetDP), SET(p.ui().optDP6->click()), "FE 13 06 FF", false, true, false, Disables},
-    {"decimal point 1", C(cmdSetDP), SET(p.ui().optDP1->click()), "FE 13 01 FF", false, true, false, Disables},
-    {"decimal points off", C(cmdSetDP), SET(p.ui().optDP4->click(); p.ui().optOFFDP->click()), "FE 13 00 FF", false, true, false, Disables},
-    {"clock", C(cmdSetRTC), SET(p.now = QTime(14, 5, 9)), "FE 10 09 05 0E FF", true, true, true, Disables},
-    {"clock at midnight", C(cmdSetRTC), SET(p.now = QTime(0, 0, 0)), "FE 10 00 00 00 FF", true, true, true, Disables},
-    {"countdown", C(cmdCDSet), SET(p.ui().txtCDHour->setText(u" 1"_s); p.ui().txtCDMin->setText(u"30"_s); p.ui().txtCDSec->setText(u"0"_s)), "FE 01 00 1E 01 FF", false, true, true, Enables},
-    {"show temperature", C(cmdTemp), nullptr, "", false, false, false, Disables},
-    {"countdown in the user's separator", C(cmdCDSet), SET(QLocale::setDefault(QLocale(QLocale::German)); p.ui().txtCDHour->setText(u"2,5"_s); p.ui().txtCDMin->setText(u"1"_s); p.ui().txtCDSec->setText(u"0"_s)), "FE 01 00 01 02 FF", false, true, true, Enables},
+    {"flash", C(cmdFlash), nullptr, "FE FC FF", false, Keeps},
+    {"buzzer on", C(cmdOnBuz), nullptr, "FE FA FF", false, Keeps},
+    {"output 2 off", C(cmdOffOut2), nullptr, "FE F5 FF", false, Keeps},
+    {"reset", C(cmdReset), nullptr, "FE 21 FF", false, Keeps},
+    {"start/stop", C(cmdStartStop), nullptr, "FE 11 FF", false, Keeps},
+    {"time stamp", C(cmdTimeStamp), nullptr, "FE F7 FF", false, Keeps},
+    {"counter enable", C(optCountEn), nullptr, "FE 05 FF", true, Keeps},
+    {"counter disable", C(optCountDis), nullptr, "FE 15 FF", false, Keeps},
+    {"F1", C(mnuF1), nullptr, "FE 90 00 FF", false, Keeps},
+    {"F6", C(mnuF6), nullptr, "FE 90 03 FF", false, Keeps},
+    {"module 1200", C(mnum12), nullptr, "FE 80 AB FF", false, Keeps},
+    {"module 19200", C(mnum192), nullptr, "FE 80 0B FF", false, Keeps},
+    {"decimal point 6", C(cmdSetDP), SET(p.ui().optDP6->click()), "FE 13 06 FF", false, Disables},
+    {"decimal point 1", C(cmdSetDP), SET(p.ui().optDP1->click()), "FE 13 01 FF", false, Disables},
+    {"decimal points off", C(cmdSetDP), SET(p.ui().optDP4->click(); p.ui().optOFFDP->click()), "FE 13 00 FF", false, Disables},
+    {"clock", C(cmdSetRTC), SET(p.now = QTime(14, 5, 9)), "FE 10 09 05 0E FF", true, Disables},
+    {"clock at midnight", C(cmdSetRTC), SET(p.now = QTime(0, 0, 0)), "FE 10 00 00 00 FF", true, Disables},
+    {"countdown", C(cmdCDSet), SET(p.ui().txtCDHour->setText(u" 1"_s); p.ui().txtCDMin->setText(u"30"_s); p.ui().txtCDSec->setText(u"0"_s)), "FE 01 00 1E 01 FF", true, Enables},
+    {"show temperature", C(cmdTemp), nullptr, "", false, Disables},
+    {"countdown in the user's separator", C(cmdCDSet), SET(QLocale::setDefault(QLocale(QLocale::German)); p.ui().txtCDHour->setText(u"2,5"_s); p.ui().txtCDMin->setText(u"1"_s); p.ui().txtCDSec->setText(u"0"_s)), "FE 01 00 01 02 FF", true, Enables},
 };
 // clang-format on
 
-TEST(Wire, EachControlSendsItsFrameByItsRule) {
+TEST(app_Wire, EachControlSendsItsFrameAtEachClick) {
     for (const Row& row : kRows) {
         SCOPED_TRACE(row.name);
         Panel p;
         p.open();
         const U& u = p.ui();
-        u.cmdTemp->click(); // polling on; it disables the countdown buttons
         u.lblTemp->setText(u"25"_s);
         const bool countdownBefore = row.countdown != Enables;
         u.cmdStartStop->setEnabled(countdownBefore);
@@ -69,28 +66,27 @@ TEST(Wire, EachControlSendsItsFrameByItsRule) {
         Panel::press(row.control(u)); // a second click sends the same again
         const QByteArray frame = hex(row.frame);
         EXPECT_EQ(p.heard(2 * frame.size()), frame + frame);
-        EXPECT_EQ(p.w().temperaturePollingFlag(), row.clearsPolling ? 0 : 1);
         EXPECT_EQ(u.lblTemp->text().isEmpty(), row.clearsReading);
         const bool countdownAfter =
             row.countdown == Keeps ? countdownBefore : row.countdown == Enables;
         EXPECT_EQ(std::tuple(u.cmdStartStop->isEnabled(), u.cmdReset->isEnabled()),
                   std::tuple(countdownAfter, countdownAfter));
-
-        Panel closed; // a guarded send builds nothing, an unguarded one the frame
-        closed.start();
-        Panel::press(closed.ui().cmdTemp);
-        if (row.setup)
-            row.setup(closed);
-        Panel::press(row.control(closed.ui()));
-        EXPECT_EQ(QByteArray::fromStdString(closed.w().lastCommand()),
-                  row.guarded ? QByteArray() : frame);
-        EXPECT_EQ(closed.w().temperaturePollingFlag(), row.clearsPolling ? 0 : 1);
-        EXPECT_EQ(std::tuple(p.boxes.size(), closed.boxes.size()), std::tuple(0, 1));
+        EXPECT_TRUE(p.boxes.isEmpty());
     }
     QLocale::setDefault(QLocale::c());
 }
 
-TEST(Wire, TextIsSentRightAlignedAndTheBoxIsEmptiedEvenWhenThePortIsClosed) {
+// A guarded send asks first: with the port closed it builds nothing.
+TEST(app_Wire, WithThePortClosedOnlyAnUnguardedSendBuildsItsFrame) {
+    Panel closed;
+    closed.start();
+    Panel::press(closed.ui().optCountDis);
+    EXPECT_TRUE(closed.w().lastCommand().empty());
+    Panel::press(closed.ui().optCountEn);
+    EXPECT_EQ(QByteArray::fromStdString(closed.w().lastCommand()), hex("FE 05 FF"));
+}
+
+TEST(app_Wire, TextIsSentRightAlignedAndTheBoxIsEmptiedAlways) {
     Panel p;
     p.open();
     p.ui().cmdTemp->click();
@@ -114,7 +110,7 @@ TEST(Wire, TextIsSentRightAlignedAndTheBoxIsEmptiedEvenWhenThePortIsClosed) {
     EXPECT_TRUE(closed.ui().txtDigit->text().isEmpty());
 }
 
-TEST(Wire, ARefusedCountdownSaysWhyAndEmptiesTheBoxesOnceTheMessageIsClosed) {
+TEST(app_Wire, ARefusedCountdownSaysWhyThenEmptiesTheBoxes) {
     const struct {
         const char *hours, *minutes, *seconds, *message;
     } rows[] = {{"1", "ab", "10", "Please Key In Numeric Value"},

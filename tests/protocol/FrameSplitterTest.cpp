@@ -45,7 +45,7 @@ const Stream kStreams[] = {
     {M, "FE 01 05 07", "", true, 0}};
 // clang-format on
 
-TEST(FrameSplitter, FindsTheSameFramesInReadsOfAnySize) {
+TEST(protocol_FrameSplitter, FindsTheSameFramesInReadsOfAnySize) {
     for (const auto& [rule, stream, expected, partial, skipped] : kStreams) {
         const std::string text = stream;
         for (std::size_t read = 1; read <= 24; ++read) {

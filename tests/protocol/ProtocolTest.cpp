@@ -3,12 +3,10 @@
 #include "protocol/CountdownInput.h"
 #include "protocol/EventCount.h"
 #include "protocol/ReceiveDecoder.h"
-#include "protocol/Temperature.h"
 #include "protocol/TextCommand.h"
 #include "protocol/WireText.h"
 #include "support/Hex.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace veld::protocol;
@@ -20,7 +18,7 @@ std::optional<ModuleMessage> decode(const std::string& hex) {
     return decodeMessage(fromHex(hex));
 }
 
-TEST(Countdown, TheNumberTestReadsPlainDecimalsInTheUsersSeparator) {
+TEST(protocol_Countdown, ANumberIsAPlainDecimalInTheUsersSeparator) {
     const struct {
         std::u16string text;
         char16_t separator;
@@ -37,7 +35,7 @@ TEST(Countdown, TheNumberTestReadsPlainDecimalsInTheUsersSeparator) {
     }
 }
 
-TEST(Countdown, ConvertsHalvesToTheEvenNeighbourAndRefusesWhatNoByteHolds) {
+TEST(protocol_Countdown, HalvesGoToTheEvenNeighbourOverAByteIsRefused) {
     using enum IntervalError;
     const struct {
         std::u16string hours, minutes, seconds;
@@ -64,7 +62,7 @@ TEST(Countdown, ConvertsHalvesToTheEvenNeighbourAndRefusesWhatNoByteHolds) {
     }
 }
 
-TEST(TextFrame, RightAlignsSixCharactersAndKeepsTheLastSixOfALongerText) {
+TEST(protocol_TextFrame, RightAlignsSixCharactersKeepsTheLastSix) {
     // clang-format off
     const std::pair<std::u16string, std::string> rows[] = {
         {u"1", "20 20 20 20 20 31"}, {u"12", "20 20 20 20 31 32"}, {u"HELLO", "20 48 45 4C 4C 4F"},
@@ -76,7 +74,7 @@ TEST(TextFrame, RightAlignsSixCharactersAndKeepsTheLastSixOfALongerText) {
     EXPECT_EQ(hexText(textBytes(u"A\u00E9\u4E2D")), "41 E9 3F");
 }
 
-TEST(Decoder, ReadsPositionOneOnlyAndNeverPastTheEnd) {
+TEST(protocol_Decoder, ReadsPositionOneOnlyAndNeverPastTheEnd) {
     EXPECT_FALSE(decodeMessage({}));
     for (const char* tooShort : {"FE", "FE 04", "FE 03", "FE 06", "FE 01 05 07"})
         EXPECT_FALSE(decode(tooShort)) << tooShort;
@@ -95,7 +93,7 @@ TEST(Decoder, ReadsPositionOneOnlyAndNeverPastTheEnd) {
 }
 
 // What the module's log, and the panel's, say of each command and message.
-TEST(Words, EachFrameReadsAsTheLogsSayIt) {
+TEST(protocol_Words, EachFrameReadsAsTheLogsSayIt) {
     // clang-format off
     const std::pair<const char*, const char*> rows[] = {
         {"FE 01 05 04 03 FF", "countdown interval 3:04:05"}, {"FE 03 20 31 22 5C 7F FF FF", "display text \" 1\\x22\\x5C\\x7F\\xFF\""},
@@ -107,13 +105,6 @@ TEST(Words, EachFrameReadsAsTheLogsSayIt) {
         {"FE 01 05 07 09 FF", "time stamp 9:07:05"}, {"FE 03 08 FF", "button 3"}, {"FE 03 30 FF", "button byte 30"},
         {"FE 04 19 FF", "temperature 25 C"}, {"FE 06 0C FF", "temperature -12 C"}, {"FE 05 00 FF", "counter event"},
         {"FE 32 00 FF", "counter reset"}, {"FE 07 00 FF", "message code 07"}};
-    // One read of the panel's poll, on its own: every message, what it skips, what it holds.
-    const std::pair<const char*, const char*> reads[] = {
-        {"FE 03 20 FF", "button 2"}, {"FE 07 00 FF", "four bytes skipped"},
-        {"FE 01 05 07", "four bytes of a time stamp held for the next read"}, {"FE", "one byte held for the next read"},
-        {"FE 01 05 07 09 FF 00 01 02 03 04 05 06 07 08 09", "time stamp 9:07:05; 10 bytes skipped"},
-        {"FE 05 00 FF FE 32 00 FF", "counter event; counter reset"},
-        {"FE 05 00 FF FE 07 00 FF FE 03", "counter event; four bytes skipped; two bytes of a button held for the next read"}};
     // clang-format on
     const auto bytes = [](const char* hex) {
         const std::vector<std::uint8_t> b = fromHex(hex);
@@ -123,16 +114,22 @@ TEST(Words, EachFrameReadsAsTheLogsSayIt) {
         EXPECT_EQ(describeCommand(bytes(hex)), words) << hex;
     for (const auto& [hex, words] : messages)
         EXPECT_EQ(describeMessage(bytes(hex)), words) << hex;
-    for (const auto& [hex, words] : reads)
-        EXPECT_EQ(describeRead(ReadDecoder().decode(fromHex(hex))), words) << hex;
 }
 
-TEST(Decoder, FahrenheitRoundsToTheNearestDegreeAndTheCountStopsAtItsTop) {
-    // Nearest, never a tie: c * 1.8 has no fraction of one half.
-    for (int c = 0; c < 256; ++c) {
-        EXPECT_LE(std::abs(fahrenheitAtOrAboveZero(std::uint8_t(c)) - (c * 1.8 + 32)), 0.5);
-        EXPECT_LE(std::abs(fahrenheitBelowZero(std::uint8_t(c)) - (32 - c * 1.8)), 0.5);
-    }
+// The readings of a temperature message, Celsius and Fahrenheit.
+TEST(protocol_Decoder, FahrenheitIsRoundedToTheNearestDegree) {
+    // clang-format off
+    const std::tuple<const char*, int, int> rows[] = {{"FE 04 00 FF", 0, 32}, {"FE 04 03 FF", 3, 37}, {"FE 04 25 FF", 37, 99},
+        {"FE 04 FF FF", 255, 491}, {"FE 06 01 FF", -1, 30}, {"FE 06 11 FF", -17, 1}, {"FE 06 12 FF", -18, 0},
+        {"FE 06 28 FF", -40, -40}, {"FE 06 FF FF", -255, -427}};
+    // clang-format on
+    for (const auto& [hex, celsius, fahrenheit] : rows)
+        EXPECT_EQ(std::pair(celsiusOf(*decode(hex)), fahrenheitOf(*decode(hex))),
+                  std::pair(celsius, fahrenheit))
+            << hex;
+}
+
+TEST(protocol_Decoder, TheEventCountStopsAtItsTop) {
     EXPECT_EQ(nextEventCount(0), 1);
     EXPECT_EQ(nextEventCount(32766), 32767);
     EXPECT_EQ(nextEventCount(32767), 32767);

@@ -1,5 +1,6 @@
 // main() of the GoogleTest programs that need a QApplication: the offscreen
 // platform and a settings folder of the program's own, removed afterwards.
+#include "app/PanelFonts.h"
 #include "app/frmVELD.h"
 
 #include <QApplication>
@@ -18,6 +19,6 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("VELD"));
     QCoreApplication::setApplicationName(QStringLiteral("VELD"));
-    veld::app::frmVELD::installFontSubstitutes();
+    veld::app::installFontSubstitutes();
     return RUN_ALL_TESTS();
 }

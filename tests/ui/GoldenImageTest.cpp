@@ -11,7 +11,7 @@ using namespace veld::test;
 
 namespace {
 
-TEST(GoldenImage, TheWindowLooksAsItDid) {
+TEST(ui_GoldenImage, TheWindowLooksAsItDid) {
     QApplication::setCursorFlashTime(0); // a steady text cursor
     Panel p;
     p.open();

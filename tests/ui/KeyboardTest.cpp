@@ -20,7 +20,7 @@ QStringList walk(QWidget& window, Qt::KeyboardModifiers modifiers, qsizetype sto
     return visited;
 }
 
-TEST(Keyboard, TabWalksTheEnabledControlsInDesignOrderBothWays) {
+TEST(ui_Keyboard, TabWalksTheEnabledControlsInDesignOrderBothWays) {
     // clang-format off
     const QString order = u"txtDigit cmdSendAscii cmdSetRTC optDP4 optDP3 optDP2 optDP1 optOFFDP cmdFlash cmdOnBuz cmdOffBuz cmdTemp optCEL optFAH txtCDMin txtCDSec cmdCDSet cmdStartStop cmdReset cmdOnOut cmdOFFOut optCountEn optCountDis cmdTimeStamp cmdSetDP optDP5 optDP6 txtCDHour cmdOnOut2 cmdOffOut2"_s;
     const struct { void (*setup)(Panel&); const char* skipped; } rows[] = {
@@ -47,7 +47,7 @@ TEST(Keyboard, TabWalksTheEnabledControlsInDesignOrderBothWays) {
     }
 }
 
-TEST(Keyboard, SpaceSelectsAndEnterClicks) {
+TEST(ui_Keyboard, SpaceSelectsAndEnterClicks) {
     Panel p;
     p.open();
     ASSERT_TRUE(p.show());

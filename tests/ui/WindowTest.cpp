@@ -1,10 +1,12 @@
 // The window itself, its menus and timers, and its option groups.
+#include "app/Placement.h"
 #include "support/Panel.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QScreen>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QtTest>
 #include <gtest/gtest.h>
@@ -13,7 +15,7 @@ using namespace veld::test;
 
 namespace {
 
-TEST(Window, OpensCentredFixedInSizeWithMenusOnTheirMnemonicsAndRunningTimers) {
+TEST(ui_Window, OpensCentredAtItsLaidOutSizeAndKeepsIt) {
     Panel p;
     p.open();
     p.w().placeOnScreen();
@@ -21,10 +23,17 @@ TEST(Window, OpensCentredFixedInSizeWithMenusOnTheirMnemonicsAndRunningTimers) {
     const QPoint offset = p.w().frameGeometry().center() -
                           QGuiApplication::primaryScreen()->availableGeometry().center();
     EXPECT_LE(offset.manhattanLength(), 2);
+    EXPECT_FALSE(qobject_cast<QScrollArea*>(p.w().centralWidget())); // it fits: no scrolling
     const QSize size = p.w().size();
     p.w().resize(size + QSize(200, 150));
     EXPECT_EQ(p.w().size(), size);
     EXPECT_TRUE(p.w().windowTitle().startsWith(u"VELD - 6  Digits Serial Display ("_s));
+}
+
+TEST(ui_Window, EachMenuOpensOnItsMnemonic) {
+    Panel p;
+    p.open();
+    ASSERT_TRUE(p.show());
     // clang-format off
     for (const auto& [key, menu] : {std::pair{Qt::Key_C, p.ui().mnuComm}, {Qt::Key_B, p.ui().mnuBaud}, {Qt::Key_M, p.ui().mnuMbaud}, {Qt::Key_S, p.ui().mnuStart}}) {
         // clang-format on
@@ -32,15 +41,25 @@ TEST(Window, OpensCentredFixedInSizeWithMenusOnTheirMnemonicsAndRunningTimers) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == menu; }));
         menu->close();
     }
-    // Timer1 shows the time of day on its own; Timer2 asks for the temperature.
+}
+
+TEST(ui_Window, BothTimersRunOnTheirOwn) {
+    Panel p;
+    p.open();
     p.ui().cmdTemp->click();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !p.ui().lblTIME->text().isEmpty(); }, 2000));
     QByteArray heard;
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return (heard += p.pty(1).receiveFor(0)).size() >= 3; }, 4000));
     EXPECT_EQ(heard, hex("FE 04 FF"));
-    // The platform's Quit keys (Ctrl+Q on X11 and Wayland desktops; the
-    // offscreen platform has none) close it as its close button does.
+}
+
+// The platform's Quit keys (Ctrl+Q on X11 and Wayland desktops; the offscreen
+// platform has none) close it as its close button does.
+TEST(ui_Window, TheQuitKeyClosesIt) {
+    Panel p;
+    p.open();
+    ASSERT_TRUE(p.show());
     auto* quit = p.w().findChild<QShortcut*>();
     ASSERT_TRUE(quit);
     EXPECT_EQ(quit->keys(), QKeySequence::keyBindings(QKeySequence::Quit));
@@ -49,17 +68,39 @@ TEST(Window, OpensCentredFixedInSizeWithMenusOnTheirMnemonicsAndRunningTimers) {
 }
 
 // Where the window goes on a screen whose free area is 1280 by 1024 at (100, 50).
-TEST(Window, IsCentredWhereItFitsElseAtTheTopLeftSoThatItsTitleBarAndMenusShow) {
+TEST(ui_Window, IsCentredWhereItFitsElseAtTheTopLeft) {
     const QRect free(100, 50, 1280, 1024);
     // clang-format off
     const std::pair<QSize, QPoint> rows[] = {{{800, 600}, {340, 262}}, {{1280, 1024}, {100, 50}},
         {{1400, 600}, {100, 50}}, {{800, 1100}, {100, 50}}, {{1400, 1100}, {100, 50}}};
     // clang-format on
     for (const auto& [window, at] : rows)
-        EXPECT_EQ(veld::app::frmVELD::placedAt(window, free), at) << window.width();
+        EXPECT_EQ(veld::app::placedAt(window, free), at) << window.width();
 }
 
-TEST(Window, OptionGroupsRunTheirHandlerHoweverChosen) {
+// The free area of a 1280 by 1024 screen at twice the scale, and of a 1366 by
+// 768 one at 1.5, less a desktop panel, in the window's units (it is 723 by 590).
+TEST(ui_Window, OnASmallScreenItFitsAndEachButtonScrollsIntoView) {
+    for (const QRect free : {QRect(0, 0, 640, 488), QRect(0, 0, 910, 488)}) {
+        Panel p;
+        p.open();
+        veld::app::placeOnScreen(p.w(), free);
+        ASSERT_TRUE(p.show());
+        EXPECT_TRUE(free.contains(p.w().frameGeometry()));
+        auto* area = qobject_cast<QScrollArea*>(p.w().centralWidget());
+        ASSERT_TRUE(area);
+        const auto buttons = area->widget()->findChildren<QAbstractButton*>();
+        EXPECT_EQ(buttons.size(), 26);
+        for (QAbstractButton* button : buttons) {
+            area->ensureWidgetVisible(button, 0, 0);
+            const QRect shown(button->mapTo(area->viewport(), QPoint()), button->size());
+            EXPECT_TRUE(area->viewport()->rect().contains(shown))
+                << qPrintable(button->objectName());
+        }
+    }
+}
+
+TEST(ui_Window, OptionGroupsRunTheirHandlerHoweverChosen) {
     Panel p;
     p.start();
     const Ui::frmVELD& u = p.ui();

@@ -271,11 +271,13 @@ QString lockedBecause(const QString& devicePath) {
     // free to them, so it is not opened (its flock alone would not do: minicom
     // and cu look for lock files only).
     if (folders.first().isEmpty() || folders.first() == u"/tmp" || folders.first() == u"/var/tmp")
-        return QStringLiteral("lock folder not writable: %1 %2, and a lock elsewhere would be "
-                              "seen by no other program")
-            .arg(lockFolders().first(), QFileInfo::exists(lockFolders().first())
-                                            ? QStringLiteral("is not writable for this user")
-                                            : QStringLiteral("does not exist"));
+        return QFileInfo::exists(lockFolders().first())
+                   ? QStringLiteral("lock folder not writable: %1 is not writable for this user, "
+                                    "and a lock elsewhere would be seen by no other program")
+                         .arg(lockFolders().first())
+                   : QStringLiteral("no lock folder: %1 does not exist, and a lock elsewhere "
+                                    "would be seen by no other program")
+                         .arg(lockFolders().first());
     if (const QString fromEnv = qEnvironmentVariable("VELD_LOCK_DIR"); !fromEnv.isEmpty())
         folders.prepend(fromEnv);
     for (const QString& folder : folders)

@@ -214,10 +214,10 @@ TEST(serial_MSComm, ALostPortReopensOnlyTheDeviceLost) {
         ASSERT_TRUE(QFile::link(device, link));
         MSComm comm;
         QString usb = QString::fromLatin1(row.before);
-        if (!usb.isEmpty())
-            comm.setIdentityReader([&usb](const QString&) {
-                return veld::serial::DeviceIdentity{usb, 0, {}, false, 0};
-            });
+        comm.setIdentityReader([&usb](const QString& path) {
+            using namespace veld::serial;
+            return usb.isEmpty() ? readDeviceIdentity(path) : DeviceIdentity{usb, 0, {}, false, 0};
+        });
         ASSERT_TRUE(comm.openPath(link));
         lost->closeMaster();
         ASSERT_FALSE(comm.portOpen());

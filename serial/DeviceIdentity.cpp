@@ -46,8 +46,8 @@ DeviceIdentity readDeviceIdentity(const QString& device) {
     const QString sysfs = QStringLiteral("/sys/dev/char/%1:%2/device").arg(major).arg(minor);
     id.driver = QFileInfo(QFileInfo(sysfs + QStringLiteral("/driver")).symLinkTarget()).fileName();
     // The USB device the tty hangs under: the first folder up with idVendor.
-    for (QDir dir(QFileInfo(sysfs).canonicalFilePath()); !dir.isRoot() && dir.path() != u"/sys";
-         dir.cdUp()) {
+    const QString sysDevice = QFileInfo(sysfs).canonicalFilePath();
+    for (QDir dir(sysDevice); sysDevice.startsWith(u"/sys/") && dir.path() != u"/sys"; dir.cdUp()) {
         if (QFile::exists(dir.filePath(QStringLiteral("idVendor")))) {
             id.usb = QStringLiteral("%1:%2 serial %3")
                          .arg(readTrimmed(dir.filePath(QStringLiteral("idVendor"))),

@@ -9,7 +9,10 @@
 #ifdef Q_OS_UNIX
 #include <grp.h>
 #include <poll.h>
+#include <pwd.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
@@ -17,18 +20,29 @@ namespace veld::serial {
 
 #ifdef Q_OS_UNIX
 namespace {
+// What would let this user open the device: joining its group when the group
+// may read and write it, else nothing short of its owner or a udev rule.
 QString permissionCause(const QString& device) {
-    QString group = QStringLiteral("dialout for most serial devices");
     struct stat node {};
     constexpr mode_t groupReadWrite = S_IRGRP | S_IWGRP;
-    if (::stat(QFile::encodeName(device).constData(), &node) == 0 &&
+    if (::stat(QFile::encodeName(device).constData(), &node) != 0 ||
         (node.st_mode & groupReadWrite) == groupReadWrite) {
-        if (const ::group* owner = ::getgrgid(node.st_gid))
-            group = QString::fromLocal8Bit(owner->gr_name);
+        const ::group* owner = ::getgrgid(node.st_gid);
+        return QStringLiteral("permission denied: add your user to the group that owns it (%1) "
+                              "and log in again")
+            .arg(owner ? QString::fromLocal8Bit(owner->gr_name)
+                       : QStringLiteral("dialout for most serial devices"));
     }
-    return QStringLiteral("permission denied: add your user to the group that owns it (%1) and "
-                          "log in again")
-        .arg(group);
+    const ::passwd* user = ::getpwuid(node.st_uid);
+    const ::group* group = ::getgrgid(node.st_gid);
+    const QString userName =
+        user ? QString::fromLocal8Bit(user->pw_name) : QString::number(node.st_uid);
+    return QStringLiteral("permission denied: owned by %1:%2, mode %3: only %4 can open it; see "
+                          "udev rules")
+        .arg(userName,
+             group ? QString::fromLocal8Bit(group->gr_name) : QString::number(node.st_gid))
+        .arg(node.st_mode & 07777, 3, 8, QChar(u'0'))
+        .arg(node.st_uid == 0 ? userName : userName + QStringLiteral(" and root"));
 }
 } // namespace
 
@@ -37,7 +51,8 @@ std::optional<QString> causeBeforeOpen(const QString& device) {
     struct stat node {};
     if (::stat(name.constData(), &node) != 0)
         return QStringLiteral("no such device");
-    if (!S_ISCHR(node.st_mode))
+    // /dev/ptmx makes a new pseudo-terminal at each open: never a line.
+    if (!S_ISCHR(node.st_mode) || node.st_rdev == ::makedev(5, 2))
         return QStringLiteral("not a serial device");
     if (::access(name.constData(), R_OK | W_OK) != 0 && (errno == EACCES || errno == EPERM))
         return permissionCause(device);
@@ -83,6 +98,13 @@ QString causeOfFailedOpen(QSerialPort::SerialPortError error, int errorNumber,
 }
 
 #ifdef Q_OS_UNIX
+std::optional<QString> causeOnceOpen(int fd) {
+    int number = 0;
+    if (!::isatty(fd) || ::ioctl(fd, TIOCGPTN, &number) == 0) // a terminal, not a pty's master
+        return QStringLiteral("not a serial device");
+    return std::nullopt;
+}
+
 std::optional<QString> signOfLoss(int fd, const QString& device, int errorNumber) {
     struct stat node {};
     struct stat open {};

@@ -1,7 +1,9 @@
 #include "serial/MSComm.h"
 
 #include "serial/DeviceCheck.h"
+#include "serial/DeviceIdentity.h"
 #include "serial/PortLock.h"
+#include "serial/PortLog.h"
 #include "serial/PortMap.h"
 
 #include <QCoreApplication>
@@ -14,19 +16,7 @@
 #include <limits>
 #include <utility>
 
-#ifdef Q_OS_UNIX
-#include <QFile>
-#include <poll.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <termios.h>
-#include <unistd.h>
-#endif
-
 namespace veld::serial {
-
-Q_LOGGING_CATEGORY(lcSerial, "veld.serial")
 
 namespace {
 // Devices that an MSComm of this process has open, by resolved path.
@@ -35,43 +25,11 @@ QSet<QString>& devicesOpenHere() {
     return devices;
 }
 
-#ifdef Q_OS_UNIX
-// The slave side of a pseudo-terminal: majors 136 to 143 on Linux.
-bool isPseudoTerminal(const QString& device) {
-    struct stat node {};
-    return ::stat(QFile::encodeName(device).constData(), &node) == 0 && S_ISCHR(node.st_mode) &&
-           ::major(node.st_rdev) >= 136 && ::major(node.st_rdev) <= 143;
-}
-
-// A pty's other end judges what it reads by the speed it finds when it reads,
-// which may be after the close. Set before QSerialPort opens it, the speed is
-// among the settings that QSerialPort restores on closing. (A speed changed
-// while open is set again after the close.)
-void presetPtySpeed(int fd, qint32 bitsPerSecond) {
-    static constexpr std::pair<qint32, speed_t> kSpeeds[] = {
-        {110, B110},     {300, B300},     {600, B600},     {1200, B1200},
-        {2400, B2400},   {4800, B4800},   {9600, B9600},   {19200, B19200},
-        {38400, B38400}, {57600, B57600}, {115200, B115200}};
-    termios t{};
-    for (const auto& [bps, speed] : kSpeeds)
-        if (bps == bitsPerSecond && ::tcgetattr(fd, &t) == 0 && ::cfsetspeed(&t, speed) == 0 &&
-            ::tcsetattr(fd, TCSANOW, &t) != 0)
-            qCWarning(lcSerial, "pty speed not preset: %s", std::strerror(errno));
-}
-#endif
-
-QString resolve(const QString& path) {
-#ifdef Q_OS_UNIX
-    return QFileInfo(path).canonicalFilePath();
-#else
-    return path;
-#endif
-}
-
 } // namespace
 
 MSComm::MSComm(QObject* parent)
-    : QObject(parent) {}
+    : QObject(parent)
+    , m_identityReader(readDeviceIdentity) {}
 
 MSComm::~MSComm() {
     closePort();
@@ -159,12 +117,13 @@ bool MSComm::open(const QString& configured, std::optional<int> portNumber) {
     m_openPortNumber = portNumber;
     m_openPath = portNumber ? QString() : configured;
     if (m_port.get() != before)
-        emit lineEvent(lineName() + QStringLiteral(" opened at ") + lineSettingsText(m_lineSettings));
+        emit lineEvent(lineName() + QStringLiteral(" opened at ") +
+                       lineSettingsText(m_lineSettings));
     return true;
 }
 
 std::optional<QString> MSComm::tryOpen(const QString& configured) {
-    const QString device = resolve(configured);
+    const QString device = resolvePath(configured);
     if (device.isEmpty())
         return QStringLiteral("no such device");
     if (m_port && device == m_openDevice)
@@ -178,10 +137,9 @@ std::optional<QString> MSComm::tryOpen(const QString& configured) {
     PortLocks locks;
     if (QString cause = locks.hold(device); !cause.isEmpty())
         return cause;
-#ifdef Q_OS_UNIX
-    if (locks.descriptor() >= 0 && isPseudoTerminal(device))
-        presetPtySpeed(locks.descriptor(), m_lineSettings.baudRate);
-#endif
+    if (locks.descriptor() >= 0)
+        if (auto cause = prepareDevice(locks.descriptor(), device))
+            return cause;
 
     auto port = std::make_unique<QSerialPort>();
     port->setPortName(device);
@@ -217,6 +175,8 @@ std::optional<QString> MSComm::tryOpen(const QString& configured) {
     m_port = std::move(port);
     m_locks = std::move(locks);
     m_openDevice = device;
+    m_identity = m_identityReader(device);
+    m_linkStamp = linkStamp(configured);
     devicesOpenHere().insert(device);
     m_lost = false;
     m_reopenCause.clear();
@@ -255,30 +215,12 @@ void MSComm::onError(QSerialPort::SerialPortError error) {
     if (m_lost)
         return;
     if (error != QSerialPort::TimeoutError) {
-#ifdef Q_OS_UNIX
-        const auto evidence = lossEvidence(errorNumber);
-#else
-        Q_UNUSED(errorNumber)
-        const auto evidence = error == QSerialPort::ResourceError
-                                  ? std::optional<QString>(QStringLiteral("device gone"))
-                                  : std::nullopt;
-#endif
-        if (evidence) {
+        if (const auto evidence = lossEvidence(error, errorNumber)) {
             declareLost(*evidence);
             return;
         }
     }
     m_port->clearError();
-}
-
-std::optional<QString> MSComm::lossEvidence(int errorNumber) const {
-#ifdef Q_OS_UNIX
-    if (m_port)
-        return signOfLoss(static_cast<int>(m_port->handle()), m_openDevice, errorNumber);
-#else
-    Q_UNUSED(errorNumber)
-#endif
-    return std::nullopt;
 }
 
 void MSComm::declareLost(const QString& cause) {
@@ -301,7 +243,7 @@ void MSComm::declareLost(const QString& cause) {
 
 void MSComm::checkLine() {
     if (m_port && !m_lost) {
-        if (const auto evidence = lossEvidence(0))
+        if (const auto evidence = lossEvidence(QSerialPort::NoError, 0))
             declareLost(*evidence);
     }
     closeIfLost();
@@ -320,23 +262,7 @@ void MSComm::closePort() {
     m_port->disconnect(this);
     devicesOpenHere().remove(m_openDevice);
     m_locks.release();
-#ifdef Q_OS_UNIX
-    // A pseudo-terminal has no wire: its other end judges what it reads by the
-    // settings it finds when it reads, which may be after this close. So they
-    // stay as they were used; a real line gets back the ones found at open.
-    termios used{};
-    const int pty = isPseudoTerminal(m_openDevice) && !m_lost ? ::dup(int(m_port->handle())) : -1;
-    const bool kept = pty >= 0 && ::tcgetattr(pty, &used) == 0;
-#endif
-    // Closing restores the line settings and releases the exclusive flag and
-    // QSerialPort's own lock file.
-    m_port.reset();
-#ifdef Q_OS_UNIX
-    if (kept && ::tcsetattr(pty, TCSANOW, &used) != 0)
-        qCWarning(lcSerial, "%s: its settings could not be kept", qUtf8Printable(m_openDevice));
-    if (pty >= 0)
-        ::close(pty);
-#endif
+    closeDevice();
     m_openDevice.clear();
 }
 
@@ -345,8 +271,26 @@ bool MSComm::reopenLost() {
     if (!m_lost)
         return m_port != nullptr;
     const QString configured = configuredPath();
-    if (resolve(configured).isEmpty())
+    const QString device = resolvePath(configured);
+    if (device.isEmpty())
         return false;
+    const DeviceIdentity now = m_identityReader(device);
+    QString passedOver = notTheDeviceLost(device, m_identity, now);
+    // A pseudo-terminal is never the same once lost: a new one is followed only
+    // where a link to it was replaced since the port was opened, as a module
+    // restarted on its link replaces it.
+    const QString stamp = linkStamp(configured);
+    if (m_identity.pseudoTerminal && now.pseudoTerminal && !stamp.isEmpty() && stamp != m_linkStamp)
+        passedOver.clear();
+    if (!passedOver.isEmpty()) {
+        if (std::exchange(m_reopenCause, passedOver) != passedOver) {
+            const QString words =
+                lineName() + QStringLiteral(": ") + passedOver + QStringLiteral(": not reopened");
+            qCWarning(lcSerial, "%s", qUtf8Printable(words));
+            emit lineEvent(words);
+        }
+        return false;
+    }
     if (const auto cause = tryOpen(configured)) {
         if (*cause != m_reopenCause)
             qCWarning(lcSerial, "%s is back but not reopened: %s", qUtf8Printable(configured),
@@ -357,6 +301,10 @@ bool MSComm::reopenLost() {
     qCInfo(lcSerial, "%s reopened (%s)", qUtf8Printable(configured), qUtf8Printable(m_openDevice));
     emit lineEvent(lineName() + QStringLiteral(" reopened at ") + lineSettingsText(m_lineSettings));
     return true;
+}
+
+void MSComm::setIdentityReader(IdentityReader reader) {
+    m_identityReader = std::move(reader);
 }
 
 void MSComm::setOutput(const protocol::Bytes& frame) {
@@ -407,19 +355,8 @@ bool MSComm::setInputMode(int mode) {
 void MSComm::pullWaitingBytes() {
     if (!m_port || m_port->bytesAvailable() >= kReceiveBufferSize)
         return;
-#ifdef Q_OS_UNIX
-    // Asking the driver is cheaper than a zero-time wait when nothing waits,
-    // which is what nearly every poll finds.
-    int waiting = 0;
-    if (::ioctl(static_cast<int>(m_port->handle()), FIONREAD, &waiting) == 0) {
-        if (waiting == 0)
-            return;
-    } else if (const auto evidence = lossEvidence(errno)) {
-        declareLost(*evidence);
-        return;
-    }
-#endif
-    m_port->waitForReadyRead(0);
+    if (bytesMayWait())
+        m_port->waitForReadyRead(0);
 }
 
 qint16 MSComm::inBufferCount() {
@@ -453,22 +390,7 @@ bool MSComm::drain(int msecs) {
         if (!written && deadline.hasExpired())
             return false;
     }
-#ifdef Q_OS_UNIX
-    // The device's own queue empties at the line's speed, or never when flow
-    // control holds it: so it is watched until the deadline, not tcdrain()ed.
-    for (int queued = 0; m_port;) {
-        if (::ioctl(static_cast<int>(m_port->handle()), TIOCOUTQ, &queued) != 0 || queued == 0)
-            return true;
-        if (deadline.hasExpired())
-            return false;
-        // About the time the queued bytes take at 10 bits a byte.
-        const qint64 needed = 1 + qint64(queued) * 10000 / std::max<qint32>(m_port->baudRate(), 1);
-        ::poll(nullptr, 0, static_cast<int>(std::min(needed, deadline.remainingTime())));
-    }
-    return false;
-#else
-    return m_port != nullptr;
-#endif
+    return drainDevice(deadline);
 }
 
 bool MSComm::waitForInput(int msecs) {

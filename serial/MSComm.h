@@ -1,11 +1,12 @@
 #pragma once
 
 #include "protocol/Frame.h"
+#include "serial/DeviceIdentity.h"
 #include "serial/LineSettings.h"
 #include "serial/PortLock.h"
 
 #include <QByteArray>
-#include <QLoggingCategory>
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
@@ -13,10 +14,6 @@
 #include <optional>
 
 namespace veld::serial {
-
-// "veld.serial": what the serial control, the lock check and the settings
-// store have to say.
-Q_DECLARE_LOGGING_CATEGORY(lcSerial)
 
 // The serial control: the port number, line settings, open state, output of a
 // frame and polled input. Reads and writes on a closed port do nothing.
@@ -35,7 +32,10 @@ Q_DECLARE_LOGGING_CATEGORY(lcSerial)
 //
 // An open line is lost only on evidence from the device: a hang-up or I/O error,
 // or its device node gone. Then the port is closed, lost() is emitted once and
-// reopenLost() watches for the configured path to come back.
+// reopenLost() watches for the configured path to lead to the same device again.
+//
+// The platform's side (locks, the device's own queues, pseudo-terminals) is in
+// MSComm_unix.cpp, or MSComm_win.cpp.
 class MSComm : public QObject {
     Q_OBJECT
 
@@ -84,10 +84,16 @@ public:
     QString lineName() const;
 
     bool isLost() const { return m_lost; }
-    // While lost: resolves the configured path afresh and, when it is there
-    // again, reopens it at the current line settings. Silent while it is not.
-    // True when the port is open.
+    // While lost: resolves the configured path afresh and, when it leads to the
+    // device lost, reopens it at the current line settings. Silent while
+    // nothing is there. Another device there is passed over, said once on
+    // lineEvent and veld.serial: another USB adapter (vendor, product, serial
+    // number), another device number or driver, or a new pseudo-terminal,
+    // unless a link to it was replaced since the open (a module restarted on
+    // its link). True when the port is open.
     bool reopenLost();
+    // How a device's identity is read (readDeviceIdentity), for tests.
+    void setIdentityReader(IdentityReader reader);
 
 signals:
     // Once per loss, queued, after the port has been closed; the cause in words.
@@ -107,7 +113,6 @@ private:
     bool fail(const QString& what, const QString& cause, QStringView verb = {});
     QString configuredPath() const;
     void onError(QSerialPort::SerialPortError error);
-    std::optional<QString> lossEvidence(int errorNumber) const;
     void declareLost(const QString& cause);
     // Closes the port on evidence of loss; every public call starts here.
     void checkLine();
@@ -116,12 +121,32 @@ private:
     void pullWaitingBytes();
     bool applySettings(QSerialPort& port, const LineSettings& settings);
 
+    // The platform's side.
+    // The device a path leads to, links resolved; empty when there is none.
+    static QString resolvePath(const QString& path);
+    // On the lock's descriptor, before QSerialPort opens the device: a refusal
+    // (not a terminal), or what the device needs set first.
+    std::optional<QString> prepareDevice(int fd, const QString& device);
+    // Evidence that the open device is lost, from the error met (or none) and
+    // the system error behind it.
+    std::optional<QString> lossEvidence(QSerialPort::SerialPortError error, int errorNumber) const;
+    // False when nothing waits to be read (or the line is lost).
+    bool bytesMayWait();
+    // Waits until the device's own queue is empty; false at the deadline.
+    bool drainDevice(const QDeadlineTimer& deadline);
+    // Closes and drops m_port.
+    void closeDevice();
+
     int m_commPort = 1;
     LineSettings m_lineSettings;
     int m_inputLen = 0;
     std::unique_ptr<QSerialPort> m_port;
     PortLocks m_locks;
     QString m_openDevice;
+    IdentityReader m_identityReader;
+    // The open (or lost) device's identity and the links its path passed through.
+    DeviceIdentity m_identity;
+    QString m_linkStamp;
     // How the open (or lost) port was configured: COMn, or the path given.
     std::optional<int> m_openPortNumber;
     QString m_openPath;

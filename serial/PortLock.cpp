@@ -1,10 +1,13 @@
 #include "serial/PortLock.h"
 
-#include "serial/MSComm.h"
+#include "serial/PortLog.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <limits>
 #include <optional>
 #include <utility>
 
@@ -14,6 +17,8 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -47,6 +52,11 @@ PortLocks& PortLocks::operator=(PortLocks&& other) noexcept {
 
 #ifdef Q_OS_UNIX
 namespace {
+// A lock file without a process number in range is judged stale at this age,
+// and waited for (being written) up to the second.
+constexpr qint64 kStaleLockAge = 5000;
+constexpr int kLockWriteWait = 1000;
+
 // QSerialPort's lock folders, searched in this order.
 const QStringList& lockFolders() {
     static const QStringList folders{QStringLiteral("/var/lock"),
@@ -84,9 +94,17 @@ QStringList lockNames(const QString& device) {
     return names;
 }
 
+// The highest process number the system gives.
+qint64 pidLimit() {
+    QFile limit(QStringLiteral("/proc/sys/kernel/pid_max"));
+    const qint64 max = limit.open(QIODevice::ReadOnly) ? limit.readAll().trimmed().toLongLong() : 0;
+    return max > 0 ? max : qint64(1) << 22;
+}
+
 // The process number a lock file holds: its first number, blanks before it and
 // words after it allowed (HDB's "      1234\n", QLockFile's "1234\nprogram\n…",
-// "  1234 minicom user\n"), or the old binary form of 4 bytes.
+// "  1234 minicom user\n"), or the old binary form of 4 bytes. None unless it
+// is 1 to the system's limit: kill() takes 0 and -1 as groups and wraps larger ones.
 std::optional<qint64> lockOwner(const QByteArray& content) {
     qsizetype from = 0;
     while (from < content.size() && (content[from] == ' ' || content[from] == '\t'))
@@ -94,20 +112,17 @@ std::optional<qint64> lockOwner(const QByteArray& content) {
     qsizetype to = from;
     while (to < content.size() && content[to] >= '0' && content[to] <= '9')
         ++to;
+    qint64 pid = 0;
     // Digits that a blank, a line's end or the file's end follows; else the
     // binary form, whose bytes may look like a digit or two.
     if (to > from && (to == content.size() || QByteArrayView(" \t\r\n").contains(content[to]))) {
-        bool ok = false;
-        const qint64 pid = content.mid(from, to - from).toLongLong(&ok);
-        return ok && pid > 0 ? std::optional(pid) : std::nullopt;
-    }
-    if (content.size() == 4) {
+        pid = content.mid(from, to - from).toLongLong();
+    } else if (content.size() == 4) {
         qint32 binary = 0;
         std::memcpy(&binary, content.constData(), sizeof binary);
-        if (binary > 0)
-            return binary;
+        pid = binary;
     }
-    return std::nullopt;
+    return pid >= 1 && pid <= pidLimit() ? std::optional(pid) : std::nullopt;
 }
 
 bool processAlive(qint64 pid) {
@@ -137,6 +152,49 @@ std::optional<qint64> lockHolder(const QString& device) {
     return std::nullopt;
 }
 
+// Up to 128 bytes of a lock file; none when it cannot be read.
+std::optional<QByteArray> lockContent(const QByteArray& path) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    QByteArray content(128, '\0');
+    content.resize(std::max<qsizetype>(::read(fd, content.data(), 128), 0));
+    ::close(fd);
+    return content;
+}
+
+// Milliseconds since the file was last written; a vanished file counts as old.
+qint64 lockAge(const QByteArray& path) {
+    struct stat st {};
+    if (::lstat(path.constData(), &st) != 0)
+        return std::numeric_limits<qint64>::max();
+    const auto written = QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000 +
+                                                        st.st_mtim.tv_nsec / 1000000);
+    return written.msecsTo(QDateTime::currentDateTime());
+}
+
+QString userName(uid_t uid) {
+    const passwd* user = ::getpwuid(uid);
+    return user ? QString::fromLocal8Bit(user->pw_name) : QString::number(uid);
+}
+
+// Why a lock file could not be removed, after unlink() failed.
+QString whyNotRemoved(const QString& folder, const QByteArray& path) {
+    const int error = errno;
+    const QByteArray dir = QFile::encodeName(folder);
+    struct stat file {};
+    struct stat parent {};
+    if ((error == EACCES || error == EPERM) && ::access(dir.constData(), W_OK | X_OK) != 0)
+        return QStringLiteral("lock folder %1 not writable for this user").arg(folder);
+    if ((error == EACCES || error == EPERM) && ::lstat(path.constData(), &file) == 0 &&
+        ::stat(dir.constData(), &parent) == 0 && (parent.st_mode & S_ISVTX) &&
+        file.st_uid != ::geteuid())
+        return QStringLiteral("it belongs to %1 and the lock folder %2 lets only its owner remove "
+                              "it; ask %1 or an administrator to remove it")
+            .arg(userName(file.st_uid), folder);
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
 // Why the lock file folder/name keeps the device from being opened; empty
 // when there is none, or a stale one that is now removed.
 QString checkLockFile(const QString& folder, const QString& name) {
@@ -161,22 +219,30 @@ QString checkLockFile(const QString& folder, const QString& name) {
         return QStringLiteral("locked: %1 is not a lock file; remove it when no program uses "
                               "the port")
             .arg(path);
-    const int fd = ::open(encoded.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
+    // A lock with no process number in range is stale once it has stood a few
+    // seconds; younger, it is being written: read again until its number is there.
+    std::optional<QByteArray> content;
+    std::optional<qint64> owner;
+    for (const QDeadlineTimer writing(kLockWriteWait);; ::poll(nullptr, 0, 20)) {
+        content = lockContent(encoded);
+        owner = content ? lockOwner(*content) : std::nullopt;
+        if (owner || !content || lockAge(encoded) >= kStaleLockAge)
+            break;
+        if (writing.hasExpired())
+            return QStringLiteral("locked: %1 is being written (no process number in it yet); "
+                                  "try again in a few seconds")
+                .arg(path);
+    }
+    if (!content)
         return QStringLiteral("locked by another program: %1 is not readable").arg(path);
-    QByteArray content(128, '\0');
-    content.resize(std::max<qsizetype>(::read(fd, content.data(), 128), 0));
-    ::close(fd);
-    const auto owner = lockOwner(content);
-    if (!owner)
-        return QStringLiteral("locked by another program: %1 holds no process number").arg(path);
-    if (processAlive(*owner))
+    if (owner && processAlive(*owner))
         return QStringLiteral("in use by ") + describeProcess(*owner);
-    if (::unlink(encoded.constData()) != 0)
-        return QStringLiteral("lock folder not writable: %1 (stale lock %2 left there)")
-            .arg(folder, name);
-    qCInfo(lcSerial, "stale lock %s of PID %lld removed", qUtf8Printable(path),
-           static_cast<long long>(*owner));
+    const QString stale = owner ? QStringLiteral("stale lock %1 of PID %2").arg(path).arg(*owner)
+                                : QStringLiteral("stale lock %1 with no process number").arg(path);
+    if (::unlink(encoded.constData()) != 0 && errno != ENOENT)
+        return QStringLiteral("%1 cannot be removed: %2")
+            .arg(stale, whyNotRemoved(folder, encoded));
+    qCInfo(lcSerial, "%s removed", qUtf8Printable(stale));
     return {};
 }
 
@@ -200,9 +266,18 @@ QString portLockFile(const QString& devicePath) {
 QString lockedBecause(const QString& devicePath) {
     const QStringList names = lockNames(devicePath);
     QStringList folders{systemLockFolder(names.first())};
-    if (folders.first().isEmpty())
-        return QStringLiteral("lock folder not writable: none of %1 is")
-            .arg(lockFolders().join(QStringLiteral(", ")));
+    // Other serial programs look for locks in the system's lock folder, never in
+    // /tmp, where QSerialPort falls back: a port locked only there would look
+    // free to them, so it is not opened (its flock alone would not do: minicom
+    // and cu look for lock files only).
+    if (folders.first().isEmpty() || folders.first() == u"/tmp" || folders.first() == u"/var/tmp")
+        return QFileInfo::exists(lockFolders().first())
+                   ? QStringLiteral("lock folder not writable: %1 is not writable for this user, "
+                                    "and a lock elsewhere would be seen by no other program")
+                         .arg(lockFolders().first())
+                   : QStringLiteral("no lock folder: %1 does not exist, and a lock elsewhere "
+                                    "would be seen by no other program")
+                         .arg(lockFolders().first());
     if (const QString fromEnv = qEnvironmentVariable("VELD_LOCK_DIR"); !fromEnv.isEmpty())
         folders.prepend(fromEnv);
     for (const QString& folder : folders)

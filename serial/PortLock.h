@@ -19,11 +19,13 @@ namespace veld::serial {
 QString portLockFile(const QString& devicePath);
 
 // Why the lock files keep the device from being opened now, empty when they
-// do not: a live holder ("in use by PID 4242 (minicom)"), or a lock that
-// cannot be judged (no process number in it, a link or other non-regular file
-// in its place, a lock folder that cannot be written). A stale lock file (its
-// process gone, whatever follows the number) is removed. Looks in
-// QSerialPort's lock folder and, when $VELD_LOCK_DIR is set, there too.
+// do not: a live holder ("in use by PID 4242 (minicom)"), a lock being written
+// (no process number in range in a file younger than five seconds, still so
+// after a second), a link or other non-regular file in its place, a stale lock
+// that cannot be removed (and why), or no lock folder where other programs
+// look. A stale lock file (its process gone, whatever follows the number; or no
+// number from 1 to pid_max in an older file) is removed. Looks in QSerialPort's
+// lock folder and, when $VELD_LOCK_DIR is set, there too.
 QString lockedBecause(const QString& devicePath);
 
 // The locks of a device that this process has open, given back when released

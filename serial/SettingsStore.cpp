@@ -1,7 +1,7 @@
 #include "serial/SettingsStore.h"
 
 #include "serial/LineSettings.h"
-#include "serial/MSComm.h"
+#include "serial/PortLog.h"
 
 #include <QDir>
 #include <QFileInfo>

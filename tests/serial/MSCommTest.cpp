@@ -5,11 +5,11 @@
 
 #include <QProcess>
 #include <QSignalSpy>
+#include <grp.h>
 #include <gtest/gtest.h>
-#include <iostream>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 using veld::serial::MSComm;
@@ -23,14 +23,6 @@ const auto write = [](MSComm& comm, const char* frame) {
     comm.setOutput(hex(frame).toStdString());
 };
 
-// How the control answers its callers: open, lost or closed; whether input
-// comes within the wait; the bytes waiting and what a read takes.
-std::string answers(MSComm& comm, int waitMs = 0) {
-    const char* state = comm.portOpen() ? "open" : comm.isLost() ? "lost" : "closed";
-    return state + std::string(comm.waitForInput(waitMs) ? " input " : " quiet ") +
-           std::to_string(comm.inBufferCount()) + " " + comm.input().toHex().toStdString();
-}
-
 // Each refusal: what the control is asked, the cause it keeps and logs, and the
 // port left as it was: closed and quiet, or open at its speed and working.
 TEST(serial_MSComm, RefusalsSayWhyAndLeaveThePortAsItWas) {
@@ -39,6 +31,7 @@ TEST(serial_MSComm, RefusalsSayWhyAndLeaveThePortAsItWas) {
     const struct { const char* asked; QString value; const char* logged; const char* cause; } rows[] = {
         {"open", u"/nonexistent/tty"_s, "/nonexistent/tty not opened", "no such device"},
         {"open", QCoreApplication::applicationFilePath(), "%1 not opened", "not a serial device"},
+        {"open", u"/dev/ptmx"_s, "/dev/ptmx not opened", "not a serial device"},
         {"settings", u"9600, n,8,1"_s, "line settings \"9600, n,8,1\"", "line settings refused: expected speed,parity,data bits,stop bits such as \"9600,n,8,1\""},
         {"port", u"6"_s, "COM6", "port number out of range: 6 is not 1 to 5"}};
     // clang-format on
@@ -59,78 +52,79 @@ TEST(serial_MSComm, RefusalsSayWhyAndLeaveThePortAsItWas) {
         write(comm, "fefcff");
         EXPECT_TRUE(comm.setSettings(u"19200,n,8,1"_s)); // a success forgets the cause
         EXPECT_EQ(comm.failureCause(), QString());
-        if (open) {
-            EXPECT_EQ(pty.baudRate(), 19200);
-            EXPECT_EQ(pty.receive(3), hex("fefcff"));
-        } else {
-            EXPECT_EQ(answers(comm, 10), "closed quiet 0 ");
-        }
+        EXPECT_EQ(open ? pty.baudRate() : comm.waitForInput(10), open ? 19200 : 0);
+        EXPECT_EQ(open ? pty.receive(3) : comm.input(), open ? hex("fefcff") : QByteArray());
     }
 }
 
-TEST(serial_MSComm, OneDeviceUnderTwoNamesOpensOnceAndReadsUpToTheCapFindingNothingIsNoLoss) {
+// The device opened through a link, then asked for by its own name: the same
+// control keeps it open with its waiting bytes, another one is refused.
+TEST(serial_MSComm, TheSameDeviceUnderAnotherNameIsNotOpenedTwice) {
+    for (const bool sameControl : {true, false}) {
+        PtyPair pty;
+        MSComm comm, other;
+        ASSERT_TRUE(comm.openPath(pty.slavePath()));
+        pty.send(hex("fe0500ff"));
+        EXPECT_EQ((sameControl ? comm : other).openPath(pty.devicePath()), sameControl);
+        if (sameControl)
+            EXPECT_EQ(comm.input(), hex("fe0500ff"));
+        else
+            EXPECT_TRUE(other.failureCause().startsWith(
+                u"in use by PID %1 ("_s.arg(QCoreApplication::applicationPid())));
+    }
+}
+
+TEST(serial_MSComm, InputTakesWhatWaitsUpToTheReceiveBuffer) {
     PtyPair pty;
-    MSComm comm, other;
-    QSignalSpy lost(&comm, &MSComm::lost);
+    MSComm comm;
     ASSERT_TRUE(comm.openPath(pty.slavePath()));
-    EXPECT_FALSE(comm.waitForInput(20));
-    EXPECT_EQ(comm.openDevice(), pty.devicePath());
-    EXPECT_TRUE(pty.endOfFileRead()); // a read of 0 bytes
-    pty.send(hex("fe0500ff"));
-    EXPECT_EQ(pty.takeAtPanel(2), hex("fe05")); // a second reader
-    EXPECT_EQ(comm.input(), hex("00ff"));
-    pty.send(hex("fe0500fffe0310ff000a"));
-    EXPECT_TRUE(comm.openPath(pty.devicePath())); // the same device: not reopened
-    EXPECT_TRUE(comm.waitForInput(2000));
-    EXPECT_EQ(comm.inBufferCount(), 10);
-    EXPECT_EQ(comm.input(), hex("fe0500fffe0310ff000a"));
-    EXPECT_EQ(comm.inBufferCount(), 0);
     pty.send(QByteArray(3000, '\x05'));
     EXPECT_EQ(comm.inBufferCount(), MSComm::kReceiveBufferSize);
     EXPECT_EQ(comm.input().size(), MSComm::kReceiveBufferSize);
     EXPECT_GT(comm.inBufferCount(), 0); // the rest waited in the line
-    EXPECT_FALSE(other.openPath(pty.devicePath()));
-    EXPECT_TRUE(other.failureCause().startsWith(
-        u"in use by PID %1 ("_s.arg(QCoreApplication::applicationPid())));
-    EXPECT_TRUE(QFile::exists(veld::serial::portLockFile(pty.devicePath()))); // QSerialPort's
-    EXPECT_FALSE(QFile::exists(veld::serial::portLockFile(pty.slavePath())));
+}
+
+// An empty read (end of file), and another program taking bytes: no loss.
+TEST(serial_MSComm, FindingNothingToReadIsNoLoss) {
+    PtyPair pty;
+    MSComm comm;
+    QSignalSpy lost(&comm, &MSComm::lost);
+    ASSERT_TRUE(comm.openPath(pty.slavePath()));
+    EXPECT_TRUE(pty.endOfFileRead());
+    pty.send(hex("fe0500ff"));
+    EXPECT_EQ(pty.takeAtPanel(2), hex("fe05"));
+    EXPECT_EQ(comm.input(), hex("00ff"));
     EXPECT_FALSE(lost.wait(50));
-    EXPECT_FALSE(comm.isLost());
     write(comm, "fefcff");
     EXPECT_EQ(pty.receive(3), hex("fefcff"));
 }
 
-// Each row a holder in another process, alive or ended: an flock, or a lock
-// file (N the pty number, MMM.mmm the device numbers) holding its number as
-// %1, HDB or 4 binary bytes. veldctl, then the control, open the port or refuse
-// naming the holder (a second node can only refuse); a stale lock goes silently.
-TEST(serial_MSComm, EveryLockConventionOfAnotherProgramIsHonoured) {
+// Each row a holder in another process, alive or ended, and its lock: an flock,
+// or a file (named as PtyPair::lockName reads) written `age` s ago holding HDB
+// (the number in ten characters), "binary" (4 bytes), "late" (empty until first
+// read, then HDB), a link, or the text given with %1 for the number. The
+// control opens the port or refuses naming the holder; a stale lock goes.
+TEST(serial_MSComm, EveryLockConventionAndContentIsJudged) {
+    const char* inUse = "in use by PID %1 (sleep)";
+    const char* writing = "locked: LOCK is being written (no process number in it yet); try "
+                          "again in a few seconds";
     // clang-format off
-    const struct { const char *lock, *content, *refusal; bool ended = false, secondNode = false; } rows[] = {
-        {"flock", "", "in use by PID %1 (flock)"}, {"LCK..N", "HDB", "in use by PID %1 (sleep)"},
-        {"LCK..pts_N", "HDB", "in use by PID %1 (sleep)"}, {"LCK.MMM.mmm", "HDB", "in use by PID %1 (sleep)"},
-        {"LCK.MMM.mmm", "HDB", "in use by PID %1 (sleep)", false, true},
-        {"LCK..pts_N", "  %1 minicom user\n", "in use by PID %1 (sleep)"},
-        {"LCK..N", "%1\nsleep\nhost\n", "in use by PID %1 (sleep)"}, {"LCK..pts_N", "binary", "in use by PID %1 (sleep)"},
-        {"LCK..pts_N", "no number\n", "locked by another program: LOCK holds no process number"},
-        {"LCK..pts_N", "link", "locked: LOCK is not a lock file; remove it when no program uses the port"},
-        {"LCK..N", "  %1 minicom user\n", "", true}, {"LCK.MMM.mmm", "HDB", "", true}};
+    const struct { const char *lock, *content; int age; const char* refusal; bool ended = false; } rows[] = {
+        {"flock", "", 0, "in use by PID %1 (flock)"}, {"LCK..N", "HDB", 0, inUse},
+        {"LCK..pts_N", "HDB", 0, inUse}, {"LCK.MMM.mmm", "HDB", 0, inUse},
+        {"LCK..pts_N", "  %1 minicom user\n", 0, inUse}, {"LCK..N", "%1\nsleep\nhost\n", 0, inUse},
+        {"LCK..pts_N", "binary", 0, inUse}, {"LCK..pts_N", "late", 0, inUse},
+        {"LCK..pts_N", "link", 0, "locked: LOCK is not a lock file; remove it when no program uses the port"},
+        {"LCK..N", "  %1 minicom user\n", 0, "", true}, {"LCK.MMM.mmm", "HDB", 0, "", true},
+        {"LCK..pts_N", "1099511627776\n", 0, writing}, {"LCK..pts_N", "1099511627776\n", 60, ""},
+        {"LCK..pts_N", "4294967297\n", 60, ""}, {"LCK..pts_N", "0\n", 60, ""},
+        {"LCK..pts_N", "-5\n", 60, ""}, {"LCK..pts_N", "", 60, ""}, {"LCK..pts_N", "garbage\n", 60, ""}};
     // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.lock) + " " + row.content);
         QTemporaryDir locks;
         qputenv("VELD_LOCK_DIR", QFile::encodeName(locks.path()));
         PtyPair pty;
-        struct stat node {};
-        ASSERT_EQ(::stat(QFile::encodeName(pty.devicePath()).constData(), &node), 0);
-        QString path = pty.slavePath();
-        if (row.secondNode) {
-            path = locks.filePath(u"second-node"_s);
-            if (::mknod(QFile::encodeName(path).constData(), S_IFCHR | 0600, node.st_rdev) != 0) {
-                std::cout << "no second node without root; row left out\n";
-                continue;
-            }
-        }
         const bool flock = qstrcmp(row.lock, "flock") == 0;
         QProcess holder;
         holder.start(flock ? u"flock"_s : u"sleep"_s,
@@ -140,73 +134,142 @@ TEST(serial_MSComm, EveryLockConventionOfAnotherProgramIsHonoured) {
         const qint64 pid = holder.processId();
         ASSERT_TRUE(!row.ended || holder.waitForFinished());
         ASSERT_TRUE(!flock || QTest::qWaitFor([&pty] { return pty.lockedByAnother(); }));
-        const QString lock = locks.filePath(
-            QString::fromLatin1(row.lock)
-                .replace(u"MMM.mmm"_s,
-                         QString::asprintf("%03u.%03u", major(node.st_rdev), minor(node.st_rdev)))
-                .replace(u'N', QFileInfo(pty.devicePath()).fileName()));
+        const QString lock = locks.filePath(pty.lockName(row.lock));
         const auto binary = static_cast<qint32>(pid);
-        const QByteArray content(row.content);
+        const QByteArray content(row.content),
+            hdb = QByteArray::number(pid).rightJustified(10, ' ') + '\n';
         const QByteArray written =
-            content == "HDB"      ? QByteArray::number(pid).rightJustified(10, ' ') + '\n'
+            content == "HDB"      ? hdb
             : content == "binary" ? QByteArray(reinterpret_cast<const char*>(&binary), 4)
+            : content == "late"   ? QByteArray()
                                   : QByteArray(content).replace("%1", QByteArray::number(pid));
-        QFile file(lock);
-        ASSERT_TRUE(content == "link" ? QFile::link(locks.filePath(u"elsewhere"_s), lock)
-                    : content.isEmpty()
-                        ? true
-                        : file.open(QIODevice::WriteOnly) &&
-                              file.write(written) == written.size() && file.flush());
+        ASSERT_TRUE(flock || (content == "link" ? QFile::link(locks.filePath(u"elsewhere"_s), lock)
+                                                : veld::test::plantLock(lock, written, row.age)));
+        // "late": HDB written once the control has found the file empty.
+        const int watch = ::inotify_init1(IN_CLOEXEC);
+        ::inotify_add_watch(watch, QFile::encodeName(lock).constData(), IN_CLOSE_NOWRITE);
+        std::thread late([&] {
+            pollfd read{watch, POLLIN, 0};
+            EXPECT_TRUE(content != "late" ||
+                        (::poll(&read, 1, 5000) > 0 && veld::test::plantLock(lock, hdb)));
+        });
         const std::string refusal = QString::fromLatin1(row.refusal)
                                         .replace(u"%1"_s, QString::number(pid))
                                         .replace(u"LOCK"_s, lock)
                                         .toStdString();
-        QProcess veldctl;
-        veldctl.start(QStringLiteral(VELDCTL_PROGRAM), {u"--port"_s, path, u"flash"_s});
-        ASSERT_TRUE(veldctl.waitForFinished());
-        EXPECT_EQ(veldctl.exitCode(), refusal.empty() ? 0 : 2);
-        EXPECT_EQ(veldctl.readAllStandardError().toStdString(),
-                  refusal.empty()
-                      ? ""
-                      : "veldctl: cannot open " + path.toStdString() + ": " + refusal + "\n");
         MSComm comm;
-        EXPECT_EQ(comm.openPath(path), refusal.empty());
+        EXPECT_EQ(comm.openPath(pty.slavePath()), refusal.empty());
+        late.join();
+        ::close(watch);
         EXPECT_EQ(comm.failureCause().toStdString(), refusal);
         comm.setPortOpen(false);
         EXPECT_EQ(QFileInfo::exists(lock) || QFileInfo(lock).isSymLink(),
-                  !refusal.empty() && !content.isEmpty());
+                  !refusal.empty() && !flock);
         holder.kill();
         holder.waitForFinished();
     }
 }
 
-// While the panel holds a port, another program's flock fails, and HDB lock
+// While the panel holds a port, it holds an flock on the device, and HDB lock
 // files stand under every name other programs look for, until it is closed.
 TEST(serial_MSComm, AnOpenPortHoldsEveryKindOfLockUntilClosed) {
     PtyPair pty;
-    struct stat node {};
-    ASSERT_EQ(::stat(QFile::encodeName(pty.devicePath()).constData(), &node), 0);
-    const QString lock = QFileInfo(veld::serial::portLockFile(pty.devicePath())).path() + u'/';
-    const QString n = QFileInfo(pty.devicePath()).fileName();
-    const QStringList names{
-        lock + u"LCK..pts_"_s + n, lock + u"LCK.."_s + n,
-        lock + QString::asprintf("LCK.%03u.%03u", major(node.st_rdev), minor(node.st_rdev))};
+    const QString folder = QFileInfo(veld::serial::portLockFile(pty.devicePath())).path() + u'/';
+    const auto names = {"LCK..pts_N", "LCK..N", "LCK.MMM.mmm"};
     auto comm = std::make_unique<MSComm>();
     ASSERT_TRUE(comm->openPath(pty.slavePath()));
-    QProcess other;
-    other.start(u"flock"_s, {u"-n"_s, u"-x"_s, pty.devicePath(), u"true"_s});
-    ASSERT_TRUE(other.waitForFinished());
-    EXPECT_EQ(other.exitCode(), 1);
-    const QByteArray hdb =
-        QByteArray::number(QCoreApplication::applicationPid()).rightJustified(10, ' ') + '\n';
-    for (const QString& name : names) {
-        QFile file(name);
-        EXPECT_EQ(file.open(QIODevice::ReadOnly) ? file.readAll() : "(none)", hdb)
-            << name.toStdString();
+    EXPECT_TRUE(pty.lockedByAnother());
+    for (const char* name : names) {
+        QFile file(folder + pty.lockName(name));
+        EXPECT_EQ(file.open(QIODevice::ReadOnly) ? file.readAll() : "(none)",
+                  QByteArray::number(QCoreApplication::applicationPid()).rightJustified(10, ' ') +
+                      '\n')
+            << name;
     }
     comm.reset();
-    for (const QString& name : names)
-        EXPECT_FALSE(QFile::exists(name)) << name.toStdString();
+    for (const char* name : names)
+        EXPECT_FALSE(QFile::exists(folder + pty.lockName(name))) << name;
+}
+
+// Each row: the port opened through a link to a pty, which is lost; a new pty
+// takes its number, the link replaced or not. The identity the control reads
+// of the old and the new device: USB as given, or the system's ("").
+TEST(serial_MSComm, ALostPortReopensOnlyTheDeviceLost) {
+    // clang-format off
+    const struct { bool relinked; const char *before, *after; bool reopened; const char* event; } rows[] = {
+        {false, "", "", false, "LINK: DEVICE is a new terminal, not the one lost: not reopened"},
+        {true, "", "", true, "LINK reopened at 9600,n,8,1"},
+        {true, "0403:6001 serial A", "067b:2303 serial B", false,
+         "LINK: DEVICE is another device (USB 067b:2303 serial B, not USB 0403:6001 serial A): not reopened"},
+        {false, "0403:6001 serial A", "0403:6001 serial A", true, "LINK reopened at 9600,n,8,1"}};
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.event);
+        QTemporaryDir dir;
+        auto lost = std::make_unique<PtyPair>();
+        const QString device = lost->devicePath(), link = dir.filePath(u"tty"_s);
+        ASSERT_TRUE(QFile::link(device, link));
+        MSComm comm;
+        QString usb = QString::fromLatin1(row.before);
+        comm.setIdentityReader([&usb](const QString& path) {
+            using namespace veld::serial;
+            return usb.isEmpty() ? readDeviceIdentity(path) : DeviceIdentity{usb, 0, {}, false, 0};
+        });
+        ASSERT_TRUE(comm.openPath(link));
+        lost->closeMaster();
+        ASSERT_FALSE(comm.portOpen());
+        lost.reset();
+        usb = QString::fromLatin1(row.after);
+        std::vector<std::unique_ptr<PtyPair>> made; // until one has the lost number
+        while (made.size() < 20 && (made.empty() || made.back()->devicePath() != device))
+            made.push_back(std::make_unique<PtyPair>());
+        if (made.back()->devicePath() != device)
+            GTEST_SKIP() << "another program took the lost pty number";
+        ASSERT_TRUE(!row.relinked || (QFile::remove(link) && QFile::link(device, link)));
+        QSignalSpy events(&comm, &MSComm::lineEvent);
+        EXPECT_EQ(std::pair(comm.reopenLost(), comm.reopenLost()),
+                  std::pair(row.reopened, row.reopened));
+        ASSERT_EQ(events.size(), 1); // said once
+        EXPECT_EQ(
+            events[0][0].toString(),
+            QString::fromLatin1(row.event).replace(u"LINK"_s, link).replace(u"DEVICE"_s, device));
+        write(comm, "fefcff");
+        EXPECT_EQ(row.reopened ? made.back()->receive(3) : made.back()->receiveFor(30),
+                  row.reopened ? hex("fefcff") : QByteArray());
+    }
+}
+
+// veldctl run as another user (uid 65534) is told what keeps the port from
+// it: the device's mode and group, or a stale lock of root's in a sticky folder.
+TEST(serial_MSComm, AnotherUserIsToldWhatWouldLetItOpenThePort) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can act as another user";
+    // clang-format off
+    const struct { mode_t mode; const char* group; bool staleLock; const char* cause; } rows[] = {
+        {0660, "dialout", false, "permission denied: add your user to the group that owns it (dialout) and log in again"},
+        {0600, "root", false, "permission denied: owned by root:root, mode 600: only root can open it; see udev rules"},
+        {0666, "root", true, "stale lock LOCK with no process number cannot be removed: it belongs to root and "
+                             "the lock folder DIR lets only its owner remove it; ask root or an administrator to remove it"}};
+    // clang-format on
+    for (const auto& row : rows) {
+        PtyPair pty;
+        QTemporaryDir dir;
+        const QString lock = dir.filePath(pty.lockName("LCK..pts_N"));
+        const QByteArray node = QFile::encodeName(pty.devicePath());
+        ASSERT_TRUE(::chmod(QFile::encodeName(dir.path()), 01777) == 0 &&
+                    (!row.staleLock || veld::test::plantLock(lock, "0\n", 60)));
+        ASSERT_EQ(::chown(node, 0, ::getgrnam(row.group)->gr_gid) | ::chmod(node, row.mode), 0);
+        QProcess veldctl;
+        veldctl.setEnvironment(QProcess::systemEnvironment() << u"VELD_LOCK_DIR="_s + dir.path());
+        veldctl.start(u"setpriv"_s,
+                      {u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s,
+                       QStringLiteral(VELDCTL_PROGRAM), u"--port"_s, pty.devicePath(), u"flash"_s});
+        ASSERT_TRUE(veldctl.waitForFinished());
+        const QString cause =
+            QString::fromLatin1(row.cause).replace(u"LOCK"_s, lock).replace(u"DIR"_s, dir.path());
+        EXPECT_EQ(QString::fromUtf8(veldctl.readAllStandardError()),
+                  u"veldctl: cannot open %1: %2\n"_s.arg(pty.devicePath(), cause));
+    }
 }
 
 } // namespace

@@ -1,16 +1,13 @@
-// The settings store and the port map on a real settings file under the
+// The settings store on a real settings file under the
 // temporary XDG_CONFIG_HOME that the test main sets up.
 #include "serial/SettingsStore.h"
-#include "serial/PortMap.h"
 #include "support/Panel.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
-using veld::serial::deviceForPort;
 using veld::serial::SettingsStore;
 using veld::test::logged;
 
@@ -36,24 +33,6 @@ TEST(serial_SettingsStore, WritesReadsAndRemovesThroughTheFile) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
                 file.write("[Properties]\nSettings=4800,n,8,1\n") > 0 && file.flush());
     EXPECT_EQ(read(u"Settings"), u"4800,n,8,1"_s);
-}
-
-TEST(serial_SettingsStore, PortMapTakesTheEnvironmentThenTheStoreThenTtyS) {
-    EXPECT_EQ(deviceForPort(5).value_or(QString()), u"/dev/ttyS4"_s);
-    EXPECT_TRUE(SettingsStore::write(SettingsStore::kPorts, u"COM2", u"/dev/serial/by-id/x"_s));
-    EXPECT_EQ(deviceForPort(2).value_or(QString()), u"/dev/serial/by-id/x"_s);
-    qputenv("VELD_COM2", "/dev/pts/77");
-    EXPECT_EQ(deviceForPort(2).value_or(QString()), u"/dev/pts/77"_s);
-    EXPECT_EQ(std::tuple(deviceForPort(0), deviceForPort(6)),
-              std::tuple(std::optional<QString>(), std::optional<QString>()));
-    // Which items lead to a device, through a link or not.
-    QTemporaryDir dir;
-    const QString device = dir.filePath(u"tty"_s), link = dir.filePath(u"by-id"_s);
-    ASSERT_TRUE(QFile(device).open(QIODevice::WriteOnly) && QFile::link(device, link));
-    EXPECT_TRUE(SettingsStore::write(SettingsStore::kPorts, u"COM3", link));
-    qputenv("VELD_COM5", device.toLocal8Bit());
-    EXPECT_EQ(veld::serial::portsLeadingTo(device), QStringList({u"COM3"_s, u"COM5"_s}));
-    EXPECT_EQ(veld::serial::portsLeadingTo(u"/dev/pts/77"_s), QStringList());
 }
 
 TEST(serial_SettingsStore, AnUnstorableValueSaysWhyAndHoldsForTheSession) {

@@ -1,10 +1,12 @@
 #pragma once
 
-#include "serial/PortLock.h"
 #include "module/PtyEndpoint.h"
+#include "serial/PortLock.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QDeadlineTimer>
+#include <QFileInfo>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,6 +17,8 @@
 #include <pty.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 #include <vector>
@@ -31,6 +35,15 @@ using namespace Qt::StringLiterals; // u"..."_s in every test
 // "FE 15 FF" as bytes.
 inline QByteArray hex(const char* text) {
     return QByteArray::fromHex(text);
+}
+
+// A lock file (or any file) holding `content`, last written `age` seconds ago.
+inline bool plantLock(const QString& path, const QByteArray& content, int age = 0) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() &&
+           file.flush() &&
+           file.setFileTime(QDateTime::currentDateTime().addSecs(-age),
+                            QFileDevice::FileModificationTime);
 }
 
 // A pseudo-terminal pair: the panel opens the slave as its serial port, the
@@ -107,6 +120,15 @@ public:
     bool lockedByAnother() const {
         const bool free = ::flock(m_slave, LOCK_EX | LOCK_NB) == 0;
         return !(free && ::flock(m_slave, LOCK_UN) == 0);
+    }
+    // A lock file's name for the device: N its pty number, MMM.mmm its device numbers.
+    QString lockName(const char* pattern) const {
+        struct stat node {};
+        ::stat(QFile::encodeName(m_slavePath).constData(), &node);
+        return QString::fromLatin1(pattern)
+            .replace(u"MMM.mmm"_s,
+                     QString::asprintf("%03u.%03u", major(node.st_rdev), minor(node.st_rdev)))
+            .replace(u'N', QFileInfo(m_slavePath).fileName());
     }
     // The panel's end held with TIOCEXCL.
     bool exclusive() const {

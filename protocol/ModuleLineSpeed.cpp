@@ -32,4 +32,11 @@ std::optional<std::uint32_t> moduleLineSpeedForByte(std::uint8_t dataByte) {
     return std::nullopt;
 }
 
+std::vector<std::uint32_t> moduleLineSpeeds() {
+    std::vector<std::uint32_t> speeds;
+    for (const auto& s : kSpeeds)
+        speeds.push_back(s.bitsPerSecond);
+    return speeds;
+}
+
 } // namespace veld::protocol

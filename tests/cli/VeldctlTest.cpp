@@ -85,19 +85,99 @@ TEST(cli_Veldctl, ThePortTheSpeedTheAnswerAndTheExitStatus) {
     }
 }
 
-TEST(cli_Veldctl, TextFromStandardInputHoldsThePortAndGoesOnPastARefusedLine) {
-    Veldctl v(u"text -"_s);
-    v.p.write("12\n");
-    ASSERT_TRUE(v.p.waitForBytesWritten());
-    EXPECT_EQ(v.pty.receive(13).toHex(' '), hex("FE0320202020 3132FF FE1300FF").toHex(' '));
-    EXPECT_TRUE(v.pty.lockedByAnother());
-    v.p.write("1234567\n3.4\n");
-    v.p.closeWriteChannel();
-    ASSERT_TRUE(v.p.waitForFinished());
-    EXPECT_EQ(v.pty.receiveFor(0).toHex(' '), hex("FE0320202020 3334FF FE1305FF").toHex(' '));
-    EXPECT_EQ(v.p.exitCode(), 1);
-    EXPECT_EQ(v.p.readAllStandardError(),
-              "veldctl: line 2: '1234567' has 7 characters; the display has 6\n");
+// text -: standard input given at once, what reaches the module, the exit
+// status and standard error; Keep: the input is left open after it.
+enum class Input { Ends, Keep };
+struct StreamRow {
+    const char *in, *wire;
+    int exit;
+    const char* said;
+    Input input = Input::Ends;
+};
+constexpr StreamRow kStreams[] = {
+    {"12\r\n3.4\r\n", "FE0320202020 3132FF FE1300FF FE0320202020 3334FF FE1305FF", 0, ""},
+    {"1234567\n3.4", "FE0320202020 3334FF FE1305FF", 1,
+     "line 1: '1234567' has 7 characters; the display has 6\n"},
+    // The module's end goes away after line 1.
+    {"1\n2\n3\n", "FE0320202020 2031FF FE1300FF", 2, "line 2: lost PTY; lines 2 to 3 not shown\n"},
+    {"1\n2\n", "FE0320202020 2031FF FE1300FF", 2, "line 2: lost PTY; line 2 and after not shown\n",
+     Input::Keep}};
+
+TEST(cli_Veldctl, TextFromStandardInputShowsLinesAndTellsWhatIsNot) {
+    for (const StreamRow& row : kStreams) {
+        SCOPED_TRACE(row.in);
+        Veldctl v(u"text -"_s);
+        const QByteArray in(row.in);
+        const bool lose = row.exit == 2;
+        ASSERT_TRUE(v.p.write(lose ? in.left(2) : in) > 0 && v.p.waitForBytesWritten());
+        if (!lose)
+            v.p.closeWriteChannel();
+        const QByteArray wire = hex(row.wire);
+        EXPECT_EQ(v.pty.receive(wire.size()).toHex(' '), wire.toHex(' '));
+        if (lose) {
+            EXPECT_TRUE(v.pty.lockedByAnother()); // held open between lines
+            v.pty.closeMaster();
+            ASSERT_TRUE(v.p.write(in.mid(2)) > 0 && v.p.waitForBytesWritten());
+            if (row.input == Input::Ends)
+                v.p.closeWriteChannel();
+        }
+        ASSERT_TRUE(v.p.waitForFinished());
+        EXPECT_EQ(v.p.exitCode(), row.exit);
+        EXPECT_EQ(QString::fromUtf8(v.p.readAllStandardError()),
+                  (*row.said ? u"veldctl: "_s : u""_s) +
+                      QString::fromUtf8(row.said).replace(u"PTY"_s, v.pty.slavePath()));
+    }
+}
+
+// A write stalled by a module that does not read, ended by its --timeout or
+// at once by a signal: nothing of it is left queued, the lock is gone.
+TEST(cli_Veldctl, AStalledFrameIsDiscardedAtTimeoutOrSignal) {
+    for (const int signalNumber : {0, SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signalNumber);
+        Veldctl v(signalNumber ? u"--timeout 20000 text 12"_s : u"--timeout 200 text -"_s, nullptr,
+                  [](PtyPair& pty) { pty.fillPanelsWay(); });
+        if (!signalNumber) {
+            ASSERT_TRUE(v.p.write("12\n") > 0 && v.p.waitForBytesWritten());
+        } else {
+            ASSERT_TRUE(QTest::qWaitFor([&v] { return v.pty.lockedByAnother(); }));
+            ASSERT_EQ(::kill(static_cast<pid_t>(v.p.processId()), signalNumber), 0);
+        }
+        ASSERT_TRUE(v.p.waitForFinished(5000)); // not the 20 s of its timeout
+        EXPECT_EQ(v.p.exitStatus(), signalNumber ? QProcess::CrashExit : QProcess::NormalExit);
+        EXPECT_EQ(v.p.exitCode(), signalNumber ? signalNumber : 2);
+        EXPECT_EQ(QString::fromUtf8(v.p.readAllStandardError()),
+                  signalNumber ? u""_s
+                               : u"veldctl: line 1: frame not sent: %1 is not taking data; line 1 "
+                                 u"and after not shown\n"_s.arg(v.pty.slavePath()));
+        EXPECT_FALSE(QFile::exists(veld::serial::portLockFile(v.pty.devicePath())));
+        // The module reads again: what stood in the queue is gone, but for its
+        // own read buffer, and the next frame comes whole after it.
+        const QByteArray left = v.pty.receiveFor(200);
+        EXPECT_LE(left.size(), 4095);
+        EXPECT_FALSE(left.contains('\xFE'));
+        QProcess next;
+        next.start(QStringLiteral(VELDCTL_PROGRAM),
+                   {u"--port"_s, v.pty.slavePath(), u"text"_s, u"7"_s});
+        ASSERT_TRUE(next.waitForFinished());
+        EXPECT_EQ(v.pty.receive(13).toHex(' '), hex("FE0320202020 2037FF FE1300FF").toHex(' '));
+    }
+}
+
+// COM3 assigned and cleared as the Assign Ports dialog does: the settings
+// file holds it, and veldctl assign lists it.
+TEST(cli_Veldctl, AssignStoresAndClearsACOMItemInTheSettings) {
+    const std::tuple<QString, QVariant, QString> rows[] = {
+        {u"assign COM3 /tmp/m"_s, u"/tmp/m"_s, u"COM3\t/tmp/m\tsettings"_s},
+        {u"assign com3 --clear"_s, QVariant(), u"COM3\t/dev/ttyS2\tdefault"_s}};
+    for (const auto& [args, stored, listed] : rows) {
+        Veldctl v(args);
+        ASSERT_TRUE(v.p.waitForFinished());
+        EXPECT_EQ(v.p.exitCode(), 0) << v.p.readAllStandardError().constData();
+        EXPECT_EQ(Panel::settings().value(u"Ports/COM3"_s), stored);
+        Veldctl list(u"assign"_s);
+        ASSERT_TRUE(list.p.waitForFinished());
+        EXPECT_TRUE(QString::fromUtf8(list.p.readAllStandardOutput()).contains(listed + u'\n'));
+    }
 }
 
 TEST(cli_Veldctl, PortsListsWhatTheSystemFindsAsJsonLinesAndNoPty) {
@@ -116,9 +196,9 @@ TEST(cli_Veldctl, PortsListsWhatTheSystemFindsAsJsonLinesAndNoPty) {
 TEST(cli_Veldctl, WatchSaysEachMessageOfAStreamWithGarbageUntilEnded) {
     const std::pair<QString, QString> rows[] = {
         {u"watch"_s, u"button 1|temp 25|temp -10|count|count-reset|time 9:07:05"_s},
-        {u"watch --json"_s, // to a pipe that closes
-         uR"({"event":"button","button":1}|{"event":"temp","celsius":25,"fahrenheit":77}|)"
-         uR"({"event":"temp","celsius":-10,"fahrenheit":14}|{"event":"count"}|)"
+        {u"watch --json"_s, // to a pipe that closes; '|' between the lines
+         uR"({"button":1,"event":"button"}|{"celsius":25,"event":"temp","fahrenheit":77}|)"
+         uR"({"celsius":-10,"event":"temp","fahrenheit":14}|{"event":"count"}|)"
          uR"({"event":"count-reset"}|)"
          uR"({"event":"time","hours":9,"minutes":7,"seconds":5,"text":"9:07:05"})"_s}};
     for (auto [args, lines] : rows) {

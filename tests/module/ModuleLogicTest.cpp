@@ -1,7 +1,7 @@
 // The module's state on its own, with a clock the test sets.
+#include "module/ModuleState.h"
 #include "protocol/CommandTable.h"
 #include "protocol/FrameSplitter.h"
-#include "module/ModuleState.h"
 
 #include "support/Hex.h"
 
@@ -48,7 +48,7 @@ std::string shows(const ModuleState& m) {
     return m.lineSpeed() == 9600 ? out : out + " " + std::to_string(m.lineSpeed());
 }
 
-TEST(ModuleState, SaysAndShowsWhatEachCommandInputAndSecondMakesOfIt) {
+TEST(module_State, SaysAndShowsWhatEachCommandInputAndSecondMakes) {
     for (const auto& [script, expected] : kScripts) {
         SCOPED_TRACE(script);
         ModuleState::Clock::time_point now{};

@@ -66,16 +66,16 @@ void expectEndedBy(QProcess& process, int signalNumber) {
     EXPECT_EQ(process.exitCode(), signalNumber ? signalNumber : 1);
 }
 
-TEST(module_Program, TheLinkReplacesOnlyALinkToAPtyAndGoesWithTheSignalThatEndsTheModule) {
+TEST(module_Program, ReplacesOnlyALeftoverLinkAndRemovesItsOwnAtExit) {
     const struct {
-        const char* existing; // at the path: "", "file", a link's target, "pty" for a live one
+        const char* existing; // at the path: "", "file", a link's target, "pty" for one in use
         int signalNumber;     // that ends the module; 0: the link is refused
         bool headless;
     } links[] = {
         {"", SIGTERM, true},    {"", SIGINT, true},         {"", SIGHUP, true},
         {"", SIGTERM, false},   {"", SIGHUP, false},        {"file", 0, true},
         {"/dev/null", 0, true}, {"/dev/pts/ptmx", 0, true}, {"/dev/pts/99999", SIGTERM, true},
-        {"pty", 0, true}};
+        {"pty", SIGTERM, true}}; // a dead module's number, reused
     for (const auto& [existing, signalNumber, headless] : links) {
         SCOPED_TRACE(::testing::Message() << existing << " " << signalNumber << " " << headless);
         QTemporaryDir dir;
@@ -110,6 +110,21 @@ TEST(module_Program, TheLinkReplacesOnlyALinkToAPtyAndGoesWithTheSignalThatEndsT
     }
 }
 
+// A live module holds its link; one killed with SIGKILL leaves it free.
+TEST(module_Program, ALinkIsHeldWhileItsModuleLivesThenFreeAfterKill9) {
+    QTemporaryDir dir;
+    const QStringList args{u"--link"_s, dir.filePath(u"veld-com1"_s)};
+    ModuleProcess first, second, third;
+    ASSERT_TRUE(first.start(args));
+    EXPECT_FALSE(second.start(args));
+    expectEndedBy(second.process, 0);
+    EXPECT_TRUE(second.process.readAllStandardError().contains("held by another virtual module"));
+    first.process.kill();
+    ASSERT_TRUE(first.process.waitForFinished());
+    ASSERT_TRUE(third.start(args));
+    EXPECT_EQ(QFileInfo(args[1]).symLinkTarget(), third.devicePath);
+}
+
 // Without a display (QT_QPA_PLATFORM unset too), what ends it at once says
 // why, with its usage for a wrong option, and dumps no core.
 TEST(module_Program, WrongOptionsOrNoDisplayEndItSayingWhy) {
@@ -132,7 +147,7 @@ TEST(module_Program, WrongOptionsOrNoDisplayEndItSayingWhy) {
 }
 
 // A reader that never reads (the full queue said once), or one that goes (head -n 1).
-TEST(module_Program, ASignalEndsItWhileNobodyReadsItsOutputAndAGoneReaderAsSigpipe) {
+TEST(module_Program, EndsAtASignalUnreadOrBySigpipeWhenItsReaderGoes) {
     for (const bool readerGoes : {false, true}) {
         QTemporaryDir dir;
         const QString link = dir.filePath(u"veld-com1"_s);
@@ -154,7 +169,7 @@ TEST(module_Program, ASignalEndsItWhileNobodyReadsItsOutputAndAGoneReaderAsSigpi
     }
 }
 
-TEST(module_EndToEnd, TheModuleReportsWhatItHearsSaysAndIsToldAndHearsOnlyAtItsOwnSpeed) {
+TEST(module_EndToEnd, ReportsWhatItHearsSaysAndIsToldAtItsOwnSpeedOnly) {
     ModuleProcess module;
     ASSERT_TRUE(module.start());
     Panel panel;

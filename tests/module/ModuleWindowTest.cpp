@@ -1,10 +1,10 @@
 // The module's window on the offscreen platform; the test is the panel on the
 // module's pseudo-terminal.
 #include "module/ModuleWindow.h"
-#include "support/Golden.h"
 #include "module/PtyEndpoint.h"
 #include "module/SevenSegmentDisplay.h"
 #include "module/VirtualModule.h"
+#include "support/Golden.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QSerialPort>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -94,6 +95,30 @@ TEST(module_Window, ShowsWhatThePanelSendsTakesItsInputsAndTellsOfLineFaults) {
         const QString want = QString::fromUtf8(expected);
         const auto seen = [&] { return look(QString::fromUtf8(where), want); };
         EXPECT_TRUE(QTest::qWaitFor([&] { return seen() == want; })) << seen().toStdString();
+    }
+}
+
+// Screens (their free area) and the module's window at 1x: beside the
+// centred panel when there is room at its right, else at the right edge.
+TEST(module_Window, OpensBesideThePanelBothOnTheScreen) {
+    const std::pair<QRect, bool> screens[] = {{{0, 0, 1920, 1040}, true},
+                                              {{1920, 0, 2560, 1440}, true},
+                                              {{0, 0, 1280, 1024}, false},
+                                              {{0, 28, 1280, 996}, false},
+                                              {{0, 0, 800, 600}, false}};
+    veld::module::PtyEndpoint line;
+    QString error;
+    ASSERT_TRUE(line.open(error)) << error.toStdString();
+    veld::module::VirtualModule module(line);
+    veld::module::ModuleWindow window(module);
+    for (const auto& [available, beside] : screens) {
+        SCOPED_TRACE(available.width());
+        const QRect at = veld::module::besidePanel(window.sizeHint(), available);
+        const QRect panel = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter,
+                                                veld::module::kPanelSize, available);
+        EXPECT_TRUE(available.contains(at.adjusted(-8, -32, 8, 8))) << at.x() << "," << at.y();
+        EXPECT_EQ(at.left() - 8 > panel.right() + 8, beside) << at.x();
+        EXPECT_TRUE(beside || at.right() + 8 == available.right()) << at.right();
     }
 }
 

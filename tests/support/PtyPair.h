@@ -1,7 +1,7 @@
 #pragma once
 
-#include "serial/PortLock.h"
 #include "module/PtyEndpoint.h"
+#include "serial/PortLock.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -56,6 +56,10 @@ public:
         ::cfmakeraw(&t);
         ::tcsetattr(m_slave, TCSANOW, &t);
         ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+        // Not inherited by the programs a test starts: the module's end closes when the test's
+        // does.
+        for (const int fd : {m_master, m_slave})
+            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
     }
     ~PtyPair() {
         closeMaster();

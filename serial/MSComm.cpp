@@ -49,8 +49,8 @@ bool isPseudoTerminal(const QString& device) {
 // while open is set again after the close.)
 void presetPtySpeed(int fd, qint32 bitsPerSecond) {
     static constexpr std::pair<qint32, speed_t> kSpeeds[] = {
-        {110, B110},     {300, B300},     {600, B600},      {1200, B1200},
-        {2400, B2400},   {4800, B4800},   {9600, B9600},    {19200, B19200},
+        {110, B110},     {300, B300},     {600, B600},     {1200, B1200},
+        {2400, B2400},   {4800, B4800},   {9600, B9600},   {19200, B19200},
         {38400, B38400}, {57600, B57600}, {115200, B115200}};
     termios t{};
     for (const auto& [bps, speed] : kSpeeds)
@@ -159,8 +159,7 @@ bool MSComm::open(const QString& configured, std::optional<int> portNumber) {
     m_openPortNumber = portNumber;
     m_openPath = portNumber ? QString() : configured;
     if (m_port.get() != before)
-        emit lineEvent(lineName() + QStringLiteral(" opened at ") +
-                       lineSettingsText(m_lineSettings));
+        emit lineEvent(lineName() + QStringLiteral(" opened at ") + lineSettingsText(m_lineSettings));
     return true;
 }
 

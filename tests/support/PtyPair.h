@@ -1,7 +1,7 @@
 #pragma once
 
-#include "module/PtyEndpoint.h"
 #include "serial/PortLock.h"
+#include "module/PtyEndpoint.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -56,8 +56,7 @@ public:
         ::cfmakeraw(&t);
         ::tcsetattr(m_slave, TCSANOW, &t);
         ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
-        // Not inherited by the programs a test starts: the module's end closes when the test's
-        // does.
+        // Not inherited by the programs a test starts, so that closeMaster() ends the line.
         for (const int fd : {m_master, m_slave})
             ::fcntl(fd, F_SETFD, FD_CLOEXEC);
     }

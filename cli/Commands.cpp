@@ -214,13 +214,13 @@ Result watch(const Call& call) {
 }
 
 struct Entry {
-    const char16_t* name;
-    const char16_t* arguments; // as its usage line shows them
-    int count;                 // how many it takes; -1: its plan checks them
-    const char16_t* option;    // the option of its own, or none
-    const char16_t* summary;
-    const char16_t* details;
-    Result (*plan)(const Call&); // none: veldctl's own (help)
+    const char16_t* name = nullptr;
+    const char16_t* arguments = nullptr; // as its usage line shows them
+    int count = 0;                       // how many it takes; -1: its plan checks them
+    const char16_t* option = nullptr;    // the option of its own, or none
+    const char16_t* summary = nullptr;
+    const char16_t* details = nullptr;
+    Result (*plan)(const Call&) = nullptr; // none: veldctl's own (help)
     // Argument lines, '|' between them, whose frames help shows; none: it
     // sends nothing, or the protocol's own table gives them.
     const char16_t* examples = nullptr;

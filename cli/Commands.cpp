@@ -417,8 +417,16 @@ QString generalHelp() {
         {},
         u"Commands:"_s,
     };
-    for (const Entry& c : kCommands)
-        lines << u"  %1 %2"_s.arg(synopsis(c), -22).arg(QString::fromUtf16(c.summary));
+    // The summaries in a column; a longer synopsis has its own line.
+    constexpr int kColumn = 22;
+    for (const Entry& c : kCommands) {
+        const QString shown = synopsis(c);
+        lines << u"  %1 %2"_s
+                     .arg(shown.size() > kColumn ? shown + u'\n' + QString(kColumn + 2, u' ')
+                                                 : shown,
+                          -kColumn)
+                     .arg(QString::fromUtf16(c.summary));
+    }
     lines << QString() << u"Options (before or after the command; after -- only arguments):"_s
           << u"  --port DEVICE   the serial device, a path such as /dev/ttyUSB0"_s
           << u"  --com N         COMn (1 to 5) as the panel maps it: $VELD_COMn, else key COMn"_s

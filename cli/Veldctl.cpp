@@ -316,10 +316,16 @@ public:
         return true;
     }
     // The number of the last line, once the port is gone: standard input is
-    // read up to its end for `ms` at most; empty when it has not ended by then.
-    std::optional<int> lastLine(int ms) {
-        for (const QDeadlineTimer deadline(ms); !m_ended && !deadline.hasExpired();)
-            read(static_cast<int>(deadline.remainingTime()));
+    // read up to its end for `ms` at most, or until a signal comes; empty when
+    // it has not ended by then.
+    std::optional<int> lastLine(int ms, const common::QuitOnSignal& quit) {
+        for (const QDeadlineTimer deadline(ms); !m_ended && !deadline.hasExpired();) {
+            QCoreApplication::processEvents();
+            if (quit.received() != 0)
+                break;
+            read(static_cast<int>(
+                std::min<qint64>(MessageReader::kSliceMs, deadline.remainingTime())));
+        }
         const bool unended = !m_pending.isEmpty() && !m_pending.endsWith('\n');
         const int lines = int(m_pending.count('\n')) + (unended ? 1 : 0);
         return m_ended ? std::optional(m_number + lines - (m_dropping && lines > 0 ? 1 : 0))
@@ -335,9 +341,13 @@ private:
     int m_number = 0; // of the last line taken
 };
 
-// text - stopped at line `first`: the cause and which lines were not shown.
-int streamFailed(const QString& cause, int first, InputLines& input, int timeoutMs) {
-    const std::optional<int> last = input.lastLine(timeoutMs);
+// text - stopped at line `first`: the cause and which lines were not shown;
+// a signal meanwhile ends it as in any other wait.
+int streamFailed(const QString& cause, int first, InputLines& input, int timeoutMs,
+                 const common::QuitOnSignal& quit) {
+    const std::optional<int> last = input.lastLine(timeoutMs, quit);
+    if (quit.received() != 0)
+        return exitCode(ExitStatus::Done);
     if (last && *last < first)
         return fail(ExitStatus::PortUnavailable, u"%1 after line %2"_s.arg(cause).arg(first - 1));
     const QString notShown = !last            ? u"line %1 and after not shown"_s.arg(first)
@@ -358,7 +368,7 @@ int streamText(serial::MSComm& comm, const Invocation& invocation, const OpenedP
         if (quit.received() != 0)
             break;
         if (!comm.portOpen())
-            return streamFailed(lost, input.number() + 1, input, invocation.timeoutMs);
+            return streamFailed(lost, input.number() + 1, input, invocation.timeoutMs, quit);
         input.read(MessageReader::kSliceMs);
         while (const auto line = input.next()) {
             const auto planned =
@@ -375,10 +385,10 @@ int streamText(serial::MSComm& comm, const Invocation& invocation, const OpenedP
             case Sent::Signalled:
                 return exitCode(ExitStatus::Done);
             case Sent::Lost:
-                return streamFailed(lost, input.number(), input, invocation.timeoutMs);
+                return streamFailed(lost, input.number(), input, invocation.timeoutMs, quit);
             case Sent::Stalled:
                 return streamFailed(notTakingData(port), input.number(), input,
-                                    invocation.timeoutMs);
+                                    invocation.timeoutMs, quit);
             }
         }
         if (input.dropOverlong()) {

@@ -58,8 +58,11 @@ QRect besidePanel(const QSize& own, const QRect& available) {
     const QSize frame = own.grownBy(kFrame).boundedTo(available.size());
     const int right = available.x() + available.width() - frame.width();
     const int bottom = available.y() + available.height() - frame.height();
-    const QPoint at(std::max(available.x(), std::min(panel.right() + 1 + kGap, right)),
-                    std::clamp(panel.y(), available.y(), bottom));
+    const int beside = panel.right() + 1 + kGap;
+    // Over the panel, at the top, where the display (the window's top) stays
+    // clear of a panel centred lower down.
+    const QPoint at = beside <= right ? QPoint(beside, std::clamp(panel.y(), available.y(), bottom))
+                                      : QPoint(std::max(available.x(), right), available.y());
     return QRect(at, frame).marginsRemoved(kFrame);
 }
 

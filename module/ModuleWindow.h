@@ -18,8 +18,8 @@ struct WireEvent;
 inline constexpr QSize kPanelSize{723, 586};
 
 // Where a module window of size `own` goes on a screen whose free area is
-// `available`: right of the centred panel when it fits there, else against the
-// area's right edge; level with the panel's top; inside the area, shrunk to it
+// `available`: right of the centred panel and level with its top when it fits
+// there, else in the area's top right corner; inside the area, shrunk to it
 // when larger.
 QRect besidePanel(const QSize& own, const QRect& available);
 

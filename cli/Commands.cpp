@@ -5,6 +5,7 @@
 #include "protocol/ModuleLineSpeed.h"
 #include "protocol/StartupFunction.h"
 #include "protocol/TextCommand.h"
+#include "serial/PortMap.h"
 
 #include <QTime>
 
@@ -133,15 +134,22 @@ Result startup(const Call& call) {
     return sending(frameOf(Command::StartupFunction, {*byte}));
 }
 
+// The module's line speeds: "1200, 2400, 4800, 9600 or 19200".
+QString moduleSpeedsText() {
+    QStringList speeds;
+    for (const std::uint32_t bps : protocol::moduleLineSpeeds())
+        speeds << QString::number(bps);
+    return speeds.mid(0, speeds.size() - 1).join(u", "_s) + u" or "_s + speeds.last();
+}
+
 Result moduleSpeed(const Call& call) {
     const QStringList& args = call.args;
     bool ok = false;
     const uint bps = args[0].toUInt(&ok);
     const auto byte = ok ? protocol::moduleLineSpeedByte(bps) : std::nullopt;
     if (!byte)
-        return UsageError{
-            u"module-speed takes 1200, 2400, 4800, 9600 or 19200, not '%1'"_s.arg(args[0]),
-            u"module-speed"_s};
+        return UsageError{u"module-speed takes %1, not '%2'"_s.arg(moduleSpeedsText(), args[0]),
+                          u"module-speed"_s};
     CommandPlan plan = sending(frameOf(Command::ModuleLineSpeed, {*byte}));
     plan.note = u"the module now listens at %1 bit/s: give the next commands --speed %1 (or "
                 u"pick %2bps in the panel's Baud Rate)"_s.arg(bps)
@@ -173,6 +181,32 @@ Result ports(const Call& call) {
     return plan;
 }
 
+// assign: none lists, COMn DEVICE stores, COMn --clear removes.
+Result assign(const Call& call) {
+    const QStringList& args = call.args;
+    const auto error = [](const QString& message) { return UsageError{message, u"assign"_s}; };
+    if (args.isEmpty() && !call.options.clear) {
+        CommandPlan plan;
+        plan.assignment = PortAssignment{};
+        return plan;
+    }
+    if (args.size() != (call.options.clear ? 1 : 2))
+        return error(call.options.clear ? u"assign --clear takes COMn alone"_s
+                                        : u"assign takes COMn and a device, or COMn --clear"_s);
+    bool ok = false;
+    const int port =
+        args[0].startsWith(u"COM"_s, Qt::CaseInsensitive) ? args[0].mid(3).toInt(&ok) : 0;
+    if (!ok || port < serial::kFirstPort || port > serial::kLastPort)
+        return error(u"assign takes COM%1 to COM%2, not '%3'"_s.arg(serial::kFirstPort)
+                         .arg(serial::kLastPort)
+                         .arg(args[0]));
+    if (!call.options.clear && args[1].trimmed().isEmpty())
+        return error(u"the device is empty; to bring the default back give --clear"_s);
+    CommandPlan plan;
+    plan.assignment = PortAssignment{port, call.options.clear ? QString() : args[1].trimmed()};
+    return plan;
+}
+
 Result watch(const Call& call) {
     CommandPlan plan = planOf({}, Await::Messages);
     plan.json = call.options.json;
@@ -180,13 +214,16 @@ Result watch(const Call& call) {
 }
 
 struct Entry {
-    const char16_t* name;
-    const char16_t* arguments; // as its usage line shows them
-    int count;                 // how many it takes; -1: none or one
-    const char16_t* option;    // the option of its own, or none
-    const char16_t* summary;
-    const char16_t* details;
-    Result (*plan)(const Call&); // none: veldctl's own (help)
+    const char16_t* name = nullptr;
+    const char16_t* arguments = nullptr; // as its usage line shows them
+    int count = 0;                       // how many it takes; -1: its plan checks them
+    const char16_t* option = nullptr;    // the option of its own, or none
+    const char16_t* summary = nullptr;
+    const char16_t* details = nullptr;
+    Result (*plan)(const Call&) = nullptr; // none: veldctl's own (help)
+    // Argument lines, '|' between them, whose frames help shows; none: it
+    // sends nothing, or the protocol's own table gives them.
+    const char16_t* examples = nullptr;
 };
 
 constexpr Entry kCommands[] = {
@@ -199,71 +236,61 @@ constexpr Entry kCommands[] = {
      u"six characters, more than one period, a period first, or an empty TEXT is a\n"
      u"usage error; 'text \" \"' blanks the display. With --raw the text goes as it\n"
      u"is, periods as characters, and the point is left alone. With TEXT '-' each\n"
-     u"line of standard input is shown as it comes, the port held open until the\n"
-     u"input ends; a line that cannot be shown is said on standard error, the rest\n"
-     u"go on, and the exit status is 1.\n"
-     u"Sends FE 03 and six characters, then FF, and FE 13 N FF for the point:\n"
-     u"'12.34' sends FE 03 20 20 31 32 33 34 FF and FE 13 04 FF.",
-     text},
+     u"line of standard input (ended by LF or CR LF) is shown as it comes, the port\n"
+     u"held open until the input ends; a line that cannot be shown is said on\n"
+     u"standard error, the rest go on, and the exit status is 1. A lost or stalled\n"
+     u"port ends it with the line number and the lines not shown (exit status 2).\n"
+     u"Sends the text frame, then the point's frame:",
+     text, u"12.34|--raw 1.2"},
     {u"dp", u"N", 1, nullptr, u"light decimal point N (1 to 6), or none (0)",
      u"Lights the decimal point of digit N, 1 (leftmost) to 6, or none with 0, as\n"
-     u"\"Set Decimal Point\" does.\n"
-     u"Sends FE 13 N FF.",
-     decimalPoint},
+     u"\"Set Decimal Point\" does.",
+     decimalPoint, u"3|0"},
     {u"flash", u"", 0, nullptr, u"toggle flashing of the display",
-     u"Switches the display's flashing on when it is off and off when it is on.\n"
-     u"Sends FE FC FF.",
-     fixed<Command::ToggleFlashing>},
-    {u"buzzer", u"on|off", 1, nullptr, u"switch the buzzer",
-     u"Sends FE FA FF (on) or FE FB FF (off).", switched<Command::BuzzerOn, Command::BuzzerOff>},
+     u"Switches the display's flashing on when it is off and off when it is on.",
+     fixed<Command::ToggleFlashing>, u""},
+    {u"buzzer", u"on|off", 1, nullptr, u"switch the buzzer", u"Switches the buzzer on or off.",
+     switched<Command::BuzzerOn, Command::BuzzerOff>, u"on|off"},
     {u"output", u"1|2 on|off", 2, nullptr, u"switch output 1 or 2",
-     u"Sends FE F9 FF / FE F8 FF for output 1 on / off, FE F6 FF / FE F5 FF for output 2.", output},
+     u"Switches output 1 or 2 on or off.", output, u"1 on|1 off|2 on|2 off"},
     {u"clock", u"", 0, nullptr, u"set the module's clock to this computer's time",
      u"Sets the module's real-time clock to the local time of day, as \"Set Current\n"
-     u"Time\" does.\n"
-     u"Sends FE 10 ss mm hh FF: seconds, minutes, hours (0 to 23), one byte each.",
-     clock},
+     u"Time\" does: seconds, minutes, hours (0 to 23), one byte each. Now it sends:",
+     clock, u""},
     {u"countdown", u"H M S", 3, nullptr, u"set the countdown interval",
      u"Sets the countdown interval to H hours, M minutes and S seconds, as \"Set\n"
      u"Interval\" does. Each is a plain decimal number ('.' before a fraction),\n"
      u"rounded to a whole number, an exact half to the even neighbour; minutes and\n"
      u"seconds are not checked against 59. A value that is not a number, or below 0\n"
      u"or above 255, is a usage error that names it. 'start-stop' then starts it.\n"
-     u"Sends FE 01 ss mm hh FF; '1 30 0' sends FE 01 00 1E 01 FF.",
-     countdown},
+     u"Sends seconds, minutes, hours, one byte each:",
+     countdown, u"1 30 0"},
     {u"start-stop", u"", 0, nullptr, u"start or stop the countdown",
-     u"Starts the countdown when it is stopped and stops it when it runs.\n"
-     u"Sends FE 11 FF.",
-     fixed<Command::CountdownStartStop>},
+     u"Starts the countdown when it is stopped and stops it when it runs.",
+     fixed<Command::CountdownStartStop>, u""},
     {u"countdown-reset", u"", 0, nullptr, u"reset the countdown to its interval",
-     u"Sends FE 21 FF.", fixed<Command::CountdownReset>},
+     u"Sets the countdown back to its interval.", fixed<Command::CountdownReset>, u""},
     {u"counter", u"on|off", 1, nullptr, u"enable or disable the event counter",
      u"While enabled the module counts events on its counter input and reports each\n"
-     u"one ('watch' prints them).\n"
-     u"Sends FE 05 FF (on) or FE 15 FF (off).",
-     switched<Command::CounterEnable, Command::CounterDisable>},
+     u"one ('watch' prints them).",
+     switched<Command::CounterEnable, Command::CounterDisable>, u"on|off"},
     {u"startup", u"F1..F6", 1, nullptr, u"choose the function the module starts in",
-     u"The items of the panel's \"Startup Function\" menu:\n%1\n"
-     u"Sends FE 90 b FF with b = %2 for F1 to F6.",
-     startup},
+     u"The items of the panel's \"Startup Function\" menu:\n%1", startup},
     {u"module-speed", u"BPS", 1, nullptr, u"tell the module its line speed",
-     u"Tells the module to talk at BPS bit/s from now on: 1200, 2400, 4800, 9600 or\n"
-     u"19200. Later commands need --speed BPS (or the panel's speed set to match),\n"
-     u"which veldctl says on standard error.\n"
-     u"Sends FE 80 b FF with b = %1 for 1200 to 19200.",
+     u"Tells the module to talk at BPS bit/s from now on: %1.\n"
+     u"Later commands need --speed BPS (or the panel's speed set to match), which\n"
+     u"veldctl says on standard error.",
      moduleSpeed},
     {u"time", u"", 0, nullptr, u"print the module's time",
      u"Asks the module for its time and prints it: hours, minutes, seconds (9:07:05).\n"
-     u"Exit status 3 when no answer comes within --timeout.\n"
-     u"Sends FE F7 FF; the module answers FE 01 ss mm hh FF.",
-     fixed<Command::TimeStampRequest, Await::TimeStamp>},
+     u"Exit status 3 when no answer comes within --timeout.",
+     fixed<Command::TimeStampRequest, Await::TimeStamp>, u""},
     {u"temp", u"[--fahrenheit]", 0, u"fahrenheit", u"print the module's temperature",
      u"Asks the module for its temperature and prints it as a whole number in\n"
      u"degrees Celsius (25, -10), or Fahrenheit with --fahrenheit (77, 14), as the\n"
      u"panel shows it. A below-zero answer of magnitude 0 prints 0 (the panel shows\n"
-     u"-0). Exit status 3 when no answer comes within --timeout.\n"
-     u"Sends FE 04 FF; the module answers FE 04 t FF, or FE 06 t FF below zero.",
-     temp},
+     u"-0). Exit status 3 when no answer comes within --timeout.",
+     temp, u""},
     {u"watch", u"[--json]", 0, u"json", u"print each message from the module until interrupted",
      u"Prints one line per message from the module, each at once, until Ctrl+C or\n"
      u"SIGTERM (the port is closed, then veldctl ends by that signal) or until the\n"
@@ -273,9 +300,9 @@ constexpr Entry kCommands[] = {
      u"  count          one counter event\n"
      u"  count-reset    the counter was reset\n"
      u"  time H:MM:SS   a time stamp\n"
-     u"With --json one object per line instead, for example\n"
-     u"  {\"event\":\"button\",\"button\":1}\n"
-     u"  {\"event\":\"temp\",\"celsius\":-10,\"fahrenheit\":14}\n"
+     u"With --json one object per line instead, keys in alphabetical order:\n"
+     u"  {\"button\":1,\"event\":\"button\"}\n"
+     u"  {\"celsius\":-10,\"event\":\"temp\",\"fahrenheit\":14}\n"
      u"  {\"event\":\"count\"}  {\"event\":\"count-reset\"}\n"
      u"  {\"event\":\"time\",\"hours\":9,\"minutes\":7,\"seconds\":5,\"text\":\"9:07:05\"}\n"
      u"Bytes that form no message are skipped. Sends nothing.",
@@ -286,6 +313,15 @@ constexpr Entry kCommands[] = {
      u"and the COM items of the panel that lead to it. With --json one object per\n"
      u"line. A pseudo-terminal, such as veld-module's, is not a found port. Opens none.",
      ports},
+    {u"assign", u"[COMn [DEVICE|--clear]]", -1, u"clear",
+     u"lead a COM item of the panel to a device",
+     u"Stores DEVICE for COMn (COM1 to COM5) in the panel's settings, as its \"Assign\n"
+     u"Ports\" dialog does: the panel, and veldctl --com n, then open DEVICE. With\n"
+     u"--clear the stored device is removed and the default (/dev/ttyS(n-1)) is\n"
+     u"back. Alone, lists each COM item, tab between the fields: its name, its\n"
+     u"device and where that comes from (environment, settings or default).\n"
+     u"$VELD_COMn, when set, still overrides what is stored. Opens no port.",
+     assign},
     {u"help", u"[COMMAND]", -1, nullptr, u"explain veldctl, or one command",
      u"Prints what veldctl --help prints, or what one command does and sends.", nullptr},
 };
@@ -302,26 +338,46 @@ QString synopsis(const Entry& c) {
     return QString::fromUtf16(c.name) + (arguments.isEmpty() ? QString() : u' ' + arguments);
 }
 
-// The data bytes that startup and module-speed send, from the protocol's tables.
+// The argument lines whose frames help shows.
+QStringList examplesOf(const Entry& c) {
+    QStringList lines;
+    if (c.plan == startup)
+        for (int n = protocol::kFirstStartupFunction; n <= protocol::kLastStartupFunction; ++n)
+            lines << u"F%1"_s.arg(n);
+    else if (c.plan == moduleSpeed)
+        for (const std::uint32_t bps : protocol::moduleLineSpeeds())
+            lines << QString::number(bps);
+    else if (c.examples)
+        lines = QString::fromUtf16(c.examples).split(u'|');
+    return lines;
+}
+
+// The command's text, then each example with the frames the table builds for it.
 QString details(const Entry& c) {
     QString text = QString::fromUtf16(c.details);
-    const auto hex = [](std::uint8_t b) {
-        return QString::fromStdString(protocol::hexText(std::span(&b, 1)));
-    };
-    QStringList bytes;
     if (c.plan == startup) {
         QStringList names;
-        for (int n = protocol::kFirstStartupFunction; n <= protocol::kLastStartupFunction; ++n) {
-            bytes << hex(protocol::startupFunctionByte(n).value_or(0));
+        for (int n = protocol::kFirstStartupFunction; n <= protocol::kLastStartupFunction; ++n)
             names << u"  "_s + QString::fromStdString(protocol::functionName(
                                    static_cast<protocol::ModuleFunction>(n)));
-        }
-        return text.arg(names.join(u'\n'), bytes.join(u", "_s));
+        text = text.arg(names.join(u'\n'));
+    } else if (c.plan == moduleSpeed) {
+        text = text.arg(moduleSpeedsText());
     }
-    if (c.plan == moduleSpeed) {
-        for (const int bps : {1200, 2400, 4800, 9600, 19200})
-            bytes << hex(protocol::moduleLineSpeedByte(bps).value_or(0));
-        return text.arg(bytes.join(u", "_s));
+    const QString name = QString::fromUtf16(c.name);
+    const QStringList examples = examplesOf(c);
+    if (!examples.isEmpty() && !text.endsWith(u':'))
+        text += u"\nSends:"_s;
+    for (const QString& example : examples) {
+        QStringList args = example.split(u' ', Qt::SkipEmptyParts);
+        const CommandOptions options{.raw = args.removeAll(u"--raw"_s) > 0};
+        const auto planned = c.plan({name, args, options});
+        QStringList frames;
+        if (const auto* plan = std::get_if<CommandPlan>(&planned))
+            for (const Bytes& frame : plan->frames())
+                frames << QString::fromStdString(protocol::hexText(frame));
+        text += u"\n  %1 %2"_s.arg(QString(name + u' ' + example).trimmed(), -22)
+                    .arg(frames.join(u", "_s));
     }
     return text;
 }
@@ -333,23 +389,16 @@ Result planCommand(const QString& command, const QStringList& args, const Comman
         return UsageError{u"unknown command '%1'"_s.arg(command), {}};
     for (const auto& [set, name] :
          {std::pair{options.fahrenheit, u"fahrenheit"}, std::pair{options.json, u"json"},
-          std::pair{options.raw, u"raw"}})
+          std::pair{options.raw, u"raw"}, std::pair{options.clear, u"clear"}})
         if (set && (!c->option || QStringView(c->option) != QStringView(name)))
             return UsageError{u"%1 does not take --%2"_s.arg(command, name), command};
-    if (args.size() != c->count)
+    if (c->count >= 0 && args.size() != c->count)
         return UsageError{
             c->count == 0
                 ? u"%1 takes no arguments"_s.arg(command)
                 : u"%1 takes %2 argument(s), not %3"_s.arg(command).arg(c->count).arg(args.size()),
             command};
     return c->plan({command, args, options});
-}
-
-QStringList commandNames() {
-    QStringList names;
-    for (const Entry& c : kCommands)
-        names << QString::fromUtf16(c.name);
-    return names;
 }
 
 QString usageOf(const QString& command) {
@@ -368,8 +417,16 @@ QString generalHelp() {
         {},
         u"Commands:"_s,
     };
-    for (const Entry& c : kCommands)
-        lines << u"  %1 %2"_s.arg(synopsis(c), -22).arg(QString::fromUtf16(c.summary));
+    // The summaries in a column; a longer synopsis has its own line.
+    constexpr int kColumn = 22;
+    for (const Entry& c : kCommands) {
+        const QString shown = synopsis(c);
+        lines << u"  %1 %2"_s
+                     .arg(shown.size() > kColumn ? shown + u'\n' + QString(kColumn + 2, u' ')
+                                                 : shown,
+                          -kColumn)
+                     .arg(QString::fromUtf16(c.summary));
+    }
     lines << QString() << u"Options (before or after the command; after -- only arguments):"_s
           << u"  --port DEVICE   the serial device, a path such as /dev/ttyUSB0"_s
           << u"  --com N         COMn (1 to 5) as the panel maps it: $VELD_COMn, else key COMn"_s
@@ -380,9 +437,10 @@ QString generalHelp() {
           << u"  -h, --help      this text; 'veldctl help COMMAND' explains one command"_s
           << u"  --version       the version"_s << QString()
           << u"Without --port or --com the panel's stored port (CommPort) is used; without"_s
-          << u"--speed its stored line settings, else 9600 bit/s. The panel's settings are"_s
-          << u"only read ($XDG_CONFIG_HOME/VELD/VELD.conf)."_s << QString()
-          << u"Exit status: 0 done; 1 usage error; 2 the port cannot be opened (or is lost);"_s
+          << u"--speed its stored line settings, else 9600 bit/s. The panel's settings"_s
+          << u"($XDG_CONFIG_HOME/VELD/VELD.conf) are only read, but by assign."_s << QString()
+          << u"Exit status: 0 done; 1 usage error (or the settings cannot be written);"_s
+          << u"2 the port cannot be opened (or is lost, or takes no data);"_s
           << u"3 no answer within --timeout (time, temp)."_s;
     return lines.join(u'\n') + u'\n';
 }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -25,6 +26,12 @@ enum class Await {
     Messages,    // every message until interrupted
 };
 
+// A COM item's device to store as the panel's Assign Ports dialog does.
+struct PortAssignment {
+    int port = 0;   // 0: list every COM item instead
+    QString device; // empty: the stored device is removed, the default back
+};
+
 // What one command does on the line. The frames are built when they are sent,
 // so that the clock frame carries the time at which it goes out.
 struct CommandPlan {
@@ -32,25 +39,24 @@ struct CommandPlan {
     Await await = Await::Nothing;
     bool fahrenheit = false;
     bool json = false;
-    bool listPorts = false; // opens no port: lists the ones there are
-    QString note;           // for standard error once the frames have gone out
+    bool listPorts = false;                   // opens no port: lists the ones there are
+    std::optional<PortAssignment> assignment; // opens no port: stores or lists COM items
+    QString note;                             // for standard error once the frames have gone out
 };
 
 // The options that belong to one command: --fahrenheit (temp), --json (watch,
-// ports), --raw (text).
+// ports), --raw (text), --clear (assign).
 struct CommandOptions {
     bool fahrenheit = false;
     bool json = false;
     bool raw = false;
+    bool clear = false;
 };
 
 // The plan for a command and its arguments, each frame exactly as the panel
 // sends it for the same action; or why the command line is wrong.
 std::variant<CommandPlan, UsageError> planCommand(const QString& command, const QStringList& args,
                                                   const CommandOptions& options);
-
-// Every command name, in the order help lists them.
-QStringList commandNames();
 
 // veldctl --help: every command and option, the port and the exit status.
 QString generalHelp();

@@ -56,6 +56,7 @@ std::variant<Invocation, UsageError> parseInvocation(const QStringList& argument
         {u"fahrenheit"_s, {}},
         {u"json"_s, {}},
         {u"raw"_s, {}},
+        {u"clear"_s, {}},
     });
     if (!parser.parse(QStringList{u"veldctl"_s} + arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
@@ -88,7 +89,8 @@ std::variant<Invocation, UsageError> parseInvocation(const QStringList& argument
     inv.help = parser.isSet(u"help"_s);
     inv.version = parser.isSet(u"version"_s);
     inv.verbose = parser.isSet(u"verbose"_s);
-    inv.options = {parser.isSet(u"fahrenheit"_s), parser.isSet(u"json"_s), parser.isSet(u"raw"_s)};
+    inv.options = {parser.isSet(u"fahrenheit"_s), parser.isSet(u"json"_s), parser.isSet(u"raw"_s),
+                   parser.isSet(u"clear"_s)};
     const QStringList positional = parser.positionalArguments();
     if (!positional.isEmpty()) {
         inv.command = positional.first();

@@ -93,28 +93,35 @@ int help(const QStringList& arguments) {
     return print(text.chopped(1));
 }
 
+// One JSON object on one line.
+QString jsonLine(const QJsonObject& object) {
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
 // A message of watch --json: one object with "event" and its fields.
-QString eventJson(const protocol::ModuleMessage& m) {
-    const QString event =
-        u"{\"event\":\"%1\""_s.arg(QString::fromLatin1(protocol::entryOf(m.kind).name));
+QJsonObject eventJson(const protocol::ModuleMessage& m) {
+    QJsonObject event{{u"event"_s, QString::fromLatin1(protocol::entryOf(m.kind).name)}};
     switch (m.kind) {
     case MessageKind::ButtonPressed:
-        return event + u",\"button\":%1}"_s.arg(m.button);
+        event[u"button"_s] = m.button;
+        break;
     case MessageKind::TemperatureAtOrAboveZero:
     case MessageKind::TemperatureBelowZero:
-        return event + u",\"celsius\":%1,\"fahrenheit\":%2}"_s.arg(protocol::celsiusOf(m))
-                           .arg(protocol::fahrenheitOf(m));
+        event[u"celsius"_s] = protocol::celsiusOf(m);
+        event[u"fahrenheit"_s] = protocol::fahrenheitOf(m);
+        break;
     case MessageKind::TimeStamp:
-        return event +
-               u",\"hours\":%1,\"minutes\":%2,\"seconds\":%3,\"text\":\"%4\"}"_s.arg(m.hours)
-                   .arg(m.minutes)
-                   .arg(m.seconds)
-                   .arg(QString::fromStdString(protocol::timeText(m.hours, m.minutes, m.seconds)));
+        event[u"hours"_s] = m.hours;
+        event[u"minutes"_s] = m.minutes;
+        event[u"seconds"_s] = m.seconds;
+        event[u"text"_s] =
+            QString::fromStdString(protocol::timeText(m.hours, m.minutes, m.seconds));
+        break;
     case MessageKind::CounterEvent:
     case MessageKind::CounterReset:
         break;
     }
-    return event + u'}';
+    return event;
 }
 
 struct OpenedPort {
@@ -210,7 +217,7 @@ int watch(MessageReader& reader, const CommandPlan& plan, const OpenedPort& port
         switch (reader.next(QDeadlineTimer(MessageReader::kSliceMs), message)) {
         case Status::Message:
             switch (writeLine(stdout,
-                              plan.json ? eventJson(message)
+                              plan.json ? jsonLine(eventJson(message))
                                         : QString::fromStdString(protocol::messageLine(message)))) {
             case WriteResult::Written:
                 continue;
@@ -231,74 +238,166 @@ int watch(MessageReader& reader, const CommandPlan& plan, const OpenedPort& port
     return exitCode(ExitStatus::Done);
 }
 
+enum class Sent { Whole, Stalled, Lost, Signalled };
+
 // Sends the frames and waits until they have left the port: within the time
-// their bytes need on the line (10 bits a byte) and the user's timeout. A
-// closed port restores the line's settings, which must not change under bytes
-// still on their way.
-bool send(serial::MSComm& comm, const std::vector<protocol::Bytes>& frames, const OpenedPort& port,
-          int timeoutMs) {
+// their bytes need on the line (10 bits a byte) and the user's timeout, in
+// short slices so that an ending signal is taken at once. Frames that have not
+// left by then, or when a signal comes, are discarded from the output queue:
+// the next frame must not go out behind half of one. A closed port restores
+// the line's settings, which must not change under bytes still on their way.
+Sent send(serial::MSComm& comm, const std::vector<protocol::Bytes>& frames, const OpenedPort& port,
+          int timeoutMs, const common::QuitOnSignal& quit) {
     std::size_t bytes = 0;
     for (const protocol::Bytes& frame : frames) {
         comm.setOutput(frame);
         bytes += frame.size();
     }
     const auto lineMs = static_cast<int>(bytes * 10 * 1000 / std::size_t(port.bitsPerSecond)) + 1;
-    return comm.drain(lineMs + timeoutMs);
+    const QDeadlineTimer deadline(lineMs + timeoutMs);
+    while (!comm.drain(
+        static_cast<int>(std::min<qint64>(MessageReader::kSliceMs, deadline.remainingTime())))) {
+        QCoreApplication::processEvents();
+        if (!comm.portOpen())
+            return Sent::Lost;
+        if (quit.received() != 0 || deadline.hasExpired()) {
+            comm.discardOutput();
+            return quit.received() != 0 ? Sent::Signalled : Sent::Stalled;
+        }
+    }
+    return Sent::Whole;
 }
 
-int notSent(const OpenedPort& port) {
-    return fail(ExitStatus::PortUnavailable,
-                u"frame not sent: %1 is not taking data"_s.arg(port.device));
+QString notTakingData(const OpenedPort& port) {
+    return u"frame not sent: %1 is not taking data"_s.arg(port.device);
+}
+
+// The lines of standard input that text - reads, ended by LF or CR LF.
+class InputLines {
+public:
+    // Reads what standard input has, waiting up to `ms`; false when nothing came.
+    bool read(int ms) {
+        pollfd in{STDIN_FILENO, POLLIN, 0};
+        if (m_ended || ::poll(&in, 1, ms) <= 0)
+            return false;
+        char buffer[4096];
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            return false;
+        m_ended = n <= 0;
+        m_pending.append(buffer, std::max<ssize_t>(n, 0));
+        return true;
+    }
+    // The next whole line, or the last one without an end once the input has
+    // ended; the rest of a dropped line is skipped.
+    std::optional<QByteArray> next() {
+        for (;;) {
+            const qsizetype newline = m_pending.indexOf('\n');
+            if (newline < 0 && !(m_ended && !m_pending.isEmpty()))
+                return std::nullopt;
+            QByteArray line = m_pending.left(newline < 0 ? m_pending.size() : newline);
+            m_pending.remove(0, newline < 0 ? m_pending.size() : newline + 1);
+            if (std::exchange(m_dropping, false))
+                continue;
+            if (newline >= 0 && line.endsWith('\r'))
+                line.chop(1);
+            ++m_number;
+            return line;
+        }
+    }
+    // True once for a line longer than text - takes: it is dropped to its end.
+    bool dropOverlong() {
+        if (m_pending.size() <= kMaxLineBytes)
+            return false;
+        m_pending.clear();
+        if (std::exchange(m_dropping, true))
+            return false;
+        ++m_number;
+        return true;
+    }
+    // The number of the last line, once the port is gone: standard input is
+    // read up to its end for `ms` at most, or until a signal comes; empty when
+    // it has not ended by then.
+    std::optional<int> lastLine(int ms, const common::QuitOnSignal& quit) {
+        for (const QDeadlineTimer deadline(ms); !m_ended && !deadline.hasExpired();) {
+            QCoreApplication::processEvents();
+            if (quit.received() != 0)
+                break;
+            read(static_cast<int>(
+                std::min<qint64>(MessageReader::kSliceMs, deadline.remainingTime())));
+        }
+        const bool unended = !m_pending.isEmpty() && !m_pending.endsWith('\n');
+        const int lines = int(m_pending.count('\n')) + (unended ? 1 : 0);
+        return m_ended ? std::optional(m_number + lines - (m_dropping && lines > 0 ? 1 : 0))
+                       : std::nullopt;
+    }
+    bool ended() const { return m_ended; }
+    int number() const { return m_number; }
+
+private:
+    QByteArray m_pending;
+    bool m_ended = false;
+    bool m_dropping = false;
+    int m_number = 0; // of the last line taken
+};
+
+// text - stopped at line `first`: the cause and which lines were not shown;
+// a signal meanwhile ends it as in any other wait.
+int streamFailed(const QString& cause, int first, InputLines& input, int timeoutMs,
+                 const common::QuitOnSignal& quit) {
+    const std::optional<int> last = input.lastLine(timeoutMs, quit);
+    if (quit.received() != 0)
+        return exitCode(ExitStatus::Done);
+    if (last && *last < first)
+        return fail(ExitStatus::PortUnavailable, u"%1 after line %2"_s.arg(cause).arg(first - 1));
+    const QString notShown = !last            ? u"line %1 and after not shown"_s.arg(first)
+                             : *last == first ? u"line %1 not shown"_s.arg(first)
+                                              : u"lines %1 to %2 not shown"_s.arg(first).arg(*last);
+    return fail(ExitStatus::PortUnavailable, u"line %1: %2; %3"_s.arg(first).arg(cause, notShown));
 }
 
 // text -: each line of standard input as it comes, by the rules of text,
 // until the input ends or a signal comes.
 int streamText(serial::MSComm& comm, const Invocation& invocation, const OpenedPort& port,
                const common::QuitOnSignal& quit) {
-    QByteArray pending;
+    InputLines input;
     bool refused = false;
-    bool discarding = false;
-    int lineNumber = 0;
-    const auto show = [&](const QByteArray& line) {
-        ++lineNumber;
-        const auto planned =
-            planCommand(u"text"_s, {QString::fromLocal8Bit(line)}, invocation.options);
-        if (const auto* error = std::get_if<UsageError>(&planned)) {
-            tellUser(u"veldctl: line %1: %2"_s.arg(lineNumber).arg(error->message));
-            refused = true;
-            return true;
-        }
-        return send(comm, std::get<CommandPlan>(planned).frames(), port, invocation.timeoutMs);
-    };
-    for (bool end = false; !end;) {
+    const QString lost = u"lost %1"_s.arg(port.device);
+    for (;;) {
         QCoreApplication::processEvents();
         if (quit.received() != 0)
             break;
         if (!comm.portOpen())
-            return portLost(port);
-        pollfd in{STDIN_FILENO, POLLIN, 0};
-        if (::poll(&in, 1, MessageReader::kSliceMs) <= 0)
-            continue;
-        char buffer[4096];
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n < 0 && (errno == EINTR || errno == EAGAIN))
-            continue;
-        end = n <= 0;
-        pending.append(buffer, std::max<ssize_t>(n, 0));
-        for (qsizetype newline;
-             (newline = pending.indexOf('\n')) >= 0 || (end && !pending.isEmpty());) {
-            const QByteArray line = pending.left(newline < 0 ? pending.size() : newline);
-            pending.remove(0, newline < 0 ? pending.size() : newline + 1);
-            if (!std::exchange(discarding, false) && !show(line))
-                return notSent(port);
+            return streamFailed(lost, input.number() + 1, input, invocation.timeoutMs, quit);
+        input.read(MessageReader::kSliceMs);
+        while (const auto line = input.next()) {
+            const auto planned =
+                planCommand(u"text"_s, {QString::fromLocal8Bit(*line)}, invocation.options);
+            if (const auto* error = std::get_if<UsageError>(&planned)) {
+                tellUser(u"veldctl: line %1: %2"_s.arg(input.number()).arg(error->message));
+                refused = true;
+                continue;
+            }
+            switch (send(comm, std::get<CommandPlan>(planned).frames(), port, invocation.timeoutMs,
+                         quit)) {
+            case Sent::Whole:
+                continue;
+            case Sent::Signalled:
+                return exitCode(ExitStatus::Done);
+            case Sent::Lost:
+                return streamFailed(lost, input.number(), input, invocation.timeoutMs, quit);
+            case Sent::Stalled:
+                return streamFailed(notTakingData(port), input.number(), input,
+                                    invocation.timeoutMs, quit);
+            }
         }
-        if (pending.size() > kMaxLineBytes) {
-            if (!discarding)
-                tellUser(u"veldctl: line %1: longer than %2 bytes, not shown"_s.arg(++lineNumber)
-                             .arg(kMaxLineBytes));
-            refused = discarding = true;
-            pending.clear();
+        if (input.dropOverlong()) {
+            tellUser(u"veldctl: line %1: longer than %2 bytes, not shown"_s.arg(input.number())
+                         .arg(kMaxLineBytes));
+            refused = true;
         }
+        if (input.ended())
+            break;
     }
     return exitCode(refused ? ExitStatus::Usage : ExitStatus::Done);
 }
@@ -308,19 +407,48 @@ int listPorts(bool json) {
     for (const serial::FoundPort& found : serial::foundPorts()) {
         const QStringList items = serial::portsLeadingTo(found.systemLocation);
         const QString line =
-            json ? QString::fromUtf8(
-                       QJsonDocument(QJsonObject{{u"path"_s, found.path},
-                                                 {u"device"_s, found.systemLocation},
-                                                 {u"description"_s, found.description},
-                                                 {u"manufacturer"_s, found.manufacturer},
-                                                 {u"serial"_s, found.serialNumber},
-                                                 {u"com"_s, QJsonArray::fromStringList(items)}})
-                           .toJson(QJsonDocument::Compact))
+            json ? jsonLine({{u"path"_s, found.path},
+                             {u"device"_s, found.systemLocation},
+                             {u"description"_s, found.description},
+                             {u"manufacturer"_s, found.manufacturer},
+                             {u"serial"_s, found.serialNumber},
+                             {u"com"_s, QJsonArray::fromStringList(items)}})
                  : QStringList{found.path, found.systemLocation, found.known(), items.join(u' ')}
                        .join(u'\t');
         if (const int status = print(line); status != 0)
             return status;
     }
+    return exitCode(ExitStatus::Done);
+}
+// assign: stores or removes COMn's device as the Assign Ports dialog does,
+// or lists every COM item.
+int assign(const PortAssignment& assignment) {
+    if (assignment.port == 0) {
+        for (int port = serial::kFirstPort; port <= serial::kLastPort; ++port) {
+            const auto mapping = serial::mappingForPort(port).value_or(serial::PortMapping{});
+            const QString source = mapping.source == serial::PortSource::Environment
+                                       ? u"environment"_s
+                                   : mapping.source == serial::PortSource::Settings ? u"settings"_s
+                                                                                    : u"default"_s;
+            if (const int status = print(
+                    QStringList{serial::portSettingsKey(port), mapping.device, source}.join(u'\t'));
+                status != 0)
+                return status;
+        }
+        return exitCode(ExitStatus::Done);
+    }
+    const QString key = serial::portSettingsKey(assignment.port);
+    const bool stored = assignment.device.isEmpty()
+                            ? SettingsStore::remove(SettingsStore::kPorts, key)
+                            : SettingsStore::write(SettingsStore::kPorts, key, assignment.device);
+    if (!stored)
+        return fail(ExitStatus::Usage,
+                    u"%1 not stored in %2: %3"_s.arg(key, SettingsStore::filePath(),
+                                                     SettingsStore::lastError()));
+    if (const auto mapping = serial::mappingForPort(assignment.port);
+        mapping && mapping->source == serial::PortSource::Environment)
+        tellUser(u"veldctl: %1 is set, so %2 still leads to %3"_s.arg(
+            serial::portEnvironmentVariable(assignment.port), key, mapping->device));
     return exitCode(ExitStatus::Done);
 }
 } // namespace
@@ -350,6 +478,8 @@ int runVeldctl(const QStringList& arguments, const common::QuitOnSignal& quit) {
 
     if (plan.listPorts)
         return listPorts(plan.json);
+    if (plan.assignment)
+        return assign(*plan.assignment);
     const bool stream = invocation.command == u"text"_s && invocation.arguments[0] == u"-"_s;
 
     serial::MSComm comm;
@@ -366,8 +496,17 @@ int runVeldctl(const QStringList& arguments, const common::QuitOnSignal& quit) {
         return streamText(comm, invocation, port, quit);
 
     MessageReader reader(comm, quit);
-    if (plan.frames && !send(comm, plan.frames(), port, invocation.timeoutMs))
-        return notSent(port);
+    switch (plan.frames ? send(comm, plan.frames(), port, invocation.timeoutMs, quit)
+                        : Sent::Whole) {
+    case Sent::Whole:
+        break;
+    case Sent::Signalled:
+        return exitCode(ExitStatus::Done);
+    case Sent::Lost:
+        return portLost(port);
+    case Sent::Stalled:
+        return fail(ExitStatus::PortUnavailable, notTakingData(port));
+    }
     if (!plan.note.isEmpty())
         tellUser(u"veldctl: "_s + plan.note);
     switch (plan.await) {

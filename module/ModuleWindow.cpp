@@ -1,8 +1,8 @@
 #include "module/ModuleWindow.h"
 
-#include "protocol/WireText.h"
 #include "module/SevenSegmentDisplay.h"
 #include "module/VirtualModule.h"
+#include "protocol/WireText.h"
 #include "ui/EnterClicks.h"
 
 #include <QFormLayout>
@@ -11,7 +11,9 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace veld::module {
@@ -45,6 +47,30 @@ QLabel* makeValue(const QString& name, QWidget* parent) {
     return label;
 }
 } // namespace
+
+QRect besidePanel(const QSize& own, const QRect& available) {
+    // Room for the window manager's frame (title bar above), unknown before
+    // the window is shown, and a gap between the two frames.
+    constexpr QMargins kFrame{8, 32, 8, 8};
+    constexpr int kGap = 8;
+    const QRect panel = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, kPanelSize, available)
+                            .marginsAdded(kFrame);
+    const QSize frame = own.grownBy(kFrame).boundedTo(available.size());
+    const int right = available.x() + available.width() - frame.width();
+    const int bottom = available.y() + available.height() - frame.height();
+    const int beside = panel.right() + 1 + kGap;
+    // Over the panel, at the top, where the display (the window's top) stays
+    // clear of a panel centred lower down.
+    const QPoint at = beside <= right ? QPoint(beside, std::clamp(panel.y(), available.y(), bottom))
+                                      : QPoint(std::max(available.x(), right), available.y());
+    return QRect(at, frame).marginsRemoved(kFrame);
+}
+
+void ModuleWindow::placeBesidePanel() {
+    adjustSize();
+    if (const QScreen* shownOn = screen())
+        setGeometry(besidePanel(size(), shownOn->availableGeometry()));
+}
 
 ModuleWindow::ModuleWindow(VirtualModule& module, QWidget* parent)
     : QWidget(parent)

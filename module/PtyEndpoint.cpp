@@ -12,9 +12,11 @@
 #include <cstring>
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 namespace veld::module {
 
@@ -83,46 +85,83 @@ bool PtyEndpoint::open(QString& error) {
     return true;
 }
 
+bool PtyEndpoint::lockLink(const QString& path, QString& error) {
+    m_linkLockPath = path + QStringLiteral(".lock");
+    const QByteArray name = QFile::encodeName(m_linkLockPath);
+    // Another module may remove the file between its open and the flock: then
+    // the lock taken is on a file nobody will look at, and it is taken again.
+    for (;;) {
+        m_linkLock = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (m_linkLock < 0) {
+            error = QStringLiteral("cannot lock %1: ").arg(m_linkLockPath) + errnoText();
+            return false;
+        }
+        if (::flock(m_linkLock, LOCK_EX | LOCK_NB) != 0) {
+            error = errno == EWOULDBLOCK
+                        ? QStringLiteral("%1 is held by another virtual module (its lock %2); "
+                                         "not replaced")
+                              .arg(path, m_linkLockPath)
+                        : QStringLiteral("cannot lock %1: ").arg(m_linkLockPath) + errnoText();
+            ::close(std::exchange(m_linkLock, -1));
+            return false;
+        }
+        struct stat held {
+        }, named{};
+        if (::fstat(m_linkLock, &held) == 0 && ::stat(name.constData(), &named) == 0 &&
+            held.st_ino == named.st_ino && held.st_dev == named.st_dev)
+            return true;
+        ::close(std::exchange(m_linkLock, -1));
+    }
+}
+
+void PtyEndpoint::unlockLink() {
+    if (m_linkLock < 0)
+        return;
+    // Removed while held, so that no other module takes a lock on it meanwhile.
+    ::unlink(QFile::encodeName(m_linkLockPath).constData());
+    ::close(std::exchange(m_linkLock, -1));
+}
+
 bool PtyEndpoint::makeLink(const QString& path, QString& error, QString& replaced) {
     const QByteArray name = QFile::encodeName(path);
+    if (!lockLink(path, error))
+        return false;
+    const auto refuse = [this] {
+        unlockLink();
+        return false;
+    };
     struct stat st {};
     if (::lstat(name.constData(), &st) == 0) {
         if (!S_ISLNK(st.st_mode)) {
             error = QStringLiteral("%1 exists and is not a symbolic link; not replaced").arg(path);
-            return false;
+            return refuse();
         }
         char target[PATH_MAX] = {};
         const ssize_t length = ::readlink(name.constData(), target, sizeof target - 1);
         const QString targetPath =
             QFile::decodeName(QByteArray(target, std::max<ssize_t>(length, 0)));
         // Only a link to a pty can be a leftover of this program; a link to
-        // anything else belongs to someone else. A pty that exists is held
-        // open by someone, as another module's is.
+        // anything else belongs to someone else. With its lock free, the
+        // module that made it is gone, whoever has that pty's number now.
         static const QRegularExpression ptyPath(QStringLiteral("^/dev/pts/[0-9]+$"));
         if (length < 0 || !ptyPath.match(targetPath).hasMatch()) {
             error = QStringLiteral("%1 is a symbolic link to %2, not to a pseudo-terminal; not "
                                    "replaced")
                         .arg(path, targetPath);
-            return false;
-        }
-        if (QFileInfo::exists(targetPath)) {
-            error = QStringLiteral("%1 leads to %2, a pseudo-terminal in use (another virtual "
-                                   "module's?); not replaced")
-                        .arg(path, targetPath);
-            return false;
+            return refuse();
         }
         if (::unlink(name.constData()) != 0 && errno != ENOENT) {
             error = QStringLiteral("cannot replace %1: ").arg(path) + errnoText();
-            return false;
+            return refuse();
         }
         replaced = targetPath;
     } else if (errno != ENOENT) {
         error = QStringLiteral("cannot use %1: ").arg(path) + errnoText();
-        return false;
+        return refuse();
     }
     if (::symlink(QFile::encodeName(m_devicePath).constData(), name.constData()) != 0) {
         error = QStringLiteral("cannot link %1: ").arg(path) + errnoText();
-        return false;
+        return refuse();
     }
     m_linkPath = path;
     return true;
@@ -135,6 +174,7 @@ void PtyEndpoint::removeLink() {
     if (QFileInfo(m_linkPath).symLinkTarget() == QFileInfo(m_devicePath).absoluteFilePath())
         QFile::remove(m_linkPath);
     m_linkPath.clear();
+    unlockLink();
 }
 
 std::optional<std::uint32_t> PtyEndpoint::lineSpeed() const {

@@ -32,11 +32,12 @@ public:
     bool open(QString& error);
     QString devicePath() const { return m_devicePath; }
 
-    // Makes `path` a symbolic link to the device; removed again by the
-    // destructor. A symbolic link to a pseudo-terminal that is gone
-    // (/dev/pts/N), left over from an earlier run, is replaced, and `replaced`
-    // says what it pointed at; anything else at `path` is refused, a link to a
-    // pseudo-terminal in use too.
+    // Makes `path` a symbolic link to the device, held by an flock on
+    // path.lock for as long as the link is there; both removed again by the
+    // destructor. A link to a pseudo-terminal (/dev/pts/N) whose lock nobody
+    // holds is a dead module's: it is replaced, whatever the number, and
+    // `replaced` says what it pointed at. A link whose lock is held (a live
+    // module's) and anything else at `path` are refused.
     bool makeLink(const QString& path, QString& error, QString& replaced);
     QString linkPath() const { return m_linkPath; }
     void removeLink();
@@ -53,11 +54,15 @@ signals:
 
 private:
     void readAvailable();
+    bool lockLink(const QString& path, QString& error);
+    void unlockLink();
 
     int m_master = -1;
     int m_slave = -1;
     QString m_devicePath;
     QString m_linkPath;
+    int m_linkLock = -1;
+    QString m_linkLockPath;
     QSocketNotifier* m_notifier = nullptr;
 };
 

@@ -97,6 +97,7 @@ int main(int argc, char** argv) {
                 QStringLiteral("Virtual VELD module on %1")
                     .arg(line.linkPath().isEmpty() ? line.devicePath() : line.linkPath()));
             window->setWindowIcon(veld::ui::panelIcon());
+            window->placeBesidePanel();
             window->show();
         }
         status = app->exec();

@@ -34,6 +34,7 @@ std::optional<std::uint32_t> moduleLineSpeedForByte(std::uint8_t dataByte) {
 
 std::vector<std::uint32_t> moduleLineSpeeds() {
     std::vector<std::uint32_t> speeds;
+    speeds.reserve(kSpeeds.size());
     for (const auto& s : kSpeeds)
         speeds.push_back(s.bitsPerSecond);
     return speeds;

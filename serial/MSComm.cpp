@@ -393,6 +393,12 @@ bool MSComm::drain(int msecs) {
     return drainDevice(deadline);
 }
 
+void MSComm::discardOutput() {
+    if (m_port && !m_port->clear(QSerialPort::Output))
+        qCWarning(lcSerial, "cannot discard the output queue: %s",
+                  qUtf8Printable(m_port->errorString()));
+}
+
 bool MSComm::waitForInput(int msecs) {
     checkLine();
     QDeadlineTimer deadline(msecs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever)

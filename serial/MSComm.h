@@ -70,6 +70,9 @@ public:
     // Blocks up to msecs until every byte written has left: this program and
     // the device's own queue. False when some have not, or the port is gone.
     bool drain(int msecs);
+    // Discards what is written but has not left yet: this program's buffer
+    // and the device's own queue (tcflush TCOFLUSH).
+    void discardOutput();
 
     // Resolved device path of the open port, or empty.
     QString openDevice() const;

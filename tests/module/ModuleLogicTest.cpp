@@ -1,7 +1,7 @@
 // The module's state on its own, with a clock the test sets.
+#include "module/ModuleState.h"
 #include "protocol/CommandTable.h"
 #include "protocol/FrameSplitter.h"
-#include "module/ModuleState.h"
 
 #include "support/Hex.h"
 
@@ -31,10 +31,8 @@ const std::pair<const char*, const char*> kScripts[] = {
     {"FE 01 1E 01 00 FF FE 11 FF +30 FE 01 05 00 00 FF +2 ? FE 01 00 00 64 FF ?", "[00.00.05] [99.00.00]"},
     {"FE 80 0B FF FE 80 00 FF ?", "[      ] 19200"},
     {"FE 10 00 1E 08 FF FE 90 05 FF FE 80 2B FF FE FC FF FE 05 FF count +60 power count FE F7 FF ?", "FE 05 00 FF FE 05 00 FF FE 01 00 1F 08 FF [     1] counter 4800"},
-    {"FE 03 41 62 43 64 45 46 FF FE 13 02 FF power ?", "[      ]"},
-    {"FE 01 1E 01 00 FF FE 11 FF +30 FE 90 01 FF power +5 ?", "[00.01.30]"},
-    {"FE 90 04 FF FE 90 02 FF temp=-12 power ?", "[ -12 C]"},
-    {"FE 10 00 00 0C FF FE 90 06 FF power ? +3 ?", "[12.00.00] [  25 C]"}};
+    {"FE 03 41 62 43 64 45 46 FF FE 13 02 FF power ?", "[      ]"}, {"FE 01 1E 01 00 FF FE 11 FF +30 FE 90 01 FF power +5 ?", "[00.01.30]"},
+    {"FE 90 04 FF FE 90 02 FF temp=-12 power ?", "[ -12 C]"}, {"FE 10 00 00 0C FF FE 90 06 FF power ? +3 ?", "[12.00.00] [  25 C]"}};
 // clang-format on
 
 std::string shows(const ModuleState& m) {
@@ -48,7 +46,7 @@ std::string shows(const ModuleState& m) {
     return m.lineSpeed() == 9600 ? out : out + " " + std::to_string(m.lineSpeed());
 }
 
-TEST(ModuleState, SaysAndShowsWhatEachCommandInputAndSecondMakesOfIt) {
+TEST(module_State, SaysAndShowsWhatEachCommandInputAndSecondMakes) {
     for (const auto& [script, expected] : kScripts) {
         SCOPED_TRACE(script);
         ModuleState::Clock::time_point now{};

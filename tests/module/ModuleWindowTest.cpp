@@ -1,10 +1,10 @@
 // The module's window on the offscreen platform; the test is the panel on the
 // module's pseudo-terminal.
 #include "module/ModuleWindow.h"
-#include "support/Golden.h"
 #include "module/PtyEndpoint.h"
 #include "module/SevenSegmentDisplay.h"
 #include "module/VirtualModule.h"
+#include "support/Golden.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -33,19 +33,13 @@ const char* const kSteps[][3] = {
     // A text frame that never ends: the temperature request inside its nine
     // bytes is answered once the line stays quiet.
     {"FE 03 41 FE 04 FF", "log", "skip 3 byte(s) formed no frame\nrx FE 04 FF  temperature request\ntx FE 04 19 FF  temperature 25 C"},
-    {"", "display", "       000 dark"},
-    {"FE 03 31 31 31 31 31 31 FF FE FA FF FE F6 FF", "display", "111111 101 lit"},
-    {"FE 03 38 38 38 38 38 38 FF FE FB FF FE F9 FF", "display", "888888 011 lit"},
-    {"FE 13 03 FF", "display", "888.888 011 lit"},
-    {"", "lastFrame", "FE 13 03 FF  decimal point 3"},
-    {"FE FC FF", "display", "888.888 011 dark"},
-    {"", "display", "888.888 011 lit"},
+    {"", "display", "       000 dark"}, {"FE 03 31 31 31 31 31 31 FF FE FA FF FE F6 FF", "display", "111111 101 lit"},
+    {"FE 03 38 38 38 38 38 38 FF FE FB FF FE F9 FF", "display", "888888 011 lit"}, {"FE 13 03 FF", "display", "888.888 011 lit"},
+    {"", "lastFrame", "FE 13 03 FF  decimal point 3"}, {"FE FC FF", "display", "888.888 011 dark"}, {"", "display", "888.888 011 lit"},
     {"temperature=-12 FE 04 FF", "panel", "FE 06 0C FF"},
     {"FE 01 05 02 00 FF FE 90 05 FF FE 05 FF FE 03 48 45 4C 4C 4F 20 FF", "countdown", "0:02:05 of 0:02:05, stopped"},
     {"button1 button2 button3 resetCounter counterEvent", "panel", "FE 03 10 FF FE 03 20 FF FE 03 08 FF FE 32 00 FF FE 05 00 FF"},
-    {"", "counter", "enabled, count 1"},
-    {"", "function", "now F6 display mode, at start-up F5 counter"},
-    {"powerCycle", "display", "     0 000 lit"},
+    {"", "counter", "enabled, count 1"}, {"", "function", "now F6 display mode, at start-up F5 counter"}, {"powerCycle", "display", "     0 000 lit"},
     {"19200", "line", "module 9600 bit/s, line 19200 bit/s: mismatch, noise only"},
 };
 // clang-format on
@@ -94,6 +88,26 @@ TEST(module_Window, ShowsWhatThePanelSendsTakesItsInputsAndTellsOfLineFaults) {
         const QString want = QString::fromUtf8(expected);
         const auto seen = [&] { return look(QString::fromUtf8(where), want); };
         EXPECT_TRUE(QTest::qWaitFor([&] { return seen() == want; })) << seen().toStdString();
+    }
+}
+
+// Screens (their free area) and the module's window at 1x: beside the
+// centred panel when there is room at its right, else in the top right corner.
+TEST(module_Window, OpensBesideThePanelBothOnTheScreen) {
+    // clang-format off
+    const std::pair<QRect, bool> screens[] = {{{0, 0, 1920, 1040}, true}, {{1920, 0, 2560, 1440}, true},
+        {{0, 0, 1280, 1024}, false}, {{0, 28, 1280, 996}, false}, {{0, 0, 800, 600}, false}};
+    // clang-format on
+    veld::module::PtyEndpoint line; // not opened: only the window's size counts
+    veld::module::VirtualModule module(line);
+    veld::module::ModuleWindow window(module);
+    for (const auto& [available, beside] : screens) {
+        SCOPED_TRACE(available.width());
+        const QRect at = veld::module::besidePanel(window.sizeHint(), available);
+        EXPECT_TRUE(available.contains(at.adjusted(-8, -32, 8, 8))) << at.x() << "," << at.y();
+        // The centred panel's right edge, with its frame.
+        EXPECT_EQ(at.left() - 8 > available.center().x() + 362 + 8, beside) << at.x();
+        EXPECT_TRUE(beside || at.topRight() + QPoint(8, -32) == available.topRight()) << at.right();
     }
 }
 

@@ -69,6 +69,9 @@ public:
         ::cfmakeraw(&t);
         ::tcsetattr(m_slave, TCSANOW, &t);
         ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+        // Not inherited by the programs a test starts, so that closeMaster() ends the line.
+        for (const int fd : {m_master, m_slave})
+            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
     }
     ~PtyPair() {
         closeMaster();

@@ -1,6 +1,6 @@
 #include "app/TrafficRowDelegate.h"
 
-#include <QAbstractScrollArea>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QPainter>
 #include <algorithm>
@@ -10,6 +10,9 @@ namespace veld::app {
 using namespace Qt::StringLiterals;
 
 namespace {
+// Several screens' worth of rows.
+constexpr qsizetype kLaidOutTexts = 512;
+
 QStyle* styleOf(const QStyleOptionViewItem& option) {
     return option.widget ? option.widget->style() : QApplication::style();
 }
@@ -19,33 +22,37 @@ int textMargin(const QStyleOptionViewItem& option) {
 }
 } // namespace
 
-QSize TrafficRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {
+QSize TrafficRowDelegate::rowSize(const QAbstractItemView& view, qsizetype characters) {
     // One character's row, as the style makes it, widened by the rest.
-    QStyleOptionViewItem one = option;
+    QStyleOptionViewItem one;
+    one.initFrom(&view);
+    one.font = view.font();
+    one.fontMetrics = QFontMetrics(one.font);
+    one.widget = &view;
     one.text = u"0"_s;
-    one.features |= QStyleOptionViewItem::HasDisplay;
+    one.features = QStyleOptionViewItem::HasDisplay;
     const QSize size =
-        styleOf(option)->sizeFromContents(QStyle::CT_ItemViewItem, &one, QSize(), option.widget);
-    const auto rest = static_cast<int>(std::max<qsizetype>(m_widest - 1, 0));
-    return {size.width() + rest * option.fontMetrics.horizontalAdvance(u'0'), size.height()};
+        view.style()->sizeFromContents(QStyle::CT_ItemViewItem, &one, QSize(), &view);
+    const auto rest =
+        static_cast<int>(std::clamp<qsizetype>(characters - 1, 0, kMaxShownCharacters));
+    return {size.width() + rest * one.fontMetrics.horizontalAdvance(u'0'), size.height()};
 }
 
 void TrafficRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                const QModelIndex& index) const {
-    QStyleOptionViewItem item = option;
-    initStyleOption(&item, index);
-    const QString line = item.text;
-    // Background, selection and focus as the style draws them; the text below.
-    item.text.clear();
+    // Background, selection and focus as the style draws them, without the
+    // text; the line itself is read once, neither copied nor scanned.
     QStyle* style = styleOf(option);
-    style->drawControl(QStyle::CE_ItemViewItem, &item, painter, option.widget);
+    style->drawControl(QStyle::CE_ItemViewItem, &option, painter, option.widget);
+    const QString line = index.data(Qt::DisplayRole).toString();
 
     // A fixed-width font: the characters in view are known without measuring.
-    QRect visible = item.rect;
-    if (const auto* view = qobject_cast<const QAbstractScrollArea*>(option.widget))
+    QRect visible = option.rect;
+    if (const auto* view = qobject_cast<const QAbstractItemView*>(option.widget))
         visible &= view->viewport()->rect();
-    const int advance = std::max(item.fontMetrics.horizontalAdvance(u'0'), 1);
-    const int left = item.rect.left() + textMargin(item);
+    const QFontMetrics& metrics = option.fontMetrics;
+    const int advance = std::max(metrics.horizontalAdvance(u'0'), 1);
+    const int left = option.rect.left() + textMargin(option);
     const qsizetype shown = std::min(line.size(), kMaxShownCharacters);
     const qsizetype first = std::clamp<qsizetype>((visible.left() - left) / advance, 0, shown);
     const qsizetype count = std::min<qsizetype>(visible.width() / advance + 2, shown - first);
@@ -55,16 +62,25 @@ void TrafficRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     if (line.size() > kMaxShownCharacters && first + count == shown)
         slice.back() = u'\u2026';
 
-    const QPalette::ColorGroup group = !(item.state & QStyle::State_Enabled)  ? QPalette::Disabled
-                                       : !(item.state & QStyle::State_Active) ? QPalette::Inactive
-                                                                              : QPalette::Normal;
+    const QPalette::ColorGroup group = !(option.state & QStyle::State_Enabled)  ? QPalette::Disabled
+                                       : !(option.state & QStyle::State_Active) ? QPalette::Inactive
+                                                                                : QPalette::Normal;
     painter->save();
-    painter->setFont(item.font);
-    painter->setPen(item.palette.color(
-        group, item.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
-    const QRect textRect(left + static_cast<int>(first) * advance, item.rect.top(),
-                         static_cast<int>(count + 1) * advance, item.rect.height());
-    painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, slice);
+    painter->setFont(option.font);
+    painter->setPen(option.palette.color(
+        group, option.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+    if (m_laidOut.size() > kLaidOutTexts)
+        m_laidOut.clear();
+    QStaticText& text = m_laidOut[slice];
+    if (text.text().isEmpty()) {
+        text.setText(slice);
+        text.setTextFormat(Qt::PlainText);
+        text.prepare(painter->transform(), option.font);
+    }
+    painter->drawStaticText(
+        QPoint(left + static_cast<int>(first) * advance,
+               option.rect.top() + (option.rect.height() - metrics.height()) / 2),
+        text);
     painter->restore();
 }
 

@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QHeaderView>
 #include <QSaveFile>
 #include <QScrollBar>
 #include <QShortcut>
@@ -36,9 +37,15 @@ TrafficWindow::TrafficWindow(TrafficLog& log, FailureFn saveFailed, QWidget* par
     ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
     ui->lstTraffic->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    m_rows = new TrafficRowDelegate(ui->lstTraffic);
-    ui->lstTraffic->setItemDelegate(m_rows);
+    ui->lstTraffic->setItemDelegate(new TrafficRowDelegate(ui->lstTraffic));
     ui->lstTraffic->setModel(&m_log);
+    // Rows of one height and one column: a new row is laid out without
+    // looking at the others.
+    QHeaderView* rows = ui->lstTraffic->verticalHeader();
+    rows->setMinimumSectionSize(1);
+    rows->setDefaultSectionSize(TrafficRowDelegate::rowSize(*ui->lstTraffic, 1).height());
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    ui->lstTraffic->horizontalHeader()->setMinimumSectionSize(1);
     ui::clickButtonsOnEnter(this);
     connect(new QShortcut(QKeySequence::Cancel, this), &QShortcut::activated, this,
             &QWidget::close);
@@ -71,14 +78,19 @@ void TrafficWindow::followNewLines() {
     widenRows(0, m_log.rowCount() - 1);
     connect(&m_log, &QAbstractItemModel::rowsInserted, this,
             [this](const QModelIndex&, int first, int last) { widenRows(first, last); });
-    connect(&m_log, &QAbstractItemModel::modelReset, this, [this] { m_rows->setWidest(0); });
+    connect(&m_log, &QAbstractItemModel::modelReset, this, [this] {
+        m_widest = 0;
+        widenRows(0, -1);
+    });
 }
 
 void TrafficWindow::widenRows(int first, int last) {
-    qsizetype widest = m_rows->widest();
     for (int row = first; row <= last; ++row)
-        widest = std::max(widest, m_log.data(m_log.index(row), Qt::DisplayRole).toString().size());
-    m_rows->setWidest(widest);
+        m_widest =
+            std::max(m_widest, m_log.data(m_log.index(row), Qt::DisplayRole).toString().size());
+    const int width = TrafficRowDelegate::rowSize(*ui->lstTraffic, m_widest).width();
+    if (ui->lstTraffic->columnWidth(0) != width)
+        ui->lstTraffic->setColumnWidth(0, width);
 }
 
 TrafficWindow::~TrafficWindow() = default;

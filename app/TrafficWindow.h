@@ -12,7 +12,6 @@ class TrafficWindow;
 namespace veld::app {
 
 class TrafficLog;
-class TrafficRowDelegate;
 
 // "Traffic": the lines of a TrafficLog, newest at the bottom, followed while
 // the view is at the bottom (scrolled up, it stays put), with Pause (no
@@ -61,7 +60,8 @@ private:
     FailureFn m_saveFailed;
     SaveFileFn m_chooseFile;
     SaveFileFn m_chooseLogFile;
-    TrafficRowDelegate* m_rows = nullptr;
+    // The longest line in the list, in characters: the column's width.
+    qsizetype m_widest = 0;
     // The view was at the bottom when it last moved: new lines are followed.
     bool m_following = true;
 };

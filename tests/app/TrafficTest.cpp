@@ -42,7 +42,7 @@ void flash(Panel& p, int times) {
 }
 
 bool newestShown(const veld::app::TrafficWindow* window) {
-    const QListView* list = window->form().lstTraffic;
+    const QAbstractItemView* list = window->form().lstTraffic;
     const QRect newest = list->visualRect(list->model()->index(list->model()->rowCount() - 1, 0));
     return list->viewport()->rect().contains(newest);
 }

@@ -67,8 +67,9 @@ void TrafficRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
                                                                                 : QPalette::Normal;
     painter->save();
     painter->setFont(option.font);
-    painter->setPen(option.palette.color(
-        group, option.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->setPen(option.palette.color(group, (option.state & QStyle::State_Selected)
+                                                    ? QPalette::HighlightedText
+                                                    : QPalette::Text));
     if (m_laidOut.size() > kLaidOutTexts)
         m_laidOut.clear();
     QStaticText& text = m_laidOut[slice];

@@ -37,13 +37,13 @@ QString LogFile::open(const QString& path) {
     const int fd = ::open(QFile::encodeName(path).constData(),
                           O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     if (fd < 0)
-        return cause(errno);
+        return cause(path, errno);
     struct stat node {};
     const bool known = ::fstat(fd, &node) == 0;
     const int error = errno;
     if (!known || !S_ISREG(node.st_mode)) {
         ::close(fd);
-        return known ? notRegular(path, node.st_mode) : cause(error);
+        return known ? notRegular(path, node.st_mode) : cause(path, error);
     }
     m_fd = fd;
     return {};
@@ -58,25 +58,35 @@ void LogFile::close() {
 QString LogFile::append(const QByteArray& bytes) {
     const off_t before = ::lseek(m_fd, 0, SEEK_END);
     qsizetype written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(m_fd, bytes.constData() + written,
-                                  static_cast<std::size_t>(bytes.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int error = n < 0 ? errno : ENOSPC;
-            // A line is in the file whole or not at all.
-            if (written > 0 && (before < 0 || ::ftruncate(m_fd, before) != 0))
-                return cause(error) + u"; the last line is cut short"_s;
-            return cause(error);
-        }
-        written += n;
-    }
-    return {};
+    const int error = writeAll(m_fd, bytes, &written);
+    if (error == 0)
+        return {};
+    // A line is in the file whole or not at all.
+    if (written > 0 && (before < 0 || ::ftruncate(m_fd, before) != 0))
+        return cause(m_path, error) + u"; the last line is cut short"_s;
+    return cause(m_path, error);
 }
 
-QString LogFile::cause(int errorNumber) const {
-    return m_path + u": "_s + QString::fromLocal8Bit(std::strerror(errorNumber));
+int LogFile::writeAll(int fd, const QByteArray& bytes, qsizetype* written) {
+    qsizetype done = 0;
+    int error = 0;
+    while (done < bytes.size() && error == 0) {
+        const ssize_t n =
+            ::write(fd, bytes.constData() + done, static_cast<std::size_t>(bytes.size() - done));
+        if (n > 0)
+            done += n;
+        else if (n == 0)
+            error = ENOSPC;
+        else if (errno != EINTR)
+            error = errno;
+    }
+    if (written)
+        *written = done;
+    return error;
+}
+
+QString LogFile::cause(const QString& path, int errorNumber) {
+    return path + u": "_s + QString::fromLocal8Bit(std::strerror(errorNumber));
 }
 
 } // namespace veld::app

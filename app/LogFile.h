@@ -30,9 +30,12 @@ public:
     // its length before.
     QString append(const QByteArray& bytes);
 
-private:
-    QString cause(int errorNumber) const;
+    // Writes `bytes` whole to `fd`: 0, or the errno of the write that failed.
+    static int writeAll(int fd, const QByteArray& bytes, qsizetype* written = nullptr);
+    // "PATH: " and the system's words for `errorNumber` ("No space left on device").
+    static QString cause(const QString& path, int errorNumber);
 
+private:
     int m_fd = -1;
     QString m_path;
 };

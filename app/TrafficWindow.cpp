@@ -133,11 +133,19 @@ void TrafficWindow::cmdSaveAs_Click() {
         m_saveFailed(this, refused);
         return;
     }
+    // Into a new file that takes the old one's place once whole; written
+    // here rather than through QSaveFile's buffer, whose errors on a full
+    // disk come out as "Unknown error".
     QSaveFile file(path);
-    const QByteArray text = m_log.text().toUtf8();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text) || file.write(text) != text.size() ||
-        !file.commit())
+    const int error = file.open(QIODevice::WriteOnly)
+                          ? LogFile::writeAll(file.handle(), m_log.text().toUtf8())
+                          : -1;
+    if (error > 0) {
+        file.cancelWriting();
+        m_saveFailed(this, LogFile::cause(path, error));
+    } else if (error < 0 || !file.commit()) {
         m_saveFailed(this, path + u": "_s + file.errorString());
+    }
 }
 
 void TrafficWindow::cmdLogToFile_Click() {

@@ -121,9 +121,9 @@ TEST_F(app_Traffic, KeepsTheLast10000LinesWithoutStallingUntilCleared) {
 TEST_F(app_Traffic, SaveAsWritesTheRowsOrSaysAtOnceWhyNot) {
     flash(p, 3);
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    // The file chosen, and the start of the box's detail ("" for no box).
+    // The file chosen, and the start of the box's detail ("none": no box, the file saved).
     const std::pair<QString, QString> cases[] = {
-        {dir.filePath(u"t.txt"_s), u""_s},
+        {dir.filePath(u"t.txt"_s), u"none"_s},
         {dir.filePath(u"no/t.txt"_s), dir.filePath(u"no/t.txt: "_s)},
         {fifo, fifo + u": not a regular file (a FIFO)"_s}};
     for (const auto& [path, box] : cases) {
@@ -132,8 +132,8 @@ TEST_F(app_Traffic, SaveAsWritesTheRowsOrSaysAtOnceWhyNot) {
         u.cmdSaveAs->click();
         QFile saved(path);
         const bool file = QFileInfo(path).isFile() && saved.open(QIODevice::ReadOnly);
-        EXPECT_EQ(file ? saved.readAll().count('\n') : -1, box.isEmpty() ? 3 : -1);
-        EXPECT_EQ(p.boxes.isEmpty() ? QString() : p.boxes[0].detail.left(box.size()), box);
+        EXPECT_EQ(file ? saved.readAll().count('\n') : -1, box == u"none"_s ? 3 : -1);
+        EXPECT_EQ(p.boxes.isEmpty() ? u"none"_s : p.boxes[0].detail.left(box.size()), box);
     }
 }
 

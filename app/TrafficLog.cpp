@@ -17,20 +17,29 @@ TrafficLog::TrafficLog(ClockFn clock, QObject* parent)
     : QAbstractListModel(parent)
     , m_clock(std::move(clock)) {}
 
-QString TrafficLog::openLog(const QString& path) {
-    m_log.close();
-    m_log.setFileName(path);
-    if (!m_log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
-        return path + u": "_s + m_log.errorString();
-    return {};
+bool TrafficLog::openLog(const QString& path) {
+    const QString cause = m_log.open(path);
+    emit logChanged();
+    if (cause.isEmpty())
+        return true;
+    emit logFailed(cause);
+    return false;
 }
 
-void TrafficLog::frameWritten(const protocol::Bytes& frame, const QString& trouble) {
+void TrafficLog::closeLog() {
+    m_log.close();
+    emit logChanged();
+}
+
+void TrafficLog::frameWritten(const protocol::Bytes& frame, const QString& trouble,
+                              const QString& source) {
     if (!collecting())
         return;
     QString line = hexAndWords(frame, protocol::describeCommand(frame));
     if (!trouble.isEmpty())
         line += u"; "_s + trouble;
+    if (!source.isEmpty())
+        line += u"  ("_s + source + u')';
     add(u">>", line);
 }
 
@@ -57,10 +66,8 @@ void TrafficLog::add(QStringView direction, const QString& text) {
     const QString line =
         m_clock().toString(u"HH:mm:ss.zzz"_s) + u' ' + direction.toString() + u' ' + text;
     if (m_log.isOpen()) {
-        const QByteArray bytes = line.toUtf8() + '\n';
-        if (m_log.write(bytes) != bytes.size() || !m_log.flush()) {
-            const QString cause = m_log.fileName() + u": "_s + m_log.errorString();
-            m_log.close();
+        if (const QString cause = m_log.append(line.toUtf8() + '\n'); !cause.isEmpty()) {
+            closeLog();
             emit logFailed(cause);
         }
     }

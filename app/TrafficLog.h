@@ -1,10 +1,10 @@
 #pragma once
 
+#include "app/LogFile.h"
 #include "protocol/Frame.h"
 #include "protocol/ReadDecoder.h"
 
 #include <QAbstractListModel>
-#include <QFile>
 #include <QString>
 #include <QTime>
 #include <deque>
@@ -31,11 +31,17 @@ public:
 
     bool collecting() const { return m_watched || m_log.isOpen(); }
     void setWatched(bool watched) { m_watched = watched; }
-    // Appends every line from now on to the file, flushed line by line. The
-    // cause when it cannot be opened; empty when it is.
-    QString openLog(const QString& path);
+    // Appends every line from now on to the file (a regular file only), each
+    // line written whole as it comes; false, and logFailed, when it cannot be
+    // opened. The file logged to, or empty.
+    bool openLog(const QString& path);
+    void closeLog();
+    QString logFile() const { return m_log.isOpen() ? m_log.fileName() : QString(); }
 
-    void frameWritten(const protocol::Bytes& frame, const QString& trouble);
+    // `source`, when given, names who asked for the frame: "veldctl, PID 4242"
+    // ends the line as "  (veldctl, PID 4242)".
+    void frameWritten(const protocol::Bytes& frame, const QString& trouble,
+                      const QString& source = {});
     void readTaken(const protocol::DecodedRead& read);
     void lineEvent(const QString& words);
 
@@ -47,8 +53,10 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
 
 signals:
-    // The log file could not be written: it is closed, and this said once.
+    // The log file could not be opened or written: it is closed, and this said once.
     void logFailed(const QString& cause);
+    // Logging to a file began or ended.
+    void logChanged();
 
 private:
     void add(QStringView direction, const QString& text);
@@ -56,7 +64,7 @@ private:
 
     ClockFn m_clock;
     bool m_watched = false;
-    QFile m_log;
+    LogFile m_log;
     std::deque<QString> m_lines;
     qint64 m_dropped = 0;
     int m_undecodedReads = 0;

@@ -13,14 +13,16 @@ namespace veld::app {
 
 class TrafficLog;
 
-// "Traffic": the lines of a TrafficLog, newest at the bottom, with Pause (no
-// scrolling; lines are still kept), Clear and Save As... (the lines as shown,
-// as plain text). A window of its own beside the panel; deleted when closed.
+// "Traffic": the lines of a TrafficLog, newest at the bottom, followed while
+// the view is at the bottom (scrolled up, it stays put), with Pause (no
+// following; lines are still kept), Clear, Save As... (the lines as shown, as
+// plain text) and Log to File... (every line from now on appended to a file,
+// until clicked again). A window of its own beside the panel; deleted when closed.
 class TrafficWindow : public QWidget {
     Q_OBJECT
 
 public:
-    // Asks where to save ("" when cancelled); tells that saving failed.
+    // Asks where to save or log ("" when cancelled); tells that saving failed.
     using SaveFileFn = std::function<QString(QWidget* parent)>;
     using FailureFn = std::function<void(QWidget* parent, const QString& cause)>;
 
@@ -29,6 +31,7 @@ public:
 
     const Ui::TrafficWindow& form() const { return *ui; }
     void setSaveFileChooser(SaveFileFn choose) { m_chooseFile = std::move(choose); }
+    void setLogFileChooser(SaveFileFn choose) { m_chooseLogFile = std::move(choose); }
 
 signals:
     // Closing: its place and size, to be kept.
@@ -39,11 +42,20 @@ protected:
 
 private:
     void cmdSaveAs_Click();
+    void cmdLogToFile_Click();
+    void showLogFile();
+    void followNewLines();
+    void widenRows(int first, int last);
 
     std::unique_ptr<Ui::TrafficWindow> ui;
     TrafficLog& m_log;
     FailureFn m_saveFailed;
     SaveFileFn m_chooseFile;
+    SaveFileFn m_chooseLogFile;
+    // The longest line in the list, in characters: the column's width.
+    qsizetype m_widest = 0;
+    // The view was at the bottom when it last moved: new lines are followed.
+    bool m_following = true;
 };
 
 } // namespace veld::app

@@ -80,8 +80,7 @@ frmVELD::~frmVELD() {
 }
 
 void frmVELD::setLogFile(const QString& path) {
-    if (const QString cause = m_traffic.openLog(path); !cause.isEmpty())
-        m_reports.logNotWritten(cause);
+    m_traffic.openLog(path); // a failure is told through logFailed
 }
 
 void frmVELD::connectHandlers() {
@@ -104,7 +103,10 @@ void frmVELD::connectHandlers() {
     connect(ui->mnuAssignPorts, &QAction::triggered, this, &frmVELD::mnuAssignPorts_Click);
     connect(ui->mnuTraffic, &QAction::triggered, this, &frmVELD::mnuTraffic_Click);
     connect(&MSComm1, &serial::MSComm::lineEvent, &m_traffic, &TrafficLog::lineEvent);
-    connect(&MSComm1, &serial::MSComm::frameWritten, &m_traffic, &TrafficLog::frameWritten);
+    connect(&MSComm1, &serial::MSComm::frameWritten, &m_traffic,
+            [this](const protocol::Bytes& frame, const QString& trouble) {
+                m_traffic.frameWritten(frame, trouble);
+            });
     connect(&m_traffic, &TrafficLog::logFailed, this,
             [this](const QString& cause) { m_reports.logNotWritten(cause); });
 

@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # The benchmark: builds in Release into build-bench/, starts a private Xvfb and
 # prints one table: start-up and footprint of veld beside a bare Qt window (the
-# floor), idle cost, click to wire, one write per frame, receive to screen, and
-# a veldctl run beside the least program that writes the same frames.
+# floor), idle cost, click to wire, one write per frame, receive to screen, the
+# traffic window under long lines, and a veldctl run beside the least program
+# that writes the same frames.
 # Not part of ctest or CI.
 #
-#   bench/run.sh                 full run (about 8 minutes)
-#   bench/run.sh --quick         fewer repetitions, 10 s idle window (about 1 minute)
+#   bench/run.sh                 full run (about 9 minutes)
+#   bench/run.sh --quick         fewer repetitions, 10 s idle and flood windows (about 2 minutes)
 #   bench/run.sh --readme        also write the table into README.md between its markers
 #
 # Finer control: --runs N (start-ups per program), --idle-seconds S, --idle-runs N,
-# --clicks N, --messages N, --veldctl PATH (time another build's veldctl),
+# --clicks N, --messages N, --flood-seconds S, --veldctl PATH (time another build's veldctl),
 # --no-build, --keep (keep the raw output folder).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,6 +26,8 @@ text_clicks=100
 messages=200
 trace_clicks=200
 cli_runs=21
+traffic_samples=21
+flood_seconds=60
 veldctl=
 build=1
 readme=0
@@ -33,18 +36,20 @@ while (($#)); do
     case $1 in
     --quick)
         runs=5 idle_seconds=10 idle_runs=1 clicks=300 text_clicks=30 messages=40 trace_clicks=50
+        traffic_samples=7 flood_seconds=10
         ;;
     --runs) runs=$2 && shift ;;
     --idle-seconds) idle_seconds=$2 && shift ;;
     --idle-runs) idle_runs=$2 && shift ;;
     --clicks) clicks=$2 && shift ;;
     --messages) messages=$2 && shift ;;
+    --flood-seconds) flood_seconds=$2 && shift ;;
     --veldctl) veldctl=$(realpath "$2") && shift ;;
     --no-build) build=0 ;;
     --readme) readme=1 ;;
     --keep) keep=1 ;;
     -h | --help)
-        sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'
+        sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'
         exit 0
         ;;
     *)
@@ -67,7 +72,7 @@ if ((build)); then
         cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DVELD_BUILD_TESTS=OFF \
             -DVELD_BUILD_BENCH=ON &&
             cmake --build "$build_dir" -j2 --target veld veld-module veldctl veld_bench_floor \
-                veld_bench_startup veld_bench_latency veld_bench_write_floor
+                veld_bench_startup veld_bench_latency veld_bench_write_floor veld_bench_traffic
     } >"$build_log" 2>&1; then
         cat "$build_log" >&2
         rm -f "$build_log"
@@ -138,6 +143,10 @@ strace -f -qq -xx -s 64 -e trace=write,writev,pwrite64,pwritev -o "$out/write.tr
     "$bin/veld_bench_latency" --clicks "$trace_clicks" --text-clicks "$text_clicks" \
     --messages 0 >"$out/traced.txt" 2>"$out/traced.log"
 traced_status=$?
+echo "== traffic window: one line at $traffic_samples samples; a ${flood_seconds} s flood of long lines" >&2
+"$bin/veld_bench_traffic" --samples "$traffic_samples" --flood-seconds "$flood_seconds" \
+    >"$out/traffic.txt" 2>"$out/traffic.log"
+traffic_status=$?
 echo "== veldctl: $cli_runs runs of 'text 12' against the write floor, on the virtual module" >&2
 # Wall time of each run, the two programs taking turns; the module's end of
 # the pty reads what they write. Settings of its own, so no stored port counts.
@@ -165,7 +174,7 @@ kill "$module_pid" 2>/dev/null || true
 wait "$module_pid" 2>/dev/null || true
 set -e
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
-for f in startup latency traced cli; do
+for f in startup latency traced traffic cli; do
     status_var=${f}_status
     if ((${!status_var} != 0)); then
         echo "warning: $f run exited with ${!status_var}; its log:" >&2
@@ -229,6 +238,13 @@ period=$(value "$l" timer1.interval_ms)
 gap_min=$(value "$l" timer1.gap.min_ms)
 gap_max=$(value "$l" timer1.gap.max_ms)
 slack_ms=5
+tr=$out/traffic.txt
+line_few=$(value "$tr" line.few.cpu_ms)
+line_many=$(value "$tr" line.many.cpu_ms)
+line_screen=$(value "$tr" line.screen.cpu_ms)
+line_ratio=$(calc %.2f "$line_many / $line_few")
+stall_max=$(value "$tr" stall.max_ms)
+flood_pct=$(value "$tr" flood.cpu_pct)
 cli_veldctl=$(median "$out/cli.veldctl.txt")
 cli_floor=$(median "$out/cli.floor.txt")
 
@@ -243,7 +259,7 @@ dirty=$(git status --porcelain --untracked-files=no 2>/dev/null | cut -c4- |
 table=$out/table.md
 {
     echo "Benchmark: \`bench/run.sh\` builds in Release into \`build-bench/\`, starts its own Xvfb and"
-    echo "prints this table (about 8 minutes; \`--quick\` about 2; \`--readme\` writes it here). It"
+    echo "prints this table (about 9 minutes; \`--quick\` about 2; \`--readme\` writes it here). It"
     echo "is not part of ctest or CI. The floor (\`bench/floor/\`) is a bare Qt 6 QMainWindow"
     echo "with a menu bar and the panel's 723 × 568 client area; for \`veldctl\` it is"
     echo "\`bench/floor/WriteFloor.cpp\` (open, set the line, write, drain, restore). Methods"
@@ -268,6 +284,10 @@ table=$out/table.md
     echo "| — frames read whole at the module end right after each click | $split split, $wrong wrong of $(value "$l" frames.clicks) | | | 0 and 0 | $(verdict "$split == 0 && $wrong == 0") |"
     echo "| Receive to screen, message written to lblCounter painted ($recv_n messages, $recv_missed missed) | median $(calc %.1f "$recv_med") ms, p99 $(calc %.1f "$recv_p99") ms, range $(calc %.1f "$recv_min")–$(calc %.1f "$recv_max") ms | | | within $period + $slack_ms ms | $(verdict "$recv_missed == 0 && $recv_max <= $period + $slack_ms") |"
     echo "| — to the text set by the Timer1 tick; tick gaps | max $(calc %.1f "$text_max") ms; gaps $(calc %.1f "$gap_min")–$(calc %.1f "$gap_max") ms | | | (diagnostic) | |"
+    echo "| Traffic window, CPU time of one new 4 KB line laid out and painted, at $(value "$tr" line.few.lines) and at $(value "$tr" line.many.lines) lines of 4 KB (median of $traffic_samples) | $(calc %.2f "$line_few") ms and $(calc %.2f "$line_many") ms | | ${line_ratio} × | ≤ 2 × | $(verdict "$line_many <= 2 * $line_few") |"
+    echo "| — the same at $(value "$tr" line.screen.lines) lines (more than the window shows: the view scrolls, its scroll bar repaints); fastest samples at 10, 40 and 5,000 | $(calc %.2f "$line_screen") ms; $(calc %.2f "$(value "$tr" line.few.min_cpu_ms)"), $(calc %.2f "$(value "$tr" line.screen.min_cpu_ms)") and $(calc %.2f "$(value "$tr" line.many.min_cpu_ms)") ms | | $(calc %.2f "$line_many / $line_screen") × (5,000 against 40) | (diagnostic) | |"
+    echo "| — $(value "$tr" stall.lines) lines of 4 KB arriving 20 at a time: longest pass of the event loop | $(calc %.1f "$stall_max") ms | | | ≤ 100 ms | $(verdict "$stall_max <= 100") |"
+    echo "| — the panel with the window open at $(value "$tr" flood.lines) lines, a ${flood_seconds} s flood of 1,200 garbage bytes (3.6 KB of hex) every 500 ms: CPU share | $(calc %.2f "$flood_pct") % | | | < 10 % of one core | $(verdict "$flood_pct < 10") |"
     echo "| veldctl, \`veldctl --port PTY text 12\` start to exit, on the virtual module (median of $cli_runs) | $(calc %.1f "$cli_veldctl") ms | $(calc %.1f "$cli_floor") ms | $(calc %.1f "$cli_veldctl / $cli_floor") × | ≤ 10 ms and ≤ 8 × floor | $(verdict "$cli_veldctl <= 10 && $cli_veldctl <= 8 * $cli_floor") |"
 } >"$table"
 
@@ -287,6 +307,6 @@ if ((readme)); then
     cat "$out/README.md" >README.md
     echo "table written into README.md" >&2
 fi
-if ((startup_status || latency_status || traced_status || cli_status)); then
+if ((startup_status || latency_status || traced_status || traffic_status || cli_status)); then
     exit 1
 fi

@@ -29,6 +29,8 @@ void TrafficLog::frameWritten(const protocol::Bytes& frame, const QString& troub
     if (!collecting())
         return;
     QString line = hexAndWords(frame, protocol::describeCommand(frame));
+    if (!m_sender.isEmpty())
+        line += u"  ("_s + m_sender + u')';
     if (!trouble.isEmpty())
         line += u"; "_s + trouble;
     add(u">>", line);

@@ -36,6 +36,8 @@ public:
     QString openLog(const QString& path);
 
     void frameWritten(const protocol::Bytes& frame, const QString& trouble);
+    // Who sends the frames written from now on ("veldctl, PID 4242"); empty: the panel.
+    void setSender(const QString& sender) { m_sender = sender; }
     void readTaken(const protocol::DecodedRead& read);
     void lineEvent(const QString& words);
 
@@ -60,6 +62,7 @@ private:
     std::deque<QString> m_lines;
     qint64 m_dropped = 0;
     int m_undecodedReads = 0;
+    QString m_sender;
 };
 
 } // namespace veld::app

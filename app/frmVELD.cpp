@@ -289,9 +289,18 @@ void frmVELD::sendCommand(Command command, std::initializer_list<std::uint8_t> d
     const auto entry = protocol::findCommand(protocol::codeOf(command));
     if (!entry || entry->dataBytes != data.size())
         return;
+    sendFrame(protocol::buildFrame(m_frameHeader, protocol::codeOf(command), data));
+}
+
+void frmVELD::sendFrame(const protocol::Bytes& frame, const QString& sender) {
+    const auto entry = protocol::findCommand(frame.at(1));
+    if (!entry)
+        return;
     if (entry->send == protocol::SendRule::Unguarded || MSComm1.portOpen()) {
-        m_lastCommand = protocol::buildFrame(m_frameHeader, protocol::codeOf(command), data);
+        m_lastCommand = frame;
+        m_traffic.setSender(sender);
         MSComm1.setOutput(m_lastCommand);
+        m_traffic.setSender({});
     }
     if (entry->polling == protocol::PollingEffect::Clears)
         m_temperaturePolling = 0;
@@ -322,7 +331,7 @@ void frmVELD::setCountdownButtonsEnabled(bool enabled) {
 
 // ---- Start-up -------------------------------------------------------------
 
-void frmVELD::Form_Load() {
+void frmVELD::Form_Load(const cli::PortChoice& startPort) {
     // Continue on error: every step is tried, any failure is remembered, and
     // the first is kept for the box: it names COM1 whatever was tried, the
     // cause under it names the port.
@@ -338,7 +347,13 @@ void frmVELD::Form_Load() {
     step(MSComm1.setInputMode(serial::MSComm::kInputModeBinary));
     m_frameHeader = protocol::kFrameHeader;
 
-    const SettingsStore::StoredPort port = SettingsStore::storedPort();
+    using Kind = cli::PortChoice::Kind;
+    const SettingsStore::StoredPort port =
+        startPort.kind == Kind::Stored ? SettingsStore::storedPort()
+        : startPort.kind == Kind::Path
+            ? SettingsStore::StoredPort{}
+            : SettingsStore::StoredPort{QString::number(startPort.comNumber), startPort.comNumber,
+                                        true};
     const QString settings = SettingsStore::storedLineSettings();
     if (!port.text.isEmpty()) {
         if (!port.number && !failed)
@@ -348,7 +363,8 @@ void frmVELD::Form_Load() {
             step(MSComm1.setCommPort(*port.number));
     }
     step(MSComm1.setSettings(settings));
-    step(MSComm1.setPortOpen(true));
+    step(startPort.kind == Kind::Path ? MSComm1.openPath(startPort.path)
+                                      : MSComm1.setPortOpen(true));
 
     if (failed) {
         showMessage(kComPortError, u"COM1 Not Available, Please Select Another Port"_s, cause);
@@ -389,8 +405,10 @@ void frmVELD::Timer1_Timer() {
         m_reads.decode(std::span(reinterpret_cast<const std::uint8_t*>(read.constData()),
                                  static_cast<std::size_t>(read.size())));
     m_traffic.readTaken(decoded);
-    for (const protocol::ModuleMessage& message : decoded.messages)
+    for (const protocol::ModuleMessage& message : decoded.messages) {
         showModuleMessage(message);
+        m_control.messageDecoded(message);
+    }
 }
 
 void frmVELD::showModuleMessage(const protocol::ModuleMessage& message) {

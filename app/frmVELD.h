@@ -1,7 +1,9 @@
 #pragma once
 
+#include "app/ControlServer.h"
 #include "app/TrafficLog.h"
 #include "app/TrafficWindow.h"
+#include "cli/Invocation.h"
 #include "protocol/CommandTable.h"
 #include "protocol/Frame.h"
 #include "protocol/ReadDecoder.h"
@@ -79,8 +81,9 @@ public:
     std::uint8_t decimalPointChoice() const { return m_decimalPoint; }
     std::int16_t eventCount() const { return m_eventCount; }
 
-    // Start-up: runs once, before the window is shown.
-    void Form_Load();
+    // Start-up: runs once, before the window is shown. veld --com N and --port
+    // DEVICE give the port it opens instead of the stored one, not stored.
+    void Form_Load(const cli::PortChoice& startPort = {});
     // Every traffic line from now on goes to the end of this file too (veld
     // --log FILE); a file that cannot be written is said once, and left.
     void setLogFile(const QString& path);
@@ -122,6 +125,9 @@ private:
     // applies the table's effect on the temperature polling flag. Also the
     // handler of the buttons whose frame has no data (cmdFlash_Click …).
     void sendCommand(protocol::Command command, std::initializer_list<std::uint8_t> data = {});
+    // A whole frame by its command's send rule and polling effect; `sender`
+    // marks its traffic line when it is not the panel's own.
+    void sendFrame(const protocol::Bytes& frame, const QString& sender = {});
     void showMessage(const QString& title, const QString& text, const QString& cause = {});
     // Tells the user, once per session, that the settings file could not be written.
     void reportSettingsError();
@@ -171,6 +177,9 @@ private:
     protocol::ReadDecoder m_reads;
     TrafficLog m_traffic{[this] { return m_clock(); }};
     QPointer<TrafficWindow> m_trafficWindow;
+    ControlServer m_control{MSComm1, [this](const protocol::Bytes& frame, const QString& client) {
+                                sendFrame(frame, client);
+                            }};
 };
 
 } // namespace veld::app

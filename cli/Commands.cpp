@@ -377,11 +377,14 @@ QString generalHelp() {
           << u"  --speed BPS     line speed in bit/s (8 data bits, no parity, 1 stop bit)"_s
           << u"  --timeout MS    how long time and temp wait for the answer (default 1000)"_s
           << u"  --verbose       also what the serial control notes (a stale lock removed)"_s
+          << u"  --direct        open the port itself, not through a panel that holds it"_s
           << u"  -h, --help      this text; 'veldctl help COMMAND' explains one command"_s
           << u"  --version       the version"_s << QString()
           << u"Without --port or --com the panel's stored port (CommPort) is used; without"_s
           << u"--speed its stored line settings, else 9600 bit/s. The panel's settings are"_s
-          << u"only read ($XDG_CONFIG_HOME/VELD/VELD.conf)."_s << QString()
+          << u"only read ($XDG_CONFIG_HOME/VELD/VELD.conf). While a panel holds the port,"_s
+          << u"the command goes through the panel (see veld(1)); alone on the machine, a"_s
+          << u"panel serving is used without --port or --com."_s << QString()
           << u"Exit status: 0 done; 1 usage error; 2 the port cannot be opened (or is lost);"_s
           << u"3 no answer within --timeout (time, temp)."_s;
     return lines.join(u'\n') + u'\n';

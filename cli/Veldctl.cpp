@@ -1,8 +1,10 @@
 #include "cli/Veldctl.h"
 
 #include "cli/Commands.h"
+#include "cli/ExitStatus.h"
 #include "cli/Invocation.h"
 #include "cli/MessageReader.h"
+#include "cli/PanelClient.h"
 #include "common/QuitOnSignal.h"
 #include "protocol/WireText.h"
 #include "serial/FoundPorts.h"
@@ -29,17 +31,6 @@ using serial::SettingsStore;
 using Status = MessageReader::Status;
 
 namespace {
-enum class ExitStatus : int {
-    Done = 0,
-    Usage = 1,           // also: standard output could not be written
-    PortUnavailable = 2, // cannot be opened, or lost while in use
-    NoAnswer = 3,        // time or temp heard nothing within the timeout
-};
-
-constexpr int exitCode(ExitStatus status) {
-    return static_cast<int>(status);
-}
-
 // The longest line `text -` takes; a longer one is refused up to its end.
 constexpr qsizetype kMaxLineBytes = 4096;
 
@@ -351,6 +342,12 @@ int runVeldctl(const QStringList& arguments, const common::QuitOnSignal& quit) {
     if (plan.listPorts)
         return listPorts(plan.json);
     const bool stream = invocation.command == u"text"_s && invocation.arguments[0] == u"-"_s;
+    // A panel that holds the port serves it through its socket.
+    if (const auto panel = invocation.direct ? std::nullopt : servingPanel(invocation)) {
+        const auto status = runThroughPanel(*panel, invocation, plan, quit);
+        const auto* error = std::get_if<UsageError>(&status);
+        return error ? usageError(*error) : std::get<int>(status);
+    }
 
     serial::MSComm comm;
     const auto opened = openPort(comm, invocation);

@@ -143,6 +143,8 @@ std::variant<int, UsageError> request(PanelConnection& panel, const QString& lin
         return UsageError{reply.mid(13), invocation.command};
     if (reply.startsWith(u"error no answer: "_s))
         return fail(ExitStatus::NoAnswer, reply.mid(17));
+    if (reply.startsWith(u"error not sent: "_s))
+        return fail(ExitStatus::PortUnavailable, u"frame not sent: "_s + reply.mid(16));
     const qsizetype colon = reply.indexOf(u": "_s);
     return fail(ExitStatus::PortUnavailable,
                 (colon >= 0 && reply.startsWith(u"error "_s) ? reply.mid(colon + 2) : reply) +

@@ -52,24 +52,22 @@ TEST(cli_PanelClient, ThroughThePanelTheFramesAndEachExitStatus) {
 
 TEST(cli_PanelClient, TwoClientsAtOnceGiveWholeFramesEachInItsOrder) {
     ServedPanel served;
-    const auto a = veldctl(served, u"--port PTY text -"_s);
-    const auto b = veldctl(served, u"--port PTY text -"_s);
-    for (int n = 1; n <= 100; ++n) {
-        a->write(QByteArray::number(n) + '\n');
-        b->write(QByteArray::number(100 + n) + '\n');
+    std::unique_ptr<QProcess> clients[2]; // texts 1 to 100, and 101 to 200
+    for (int c = 0; c < 2; ++c) {
+        clients[c] = veldctl(served, u"--port PTY text -"_s);
+        for (int n = 1; n <= 100; ++n)
+            clients[c]->write(QByteArray::number(100 * c + n) + '\n');
+        clients[c]->closeWriteChannel();
     }
-    a->closeWriteChannel();
-    b->closeWriteChannel();
-    ASSERT_TRUE(a->waitForFinished() && b->waitForFinished());
+    ASSERT_TRUE(clients[0]->waitForFinished() && clients[1]->waitForFinished());
     // Each text: its frame, then its decimal point's, whole and side by side.
     const QByteArray wire = served.pty.receive(200 * 13);
-    ASSERT_EQ(wire.size(), 200 * 13);
-    int lastOfA = 0, lastOfB = 100;
-    for (qsizetype at = 0; at < wire.size(); at += 13) {
+    int last[2] = {0, 100};
+    for (qsizetype at = 0; at < 200 * 13; at += 13) {
         const QByteArray frames = wire.mid(at, 13);
         ASSERT_EQ(frames.left(2) + frames.mid(8, 3) + frames.right(1), hex("FE03 FFFE13 FF"));
         const int n = frames.mid(2, 6).trimmed().toInt();
-        EXPECT_EQ(n, n <= 100 ? ++lastOfA : ++lastOfB);
+        EXPECT_EQ(n, ++last[n > 100]);
     }
 }
 

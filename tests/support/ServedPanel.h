@@ -3,6 +3,7 @@
 #include "common/ControlSocket.h"
 #include "support/PtyPair.h"
 
+#include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -11,10 +12,9 @@
 
 namespace veld::test {
 
-// The real panel as its own program (offscreen) on a pty's device, serving
-// it on a socket under a runtime folder of its own, its traffic logged.
-// Without a runtime folder, the temporary folder is this one's; `before`
-// runs first, given the socket's folder.
+// The real panel as its own program on a pty's device, serving it under a
+// runtime folder of its own (or, without, a temporary folder), its traffic
+// logged; `before` is given the socket's folder first.
 struct ServedPanel {
     explicit ServedPanel(bool runtimeFolder = true,
                          const std::function<void(const QString&)>& before = {}) {
@@ -24,12 +24,18 @@ struct ServedPanel {
         folder = runtime.filePath(runtimeFolder ? u"veld"_s : u"veld-%1"_s.arg(::getuid()));
         if (before)
             before(folder);
+        start();
+    }
+    // Once more on the same device; ready once its socket answers.
+    void start() {
         panel.start(QStringLiteral(VELD_PANEL_PROGRAM),
                     {u"--port"_s, pty.devicePath(), u"--log"_s, log()});
         pty.receive(3); // the start-up frame
         ready = QTest::qWaitFor([this] {
             errors += panel.readAllStandardError();
-            return QFile::exists(socket()) || errors.contains("no control socket");
+            QLocalSocket s;
+            s.connectToServer(socket());
+            return s.waitForConnected(10) || errors.contains("no control socket");
         });
     }
     ~ServedPanel() {
@@ -39,7 +45,7 @@ struct ServedPanel {
     QString socket() const {
         return folder + u'/' + common::controlSocket::nameFor(pty.devicePath());
     }
-    QString log() const { return runtime.filePath(u"traffic.log"_s); }
+    QString log() const { return runtime.filePath(u"log"_s); }
 
     QTemporaryDir runtime;
     QString folder;
@@ -53,8 +59,7 @@ struct ServedPanel {
 inline std::unique_ptr<QProcess> veldctl(const ServedPanel& served, QString args) {
     auto p = std::make_unique<QProcess>();
     p->start(QStringLiteral(VELDCTL_PROGRAM),
-             args.replace(u"PTY"_s, served.pty.slavePath()).split(u' ', Qt::SkipEmptyParts));
-    p->waitForStarted();
+             args.replace(u"PTY"_s, served.pty.slavePath()).split(u' '));
     return p;
 }
 

@@ -1,6 +1,8 @@
 #include "cli/PanelClient.h"
 
 #include "cli/ExitStatus.h"
+#include "cli/InputLines.h"
+#include "cli/MessageReader.h"
 #include "common/ControlSocket.h"
 #include "common/QuitOnSignal.h"
 #include "serial/PortMap.h"
@@ -20,9 +22,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 // How often a wait looks for a signal.
-constexpr int kSliceMs = 100;
-// The longest line `text -` takes, as on its own.
-constexpr qsizetype kMaxLineBytes = 4096;
+constexpr int kSliceMs = MessageReader::kSliceMs;
 
 bool answers(const QString& path) {
     QLocalSocket socket;
@@ -186,41 +186,26 @@ int watch(PanelConnection& panel) {
 // text -: each line of standard input through the one connection.
 int streamText(PanelConnection& panel, const QString& options, const Invocation& invocation,
                const common::QuitOnSignal& quit) {
-    QByteArray pending;
     bool refused = false;
-    int lineNumber = 0;
-    for (bool end = false; !end;) {
-        QCoreApplication::processEvents();
-        if (quit.received() != 0)
-            break;
-        pollfd in{STDIN_FILENO, POLLIN, 0};
-        if (::poll(&in, 1, kSliceMs) <= 0)
-            continue;
-        char buffer[4096];
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n < 0 && (errno == EINTR || errno == EAGAIN))
-            continue;
-        end = n <= 0;
-        pending.append(buffer, std::max<ssize_t>(n, 0));
-        for (qsizetype newline;
-             (newline = pending.indexOf('\n')) >= 0 || (end && !pending.isEmpty());) {
-            const QByteArray line = pending.left(newline < 0 ? pending.size() : newline);
-            pending.remove(0, newline < 0 ? pending.size() : newline + 1);
-            ++lineNumber;
-            const auto status =
-                line.size() > kMaxLineBytes
-                    ? std::variant<int, UsageError>(
-                          UsageError{u"longer than %1 bytes, not shown"_s.arg(kMaxLineBytes), {}})
-                    : request(panel, options + u" text "_s + quoted(QString::fromLocal8Bit(line)),
-                              invocation);
-            if (const auto* error = std::get_if<UsageError>(&status)) {
-                fail(ExitStatus::Usage, u"line %1: %2"_s.arg(lineNumber).arg(error->message));
-                refused = true;
-            } else if (std::get<int>(status) != 0) {
-                return std::get<int>(status);
-            }
+    int failed = 0;
+    const auto show = [&](const InputLine& line) {
+        const auto status =
+            line.tooLong
+                ? std::variant<int, UsageError>(UsageError{
+                      u"longer than %1 bytes, not shown"_s.arg(InputLine::kMaxBytes), {}})
+                : request(panel, options + u" text "_s + quoted(QString::fromLocal8Bit(line.text)),
+                          invocation);
+        if (const auto* error = std::get_if<UsageError>(&status)) {
+            fail(ExitStatus::Usage, u"line %1: %2"_s.arg(line.number).arg(error->message));
+            refused = true;
+            return true;
         }
-    }
+        failed = std::get<int>(status);
+        return failed == 0;
+    };
+    if (forEachInputLine(
+            quit, [] { return false; }, show) == InputEnd::Stopped)
+        return failed;
     return exitCode(refused ? ExitStatus::Usage : ExitStatus::Done);
 }
 } // namespace

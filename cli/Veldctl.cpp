@@ -2,6 +2,7 @@
 
 #include "cli/Commands.h"
 #include "cli/ExitStatus.h"
+#include "cli/InputLines.h"
 #include "cli/Invocation.h"
 #include "cli/MessageReader.h"
 #include "cli/PanelClient.h"
@@ -31,9 +32,6 @@ using serial::SettingsStore;
 using Status = MessageReader::Status;
 
 namespace {
-// The longest line `text -` takes; a longer one is refused up to its end.
-constexpr qsizetype kMaxLineBytes = 4096;
-
 enum class WriteResult { Written, PipeClosed, Failed };
 
 // Writes the line and a newline and flushes at once, so that a pipe sees it.
@@ -246,50 +244,28 @@ int notSent(const OpenedPort& port) {
 // until the input ends or a signal comes.
 int streamText(serial::MSComm& comm, const Invocation& invocation, const OpenedPort& port,
                const common::QuitOnSignal& quit) {
-    QByteArray pending;
     bool refused = false;
-    bool discarding = false;
-    int lineNumber = 0;
-    const auto show = [&](const QByteArray& line) {
-        ++lineNumber;
+    const auto show = [&](const InputLine& line) {
         const auto planned =
-            planCommand(u"text"_s, {QString::fromLocal8Bit(line)}, invocation.options);
+            line.tooLong
+                ? std::variant<CommandPlan, UsageError>(UsageError{
+                      u"longer than %1 bytes, not shown"_s.arg(InputLine::kMaxBytes), {}})
+                : planCommand(u"text"_s, {QString::fromLocal8Bit(line.text)}, invocation.options);
         if (const auto* error = std::get_if<UsageError>(&planned)) {
-            tellUser(u"veldctl: line %1: %2"_s.arg(lineNumber).arg(error->message));
+            tellUser(u"veldctl: line %1: %2"_s.arg(line.number).arg(error->message));
             refused = true;
             return true;
         }
         return send(comm, std::get<CommandPlan>(planned).frames(), port, invocation.timeoutMs);
     };
-    for (bool end = false; !end;) {
-        QCoreApplication::processEvents();
-        if (quit.received() != 0)
-            break;
-        if (!comm.portOpen())
-            return portLost(port);
-        pollfd in{STDIN_FILENO, POLLIN, 0};
-        if (::poll(&in, 1, MessageReader::kSliceMs) <= 0)
-            continue;
-        char buffer[4096];
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n < 0 && (errno == EINTR || errno == EAGAIN))
-            continue;
-        end = n <= 0;
-        pending.append(buffer, std::max<ssize_t>(n, 0));
-        for (qsizetype newline;
-             (newline = pending.indexOf('\n')) >= 0 || (end && !pending.isEmpty());) {
-            const QByteArray line = pending.left(newline < 0 ? pending.size() : newline);
-            pending.remove(0, newline < 0 ? pending.size() : newline + 1);
-            if (!std::exchange(discarding, false) && !show(line))
-                return notSent(port);
-        }
-        if (pending.size() > kMaxLineBytes) {
-            if (!discarding)
-                tellUser(u"veldctl: line %1: longer than %2 bytes, not shown"_s.arg(++lineNumber)
-                             .arg(kMaxLineBytes));
-            refused = discarding = true;
-            pending.clear();
-        }
+    switch (forEachInputLine(
+        quit, [&comm] { return !comm.portOpen(); }, show)) {
+    case InputEnd::Lost:
+        return portLost(port);
+    case InputEnd::Stopped:
+        return notSent(port);
+    case InputEnd::Ended:
+        break;
     }
     return exitCode(refused ? ExitStatus::Usage : ExitStatus::Done);
 }

@@ -29,24 +29,23 @@ Q_LOGGING_CATEGORY(lcControl, "veld.control")
 // A request longer than this is refused and its client dropped.
 constexpr qsizetype kMaxRequestBytes = 4096;
 
-struct Peer {
-    uid_t uid = 0;
-    QString label; // "veldctl, PID 4242"
-};
-
 // Who is at the other end, as the kernel says.
-std::optional<Peer> peerOf(const QLocalSocket& socket) {
+std::optional<ucred> peerOf(const QLocalSocket& socket) {
     ucred cred{};
     socklen_t size = sizeof cred;
     if (::getsockopt(static_cast<int>(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &cred,
                      &size) != 0)
         return std::nullopt;
-    QFile comm(u"/proc/%1/comm"_s.arg(cred.pid));
+    return cred;
+}
+
+// "veldctl, PID 4242" for the traffic line.
+QString clientName(pid_t pid) {
+    QFile comm(u"/proc/%1/comm"_s.arg(pid));
     const QString name = comm.open(QIODevice::ReadOnly)
                              ? QString::fromLocal8Bit(comm.readAll()).trimmed()
                              : QString();
-    return Peer{cred.uid,
-                (name.isEmpty() ? QString() : name + u", "_s) + u"PID %1"_s.arg(cred.pid)};
+    return (name.isEmpty() ? QString() : name + u", "_s) + u"PID %1"_s.arg(pid);
 }
 
 bool answers(Await await, protocol::MessageKind kind) {
@@ -293,7 +292,7 @@ void ControlServer::accept() {
         }
         std::erase_if(m_connections,
                       [](const QPointer<ControlConnection>& c) { return c.isNull(); });
-        m_connections.emplace_back(new ControlConnection(*this, socket, peer->label));
+        m_connections.emplace_back(new ControlConnection(*this, socket, clientName(peer->pid)));
     }
 }
 

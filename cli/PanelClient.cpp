@@ -248,7 +248,7 @@ std::variant<int, UsageError> runThroughPanel(const QString& socket, const Invoc
     QStringList words{invocation.command};
     for (const QString& argument : invocation.arguments)
         words << quoted(argument);
-    const auto status = request(panel, options.join(u' ') + u' ' + words.join(u' '), invocation);
+    auto status = request(panel, options.join(u' ') + u' ' + words.join(u' '), invocation);
     if (!std::holds_alternative<int>(status) || std::get<int>(status) != 0 || quit.received() != 0)
         return status;
     if (!plan.note.isEmpty())

@@ -27,11 +27,9 @@ TEST(app_ControlSocket, AWatchClientGetsEachMessageThePanelDecodes) {
     client.write("watch\n");
     ASSERT_TRUE(QTest::qWaitFor([&] { return client.canReadLine(); }));
     ASSERT_EQ(client.readLine(), "ok\n");
-    QByteArray burst, expected;
-    for (int n = 0; n < 50; ++n) { // 200 messages, some cut across reads
-        burst += hex("FE0310FF FE0419FF FE0500FF FE01050709FF");
-        expected += "button 1\ntemp 25\ncount\ntime 9:07:05\n";
-    }
+    // 200 messages, some cut across reads.
+    const QByteArray burst = hex("FE0310FF FE0419FF FE0500FF FE01050709FF").repeated(50);
+    const QByteArray expected = QByteArray("button 1\ntemp 25\ncount\ntime 9:07:05\n").repeated(50);
     served.pty.send(burst, false);
     QByteArray lines;
     EXPECT_TRUE(QTest::qWaitFor([&] { return (lines += client.readAll()) == expected; }, 10000))

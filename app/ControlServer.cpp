@@ -284,10 +284,10 @@ void ControlServer::accept() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         const auto peer = peerOf(*socket);
         if (!peer || (peer->uid != ::getuid() && peer->uid != 0)) {
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
             socket->write("error refused: only the panel's own user and root may use it\n");
             socket->flush();
             socket->disconnectFromServer();
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
             continue;
         }
         std::erase_if(m_connections,

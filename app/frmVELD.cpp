@@ -105,7 +105,7 @@ void frmVELD::connectHandlers() {
     connect(&MSComm1, &serial::MSComm::lineEvent, &m_traffic, &TrafficLog::lineEvent);
     connect(&MSComm1, &serial::MSComm::frameWritten, &m_traffic,
             [this](const protocol::Bytes& frame, const QString& trouble) {
-                m_traffic.frameWritten(frame, trouble);
+                m_traffic.frameWritten(frame, trouble, m_frameSender);
             });
     connect(&m_traffic, &TrafficLog::logFailed, this,
             [this](const QString& cause) { m_reports.logNotWritten(cause); });
@@ -150,10 +150,20 @@ void frmVELD::sendCommand(Command command, std::initializer_list<std::uint8_t> d
     const auto entry = protocol::findCommand(protocol::codeOf(command));
     if (!entry || entry->dataBytes != data.size())
         return;
-    const HandlerRule rule = handlerRule(command);
+    sendFrame(protocol::buildFrame(m_frameHeader, protocol::codeOf(command), data));
+}
+
+void frmVELD::sendFrame(const protocol::Bytes& frame, const QString& sender) {
+    const auto entry =
+        frame.size() >= 3 ? protocol::findCommand(protocol::byteAt(frame, 1)) : std::nullopt;
+    if (!entry)
+        return;
+    const HandlerRule rule = handlerRule(entry->command);
     if (rule.send == SendRule::Unguarded || MSComm1.portOpen()) {
-        m_lastCommand = protocol::buildFrame(m_frameHeader, protocol::codeOf(command), data);
+        m_lastCommand = frame;
+        m_frameSender = sender;
         MSComm1.setOutput(m_lastCommand);
+        m_frameSender.clear();
     }
     if (rule.polling == PollingEffect::Clears)
         m_temperaturePolling = 0;
@@ -172,7 +182,7 @@ void frmVELD::setCountdownButtonsEnabled(bool enabled) {
 
 // ---- Start-up -------------------------------------------------------------
 
-void frmVELD::Form_Load() {
+void frmVELD::Form_Load(const cli::PortChoice& startPort) {
     // Continue on error: every step is tried, any failure is remembered, and
     // the first is kept for the box: it names COM1 whatever was tried, the
     // cause under it names the port.
@@ -188,7 +198,13 @@ void frmVELD::Form_Load() {
     step(MSComm1.setInputMode(serial::MSComm::kInputModeBinary));
     m_frameHeader = protocol::kFrameHeader;
 
-    const SettingsStore::StoredPort port = SettingsStore::storedPort();
+    using Kind = cli::PortChoice::Kind;
+    const SettingsStore::StoredPort port =
+        startPort.kind == Kind::Stored ? SettingsStore::storedPort()
+        : startPort.kind == Kind::Path
+            ? SettingsStore::StoredPort{}
+            : SettingsStore::StoredPort{QString::number(startPort.comNumber), startPort.comNumber,
+                                        true};
     const QString settings = SettingsStore::storedLineSettings();
     if (!port.text.isEmpty()) {
         if (!port.number && !failed)
@@ -198,7 +214,8 @@ void frmVELD::Form_Load() {
             step(MSComm1.setCommPort(*port.number));
     }
     step(MSComm1.setSettings(settings));
-    step(MSComm1.setPortOpen(true));
+    step(startPort.kind == Kind::Path ? MSComm1.openPath(startPort.path)
+                                      : MSComm1.setPortOpen(true));
 
     if (failed) {
         m_reports.show(kComPortError, u"COM1 Not Available, Please Select Another Port"_s, cause);
@@ -232,8 +249,10 @@ void frmVELD::Timer1_Timer() {
 
     const protocol::DecodedRead decoded = m_reads.decode(common::byteSpan(MSComm1.input()));
     m_traffic.readTaken(decoded);
-    for (const protocol::ModuleMessage& message : decoded.messages)
+    for (const protocol::ModuleMessage& message : decoded.messages) {
         m_readings.show(message);
+        m_control.messageDecoded(message);
+    }
 }
 
 void frmVELD::Timer2_Timer() {

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "app/ControlServer.h"
 #include "app/FailureReports.h"
 #include "app/PortOutage.h"
 #include "app/Readings.h"
 #include "app/TrafficLog.h"
 #include "app/TrafficWindow.h"
+#include "cli/Invocation.h"
 #include "protocol/CommandTable.h"
 #include "protocol/Frame.h"
 #include "protocol/ReadDecoder.h"
@@ -61,8 +63,9 @@ public:
     std::uint8_t decimalPointChoice() const { return m_decimalPoint; }
     std::int16_t eventCount() const { return m_readings.eventCount(); }
 
-    // Start-up: runs once, before the window is shown.
-    void Form_Load();
+    // Start-up: runs once, before the window is shown. veld --com N and --port
+    // DEVICE give the port it opens instead of the stored one, not stored.
+    void Form_Load(const cli::PortChoice& startPort = {});
     // Every traffic line from now on goes to the end of this file too (veld
     // --log FILE); a file that cannot be written is said once, and left.
     void setLogFile(const QString& path);
@@ -104,6 +107,9 @@ private:
     // handler of the buttons whose frame has no data (cmdFlash_Click …).
     void sendCommand(protocol::Command command, std::initializer_list<std::uint8_t> data = {});
     // While the line is lost, Timer1 watches for it to come back.
+    // A whole frame by its command's send rule and polling effect; `sender`
+    // marks its traffic line when it is not the panel's own.
+    void sendFrame(const protocol::Bytes& frame, const QString& sender = {});
     void reopenLostPort();
     void setPortDependentEnabled(bool enabled);
     void setCountdownButtonsEnabled(bool enabled);
@@ -125,8 +131,13 @@ private:
     // Whole messages across reads: a message cut by the end of one read is
     // completed by the next; forgotten when the line opens, closes or changes.
     protocol::ReadDecoder m_reads;
+    // Who asked for the frame being written: a script's client, or empty for the panel.
+    QString m_frameSender;
     TrafficLog m_traffic{[this] { return m_clock(); }};
     QPointer<TrafficWindow> m_trafficWindow;
+    ControlServer m_control{MSComm1, [this](const protocol::Bytes& frame, const QString& client) {
+                                sendFrame(frame, client);
+                            }};
 };
 
 } // namespace veld::app

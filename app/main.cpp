@@ -2,6 +2,7 @@
 #include "app/frmVELD.h"
 #include "common/CommandLine.h"
 #include "common/QuitOnSignal.h"
+#include "serial/PortMap.h"
 #include "ui/PanelIcon.h"
 
 #include <QApplication>
@@ -24,7 +25,28 @@ int main(int argc, char* argv[]) {
                        "events) to FILE as it happens, whether the window is open or not."),
         QStringLiteral("FILE"));
     parser.addOption(logOption);
+    const QCommandLineOption comOption(
+        QStringLiteral("com"),
+        QStringLiteral("Open COMN at start-up instead of the stored port; nothing is stored."),
+        QStringLiteral("N"));
+    const QCommandLineOption portOption(
+        QStringLiteral("port"),
+        QStringLiteral("Open DEVICE at start-up instead of the stored port; nothing is stored."),
+        QStringLiteral("DEVICE"));
+    parser.addOptions({comOption, portOption});
     veld::common::parseCommandLine(parser, argc, argv);
+    veld::cli::PortChoice startPort;
+    if (parser.isSet(portOption)) {
+        startPort = {veld::cli::PortChoice::Kind::Path, 0, parser.value(portOption)};
+    } else if (parser.isSet(comOption)) {
+        bool ok = false;
+        const int n = parser.value(comOption).toInt(&ok);
+        if (!ok || n < veld::serial::kFirstPort || n > veld::serial::kLastPort) {
+            std::fputs("veld: --com takes a port number from 1 to 5\n", stderr);
+            return 1;
+        }
+        startPort = {veld::cli::PortChoice::Kind::ComNumber, n, {}};
+    }
     if (!veld::common::displayAvailable()) {
         std::fputs("veld: no display: DISPLAY and WAYLAND_DISPLAY are unset\n", stderr);
         return 1;
@@ -48,7 +70,7 @@ int main(int argc, char* argv[]) {
         veld::app::frmVELD window;
         if (parser.isSet(logOption))
             window.setLogFile(parser.value(logOption));
-        window.Form_Load();
+        window.Form_Load(startPort);
         // A signal during start-up (its message box runs an event loop) ends
         // the panel before the window is shown.
         if (quitOnSignal.received() == 0) {

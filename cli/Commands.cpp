@@ -434,11 +434,15 @@ QString generalHelp() {
           << u"  --speed BPS     line speed in bit/s (8 data bits, no parity, 1 stop bit)"_s
           << u"  --timeout MS    how long time and temp wait for the answer (default 1000)"_s
           << u"  --verbose       also what the serial control notes (a stale lock removed)"_s
+          << u"  --direct        open the port itself, not through a panel that holds it"_s
           << u"  -h, --help      this text; 'veldctl help COMMAND' explains one command"_s
           << u"  --version       the version"_s << QString()
           << u"Without --port or --com the panel's stored port (CommPort) is used; without"_s
           << u"--speed its stored line settings, else 9600 bit/s. The panel's settings"_s
-          << u"($XDG_CONFIG_HOME/VELD/VELD.conf) are only read, but by assign."_s << QString()
+          << u"($XDG_CONFIG_HOME/VELD/VELD.conf) are only read, but by assign. While a"_s
+          << u"panel holds the port, the command goes through the panel (see veld(1));"_s
+          << u"alone on the machine, a panel serving is used without --port or --com."_s
+          << QString()
           << u"Exit status: 0 done; 1 usage error (or the settings cannot be written);"_s
           << u"2 the port cannot be opened (or is lost, or takes no data);"_s
           << u"3 no answer within --timeout (time, temp)."_s;

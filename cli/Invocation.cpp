@@ -53,6 +53,7 @@ std::variant<Invocation, UsageError> parseInvocation(const QStringList& argument
         {{u"h"_s, u"help"_s}, {}},
         {u"version"_s, {}},
         {u"verbose"_s, {}},
+        {u"direct"_s, {}},
         {u"fahrenheit"_s, {}},
         {u"json"_s, {}},
         {u"raw"_s, {}},
@@ -89,6 +90,7 @@ std::variant<Invocation, UsageError> parseInvocation(const QStringList& argument
     inv.help = parser.isSet(u"help"_s);
     inv.version = parser.isSet(u"version"_s);
     inv.verbose = parser.isSet(u"verbose"_s);
+    inv.direct = parser.isSet(u"direct"_s);
     inv.options = {parser.isSet(u"fahrenheit"_s), parser.isSet(u"json"_s), parser.isSet(u"raw"_s),
                    parser.isSet(u"clear"_s)};
     const QStringList positional = parser.positionalArguments();

@@ -27,6 +27,7 @@ struct Invocation {
     bool help = false;
     bool version = false;
     bool verbose = false; // the serial control's own notes and warnings too
+    bool direct = false;  // the port itself even while a panel serves it
     CommandOptions options;
     QString command;
     QStringList arguments;

@@ -1,8 +1,11 @@
 #include "cli/Veldctl.h"
 
 #include "cli/Commands.h"
+#include "cli/ExitStatus.h"
+#include "cli/InputLines.h"
 #include "cli/Invocation.h"
 #include "cli/MessageReader.h"
+#include "cli/PanelClient.h"
 #include "common/QuitOnSignal.h"
 #include "protocol/WireText.h"
 #include "serial/FoundPorts.h"
@@ -29,20 +32,6 @@ using serial::SettingsStore;
 using Status = MessageReader::Status;
 
 namespace {
-enum class ExitStatus : int {
-    Done = 0,
-    Usage = 1,           // also: standard output could not be written
-    PortUnavailable = 2, // cannot be opened, or lost while in use
-    NoAnswer = 3,        // time or temp heard nothing within the timeout
-};
-
-constexpr int exitCode(ExitStatus status) {
-    return static_cast<int>(status);
-}
-
-// The longest line `text -` takes; a longer one is refused up to its end.
-constexpr qsizetype kMaxLineBytes = 4096;
-
 enum class WriteResult { Written, PipeClosed, Failed };
 
 // Writes the line and a newline and flushes at once, so that a pipe sees it.
@@ -272,75 +261,6 @@ QString notTakingData(const OpenedPort& port) {
     return u"frame not sent: %1 is not taking data"_s.arg(port.device);
 }
 
-// The lines of standard input that text - reads, ended by LF or CR LF.
-class InputLines {
-public:
-    // Reads what standard input has, waiting up to `ms`; false when nothing came.
-    bool read(int ms) {
-        pollfd in{STDIN_FILENO, POLLIN, 0};
-        if (m_ended || ::poll(&in, 1, ms) <= 0)
-            return false;
-        char buffer[4096];
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n < 0 && (errno == EINTR || errno == EAGAIN))
-            return false;
-        m_ended = n <= 0;
-        m_pending.append(buffer, std::max<ssize_t>(n, 0));
-        return true;
-    }
-    // The next whole line, or the last one without an end once the input has
-    // ended; the rest of a dropped line is skipped.
-    std::optional<QByteArray> next() {
-        for (;;) {
-            const qsizetype newline = m_pending.indexOf('\n');
-            if (newline < 0 && !(m_ended && !m_pending.isEmpty()))
-                return std::nullopt;
-            QByteArray line = m_pending.left(newline < 0 ? m_pending.size() : newline);
-            m_pending.remove(0, newline < 0 ? m_pending.size() : newline + 1);
-            if (std::exchange(m_dropping, false))
-                continue;
-            if (newline >= 0 && line.endsWith('\r'))
-                line.chop(1);
-            ++m_number;
-            return line;
-        }
-    }
-    // True once for a line longer than text - takes: it is dropped to its end.
-    bool dropOverlong() {
-        if (m_pending.size() <= kMaxLineBytes)
-            return false;
-        m_pending.clear();
-        if (std::exchange(m_dropping, true))
-            return false;
-        ++m_number;
-        return true;
-    }
-    // The number of the last line, once the port is gone: standard input is
-    // read up to its end for `ms` at most, or until a signal comes; empty when
-    // it has not ended by then.
-    std::optional<int> lastLine(int ms, const common::QuitOnSignal& quit) {
-        for (const QDeadlineTimer deadline(ms); !m_ended && !deadline.hasExpired();) {
-            QCoreApplication::processEvents();
-            if (quit.received() != 0)
-                break;
-            read(static_cast<int>(
-                std::min<qint64>(MessageReader::kSliceMs, deadline.remainingTime())));
-        }
-        const bool unended = !m_pending.isEmpty() && !m_pending.endsWith('\n');
-        const int lines = int(m_pending.count('\n')) + (unended ? 1 : 0);
-        return m_ended ? std::optional(m_number + lines - (m_dropping && lines > 0 ? 1 : 0))
-                       : std::nullopt;
-    }
-    bool ended() const { return m_ended; }
-    int number() const { return m_number; }
-
-private:
-    QByteArray m_pending;
-    bool m_ended = false;
-    bool m_dropping = false;
-    int m_number = 0; // of the last line taken
-};
-
 // text - stopped at line `first`: the cause and which lines were not shown;
 // a signal meanwhile ends it as in any other wait.
 int streamFailed(const QString& cause, int first, InputLines& input, int timeoutMs,
@@ -393,7 +313,7 @@ int streamText(serial::MSComm& comm, const Invocation& invocation, const OpenedP
         }
         if (input.dropOverlong()) {
             tellUser(u"veldctl: line %1: longer than %2 bytes, not shown"_s.arg(input.number())
-                         .arg(kMaxLineBytes));
+                         .arg(InputLines::kMaxLineBytes));
             refused = true;
         }
         if (input.ended())
@@ -481,6 +401,12 @@ int runVeldctl(const QStringList& arguments, const common::QuitOnSignal& quit) {
     if (plan.assignment)
         return assign(*plan.assignment);
     const bool stream = invocation.command == u"text"_s && invocation.arguments[0] == u"-"_s;
+    // A panel that holds the port serves it through its socket.
+    if (const auto panel = invocation.direct ? std::nullopt : servingPanel(invocation)) {
+        const auto status = runThroughPanel(*panel, invocation, plan, quit);
+        const auto* error = std::get_if<UsageError>(&status);
+        return error ? usageError(*error) : std::get<int>(status);
+    }
 
     serial::MSComm comm;
     const auto opened = openPort(comm, invocation);

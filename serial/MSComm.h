@@ -51,6 +51,7 @@ public:
     bool setCommPort(int portNumber);
     // "9600,n,8,1"; applied at once to an open port.
     bool setSettings(const QString& text);
+    const LineSettings& lineSettings() const { return m_lineSettings; }
     bool portOpen();
     // Opens the device of the port number (see PortMap.h); false closes.
     bool setPortOpen(bool open);

@@ -34,4 +34,13 @@ bool storeTrafficPlace(const QRect& place) {
     return stored;
 }
 
+serial::SettingsStore::StoredPort startingPort(const cli::PortChoice& choice) {
+    using Kind = cli::PortChoice::Kind;
+    if (choice.kind == Kind::Stored)
+        return serial::SettingsStore::storedPort();
+    if (choice.kind == Kind::Path)
+        return {};
+    return {QString::number(choice.comNumber), choice.comNumber, true};
+}
+
 } // namespace veld::app

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "cli/Invocation.h"
+#include "serial/SettingsStore.h"
+
 #include <QRect>
 #include <optional>
 
@@ -11,5 +14,9 @@ namespace veld::app {
 // number, or the size is empty. Stored as SettingsStore::write reports.
 std::optional<QRect> storedTrafficPlace();
 bool storeTrafficPlace(const QRect& place);
+
+// The port the panel starts on: the stored one, the COM item of veld --com N,
+// or none for veld --port DEVICE (which opens the device by its path).
+serial::SettingsStore::StoredPort startingPort(const cli::PortChoice& choice);
 
 } // namespace veld::app

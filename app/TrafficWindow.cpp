@@ -1,6 +1,9 @@
 #include "app/TrafficWindow.h"
 
+#include "app/FailureReports.h"
 #include "app/LogFile.h"
+#include "app/PanelSettings.h"
+#include "app/Placement.h"
 #include "app/TrafficLog.h"
 #include "app/TrafficRowDelegate.h"
 #include "ui/EnterClicks.h"
@@ -97,6 +100,24 @@ TrafficWindow::~TrafficWindow() = default;
 void TrafficWindow::closeEvent(QCloseEvent* event) {
     emit closing(geometry());
     event->accept();
+}
+
+TrafficWindow* TrafficWindow::openBeside(QWidget& panel, TrafficLog& log, FailureReports& reports) {
+    auto* window = new TrafficWindow(
+        log,
+        [&reports](QWidget* parent, const QString& cause) {
+            reports.show(u"FILE ERROR"_s, u"The traffic could not be saved"_s, cause, parent);
+        },
+        &panel);
+    connect(window, &TrafficWindow::closing, &panel, [&log, &reports](const QRect& place) {
+        log.setWatched(false);
+        if (!storeTrafficPlace(place))
+            reports.settingsNotStored();
+    });
+    window->setGeometry(trafficPlace(panel, *window, storedTrafficPlace()));
+    log.setWatched(true);
+    window->show();
+    return window;
 }
 
 void TrafficWindow::cmdSaveAs_Click() {

@@ -11,6 +11,7 @@ class TrafficWindow;
 
 namespace veld::app {
 
+class FailureReports;
 class TrafficLog;
 
 // "Traffic": the lines of a TrafficLog, newest at the bottom, followed while
@@ -28,6 +29,10 @@ public:
 
     TrafficWindow(TrafficLog& log, FailureFn saveFailed, QWidget* parent);
     ~TrafficWindow() override;
+
+    // Shown beside the panel, or where it was last closed; the log is watched
+    // while it is open, and its place kept when it closes.
+    static TrafficWindow* openBeside(QWidget& panel, TrafficLog& log, FailureReports& reports);
 
     const Ui::TrafficWindow& form() const { return *ui; }
     void setSaveFileChooser(SaveFileFn choose) { m_chooseFile = std::move(choose); }

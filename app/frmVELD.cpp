@@ -198,13 +198,7 @@ void frmVELD::Form_Load(const cli::PortChoice& startPort) {
     step(MSComm1.setInputMode(serial::MSComm::kInputModeBinary));
     m_frameHeader = protocol::kFrameHeader;
 
-    using Kind = cli::PortChoice::Kind;
-    const SettingsStore::StoredPort port =
-        startPort.kind == Kind::Stored ? SettingsStore::storedPort()
-        : startPort.kind == Kind::Path
-            ? SettingsStore::StoredPort{}
-            : SettingsStore::StoredPort{QString::number(startPort.comNumber), startPort.comNumber,
-                                        true};
+    const SettingsStore::StoredPort port = startingPort(startPort);
     const QString settings = SettingsStore::storedLineSettings();
     if (!port.text.isEmpty()) {
         if (!port.number && !failed)
@@ -214,8 +208,8 @@ void frmVELD::Form_Load(const cli::PortChoice& startPort) {
             step(MSComm1.setCommPort(*port.number));
     }
     step(MSComm1.setSettings(settings));
-    step(startPort.kind == Kind::Path ? MSComm1.openPath(startPort.path)
-                                      : MSComm1.setPortOpen(true));
+    step(startPort.kind == cli::PortChoice::Kind::Path ? MSComm1.openPath(startPort.path)
+                                                       : MSComm1.setPortOpen(true));
 
     if (failed) {
         m_reports.show(kComPortError, u"COM1 Not Available, Please Select Another Port"_s, cause);
@@ -256,9 +250,8 @@ void frmVELD::Timer1_Timer() {
 }
 
 void frmVELD::Timer2_Timer() {
-    if (m_temperaturePolling != 1)
-        return;
-    sendCommand(Command::TemperatureRequest);
+    if (m_temperaturePolling == 1)
+        sendCommand(Command::TemperatureRequest);
 }
 
 // ---- Display text and decimal point ---------------------------------------
@@ -391,22 +384,9 @@ void frmVELD::mnuTraffic_Click() {
         m_trafficWindow->activateWindow();
         return;
     }
-    m_trafficWindow = new TrafficWindow(
-        m_traffic,
-        [this](QWidget* parent, const QString& cause) {
-            m_reports.show(u"FILE ERROR"_s, u"The traffic could not be saved"_s, cause, parent);
-        },
-        this);
-    connect(m_trafficWindow, &TrafficWindow::closing, this, [this](const QRect& place) {
-        // Gone for the next pick even before its deletion comes round.
-        m_trafficWindow = nullptr;
-        m_traffic.setWatched(false);
-        if (!storeTrafficPlace(place))
-            m_reports.settingsNotStored();
-    });
-    m_trafficWindow->setGeometry(trafficPlace(*this, *m_trafficWindow, storedTrafficPlace()));
-    m_traffic.setWatched(true);
-    m_trafficWindow->show();
+    m_trafficWindow = TrafficWindow::openBeside(*this, m_traffic, m_reports);
+    // Gone for the next pick even before its deletion comes round.
+    connect(m_trafficWindow, &TrafficWindow::closing, this, [this] { m_trafficWindow = nullptr; });
 }
 
 // Item n of "Baud Rate", 1 to 5.

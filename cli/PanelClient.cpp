@@ -3,6 +3,7 @@
 #include "cli/ExitStatus.h"
 #include "cli/InputLines.h"
 #include "cli/MessageReader.h"
+#include "cli/Output.h"
 #include "common/ControlSocket.h"
 #include "common/QuitOnSignal.h"
 #include "serial/PortMap.h"
@@ -48,23 +49,6 @@ QString namedDevice(const Invocation& invocation) {
 // in it tripled.
 QString quoted(QString word) {
     return u'"' + word.replace(u"\""_s, u"\"\"\""_s) + u'"';
-}
-
-enum class Written { Yes, PipeClosed, Failed };
-
-Written writeLine(std::FILE* stream, const QString& line) {
-    const QByteArray bytes = line.toLocal8Bit() + '\n';
-    errno = 0;
-    if (std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream) ==
-            std::size_t(bytes.size()) &&
-        std::fflush(stream) == 0)
-        return Written::Yes;
-    return errno == EPIPE ? Written::PipeClosed : Written::Failed;
-}
-
-int fail(ExitStatus status, const QString& message) {
-    static_cast<void>(writeLine(stderr, u"veldctl: "_s + message));
-    return exitCode(status);
 }
 
 class PanelConnection {
@@ -136,7 +120,7 @@ std::variant<int, UsageError> request(PanelConnection& panel, const QString& lin
     if (reply == u"ok"_s)
         return exitCode(ExitStatus::Done);
     if (reply.startsWith(u"ok "_s))
-        return writeLine(stdout, reply.mid(3)) == Written::Yes
+        return writeLine(stdout, reply.mid(3)) == WriteResult::Written
                    ? exitCode(ExitStatus::Done)
                    : fail(ExitStatus::Usage, u"cannot write to standard output"_s);
     if (reply.startsWith(u"error usage: "_s))
@@ -151,23 +135,17 @@ std::variant<int, UsageError> request(PanelConnection& panel, const QString& lin
                     u" (through the panel at %1)"_s.arg(panel.path()));
 }
 
-// The reading end of standard output, a pipe, has gone away.
-bool readerGone() {
-    pollfd out{STDOUT_FILENO, 0, 0};
-    return ::poll(&out, 1, 0) == 1 && (out.revents & (POLLERR | POLLHUP)) != 0;
-}
-
 int watch(PanelConnection& panel) {
     QString line;
     while (!readerGone()) {
         switch (panel.next(QDeadlineTimer(kSliceMs), line)) {
         case PanelConnection::Got::Line:
             switch (writeLine(stdout, line)) {
-            case Written::Yes:
+            case WriteResult::Written:
                 continue;
-            case Written::PipeClosed:
+            case WriteResult::PipeClosed:
                 return exitCode(ExitStatus::Done);
-            case Written::Failed:
+            case WriteResult::Failed:
                 return fail(ExitStatus::Usage, u"cannot write to standard output"_s);
             }
             break;

@@ -5,6 +5,7 @@
 #include "cli/InputLines.h"
 #include "cli/Invocation.h"
 #include "cli/MessageReader.h"
+#include "cli/Output.h"
 #include "cli/PanelClient.h"
 #include "common/QuitOnSignal.h"
 #include "protocol/WireText.h"
@@ -32,32 +33,6 @@ using serial::SettingsStore;
 using Status = MessageReader::Status;
 
 namespace {
-enum class WriteResult { Written, PipeClosed, Failed };
-
-// Writes the line and a newline and flushes at once, so that a pipe sees it.
-// PipeClosed when the reader has gone away (EPIPE).
-WriteResult writeLine(std::FILE* stream, const QString& line) {
-    const QByteArray bytes = line.toLocal8Bit() + '\n';
-    errno = 0;
-    const bool written = std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()),
-                                     stream) == static_cast<std::size_t>(bytes.size()) &&
-                         std::fflush(stream) == 0;
-    if (written)
-        return WriteResult::Written;
-    return errno == EPIPE ? WriteResult::PipeClosed : WriteResult::Failed;
-}
-
-// Standard error that cannot be written leaves nowhere to say so; the exit
-// status still tells.
-void tellUser(const QString& lines) {
-    static_cast<void>(writeLine(stderr, lines));
-}
-
-int fail(ExitStatus status, const QString& message) {
-    tellUser(u"veldctl: "_s + message);
-    return exitCode(status);
-}
-
 int usageError(const UsageError& error) {
     tellUser(u"veldctl: "_s + error.message + u'\n' + usageOf(error.command) + u'\n' +
              (error.command.isEmpty() ? u"Try 'veldctl --help'."_s
@@ -191,12 +166,6 @@ int awaitAnswer(MessageReader& reader, const CommandPlan& plan, const OpenedPort
             return portLost(port);
         }
     }
-}
-
-// The reading end of standard output, a pipe, has gone away.
-bool readerGone() {
-    pollfd out{STDOUT_FILENO, 0, 0};
-    return ::poll(&out, 1, 0) == 1 && (out.revents & (POLLERR | POLLHUP)) != 0;
 }
 
 int watch(MessageReader& reader, const CommandPlan& plan, const OpenedPort& port) {

@@ -20,6 +20,18 @@ WriteResult writeLine(std::FILE* stream, const QString& line) {
     return errno == EPIPE ? WriteResult::PipeClosed : WriteResult::Failed;
 }
 
+std::optional<int> streamLine(const QString& line) {
+    switch (writeLine(stdout, line)) {
+    case WriteResult::Written:
+        break;
+    case WriteResult::PipeClosed:
+        return exitCode(ExitStatus::Done);
+    case WriteResult::Failed:
+        return fail(ExitStatus::Usage, u"cannot write to standard output"_s);
+    }
+    return std::nullopt;
+}
+
 void tellUser(const QString& lines) {
     static_cast<void>(writeLine(stderr, lines));
 }

@@ -140,15 +140,9 @@ int watch(PanelConnection& panel) {
     while (!readerGone()) {
         switch (panel.next(QDeadlineTimer(kSliceMs), line)) {
         case PanelConnection::Got::Line:
-            switch (writeLine(stdout, line)) {
-            case WriteResult::Written:
-                continue;
-            case WriteResult::PipeClosed:
-                return exitCode(ExitStatus::Done);
-            case WriteResult::Failed:
-                return fail(ExitStatus::Usage, u"cannot write to standard output"_s);
-            }
-            break;
+            if (const auto end = streamLine(line))
+                return *end;
+            continue;
         case PanelConnection::Got::TimedOut:
             continue;
         case PanelConnection::Got::Signalled:

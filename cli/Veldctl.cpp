@@ -174,17 +174,11 @@ int watch(MessageReader& reader, const CommandPlan& plan, const OpenedPort& port
     while (!readerGone()) {
         switch (reader.next(QDeadlineTimer(MessageReader::kSliceMs), message)) {
         case Status::Message:
-            switch (writeLine(stdout,
-                              plan.json ? jsonLine(eventJson(message))
-                                        : QString::fromStdString(protocol::messageLine(message)))) {
-            case WriteResult::Written:
-                continue;
-            case WriteResult::PipeClosed:
-                return exitCode(ExitStatus::Done);
-            case WriteResult::Failed:
-                return fail(ExitStatus::Usage, u"cannot write to standard output"_s);
-            }
-            break;
+            if (const auto end =
+                    streamLine(plan.json ? jsonLine(eventJson(message))
+                                         : QString::fromStdString(protocol::messageLine(message))))
+                return *end;
+            continue;
         case Status::TimedOut:
             continue;
         case Status::Signalled:

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and running need when it is missing, builds the three
 # programs (not the tests or benchmarks), starts a virtual VELD module in the
-# background and the panel on it. The port is the panel's while it runs, so
-# the module outlives it, for veldctl to be tried on it, until its own window
-# is closed (or Ctrl+C). Arguments go to the panel.
+# background and the panel on it; the module outlives the panel until its own
+# window is closed (or Ctrl+C). Arguments go to the panel.
 #
 # The panel gets a settings folder of its own, kept from one try-out to the
 # next: $XDG_STATE_HOME/veld-try-out (~/.local/state/veld-try-out), given to
@@ -39,25 +38,8 @@ if [[ -z ${XDG_RUNTIME_DIR:-} || ! $link =~ ^[A-Za-z0-9/._+-]+$ ]]; then
     link=/tmp/veld-try-out-module-$(id -u)
 fi
 
-# A try-out that did not end cleanly (its module killed outright, its display
-# gone) leaves the link behind, and its pseudo-terminal number may since have
-# gone to another program, which veld-module rightly refuses to replace. The
-# link is removed here unless a running veld-module names it.
-module_names_link() {
-    local cmdline args i
-    for cmdline in /proc/[0-9]*/cmdline; do
-        mapfile -d '' -t args <"$cmdline" 2>/dev/null || continue
-        [[ ${args[0]:-} == *veld-module ]] || continue
-        for ((i = 1; i + 1 < ${#args[@]}; i++)); do
-            [[ ${args[i]} == --link && ${args[i + 1]} == "$link" ]] && return 0
-        done
-    done
-    return 1
-}
-if [[ -L $link ]] && ! module_names_link; then
-    rm -f "$link"
-fi
-
+# A link left by a try-out that did not end cleanly is replaced by the module
+# itself: it holds a lock beside its link while it runs.
 XDG_CONFIG_HOME=$try_out build/bin/veldctl assign COM1 "$link" >>"$log"
 
 # The module prints its device path once the link is in place.
@@ -76,8 +58,7 @@ fi
 veldctl=$root/build/bin/veldctl
 echo "Virtual VELD module on $device, linked as $link: the panel's COM1."
 echo "Settings folder of the try-out: $try_out (~/.config/VELD is left alone)."
-echo "Once the panel is closed (the port is the panel's while it runs), try from"
-echo "another shell:"
+echo "Try from another shell (while the panel is open, veldctl goes through it):"
 printf '    %q --port %q text 12.34\n' "$veldctl" "$link"
 printf '    %q --port %q temp\n' "$veldctl" "$link"
 echo "(the module's display then shows 12.34; temp prints the module's temperature,"

@@ -2,6 +2,7 @@
 
 #include "cli/Commands.h"
 #include "cli/Invocation.h"
+#include "cli/MessageJson.h"
 #include "common/ControlSocket.h"
 #include "protocol/Temperature.h"
 #include "protocol/WireText.h"
@@ -79,7 +80,8 @@ public:
 
     void messageDecoded(const protocol::ModuleMessage& m) {
         if (m_await == Await::Messages && !m_draining) {
-            write(QString::fromStdString(protocol::messageLine(m)));
+            write(m_json ? cli::jsonLine(cli::eventJson(m))
+                         : QString::fromStdString(protocol::messageLine(m)));
         } else if (!m_draining && m_answerWait.isActive() && answers(m_await, m.kind)) {
             answer(m_await == Await::TimeStamp
                        ? u"ok "_s + QString::fromStdString(
@@ -151,7 +153,7 @@ private:
         if (const auto* error = std::get_if<cli::UsageError>(&planned))
             return answer(u"error usage: "_s + error->message);
         const cli::CommandPlan& plan = std::get<cli::CommandPlan>(planned);
-        if (plan.listPorts || (plan.await == Await::Messages && plan.json) ||
+        if (plan.listPorts ||
             (invocation.command == u"text"_s && invocation.arguments[0] == u"-"_s))
             return answer(u"error usage: not taken through the panel: %1"_s.arg(line));
         if (plan.frames && !comm.portOpen())
@@ -159,6 +161,7 @@ private:
 
         m_await = plan.await;
         m_fahrenheit = plan.fahrenheit;
+        m_json = plan.json;
         m_timeoutMs = invocation.timeoutMs;
         std::size_t bytes = 0;
         // Each frame whole, and all of them before anything else is read.
@@ -207,6 +210,7 @@ private:
     bool m_draining = false;
     Await m_await = Await::Nothing;
     bool m_fahrenheit = false;
+    bool m_json = false; // watch --json
     int m_timeoutMs = 0;
     int m_lineMs = 1;
     QDeadlineTimer m_drainDeadline;

@@ -4,6 +4,7 @@
 #include "cli/ExitStatus.h"
 #include "cli/InputLines.h"
 #include "cli/Invocation.h"
+#include "cli/MessageJson.h"
 #include "cli/MessageReader.h"
 #include "cli/Output.h"
 #include "cli/PanelClient.h"
@@ -55,37 +56,6 @@ int help(const QStringList& arguments) {
     if (text.isEmpty())
         return usageError({u"unknown command '%1'"_s.arg(arguments[0]), {}});
     return print(text.chopped(1));
-}
-
-// One JSON object on one line.
-QString jsonLine(const QJsonObject& object) {
-    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
-}
-
-// A message of watch --json: one object with "event" and its fields.
-QJsonObject eventJson(const protocol::ModuleMessage& m) {
-    QJsonObject event{{u"event"_s, QString::fromLatin1(protocol::entryOf(m.kind).name)}};
-    switch (m.kind) {
-    case MessageKind::ButtonPressed:
-        event[u"button"_s] = m.button;
-        break;
-    case MessageKind::TemperatureAtOrAboveZero:
-    case MessageKind::TemperatureBelowZero:
-        event[u"celsius"_s] = protocol::celsiusOf(m);
-        event[u"fahrenheit"_s] = protocol::fahrenheitOf(m);
-        break;
-    case MessageKind::TimeStamp:
-        event[u"hours"_s] = m.hours;
-        event[u"minutes"_s] = m.minutes;
-        event[u"seconds"_s] = m.seconds;
-        event[u"text"_s] =
-            QString::fromStdString(protocol::timeText(m.hours, m.minutes, m.seconds));
-        break;
-    case MessageKind::CounterEvent:
-    case MessageKind::CounterReset:
-        break;
-    }
-    return event;
 }
 
 struct OpenedPort {

@@ -21,19 +21,28 @@ int modeOf(const QString& path) {
 }
 
 TEST(app_ControlSocket, AWatchClientGetsEachMessageThePanelDecodes) {
-    ServedPanel served;
-    QLocalSocket client;
-    client.connectToServer(served.socket());
-    client.write("watch\n");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return client.canReadLine(); }));
-    ASSERT_EQ(client.readLine(), "ok\n");
-    // 200 messages, some cut across reads.
+    // 200 messages, some cut across reads; in words and as JSON lines.
     const QByteArray burst = hex("FE0310FF FE0419FF FE0500FF FE01050709FF").repeated(50);
-    const QByteArray expected = QByteArray("button 1\ntemp 25\ncount\ntime 9:07:05\n").repeated(50);
-    served.pty.send(burst, false);
-    QByteArray lines;
-    EXPECT_TRUE(QTest::qWaitFor([&] { return (lines += client.readAll()) == expected; }, 10000))
-        << lines.constData();
+    const std::pair<const char*, QByteArray> rows[] = {
+        {"watch\n", "button 1\ntemp 25\ncount\ntime 9:07:05\n"},
+        {"--json watch\n", R"({"button":1,"event":"button"}
+{"celsius":25,"event":"temp","fahrenheit":77}
+{"event":"count"}
+{"event":"time","hours":9,"minutes":7,"seconds":5,"text":"9:07:05"}
+)"}};
+    for (const auto& [request, each] : rows) {
+        ServedPanel served;
+        QLocalSocket client;
+        client.connectToServer(served.socket());
+        client.write(request);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return client.canReadLine(); }));
+        ASSERT_EQ(client.readLine(), "ok\n");
+        served.pty.send(burst, false);
+        QByteArray lines;
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return (lines += client.readAll()) == each.repeated(50); }, 10000))
+            << lines.constData();
+    }
 }
 
 TEST(app_ControlSocket, TheTrafficMarksAClientsFrameWithItsNameAndPid) {

@@ -25,8 +25,12 @@ void scrollCentralWidget(QMainWindow& window, QSize size) {
     if (!area) {
         area = new QScrollArea;
         area->setFrameShape(QFrame::NoFrame);
+        // Moving the content clears its focus: the keyboard would reach nothing.
+        QWidget* focused = window.focusWidget();
         area->setWidget(window.takeCentralWidget());
         window.setCentralWidget(area);
+        if (focused)
+            focused->setFocus();
     }
     window.layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
     window.setFixedSize(size);

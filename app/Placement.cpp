@@ -1,5 +1,7 @@
 #include "app/Placement.h"
 
+#include "common/SideBySide.h"
+
 #include <QCursor>
 #include <QGuiApplication>
 #include <QLayout>
@@ -50,7 +52,7 @@ QRect availableUnderPointer() {
     return screen ? screen->availableGeometry() : QRect();
 }
 
-void placeOnScreen(QMainWindow& window, const QRect& available) {
+void placeOnScreen(QMainWindow& window, const QRect& available, Company company) {
     if (available.isEmpty())
         return;
     window.adjustSize();
@@ -68,8 +70,16 @@ void placeOnScreen(QMainWindow& window, const QRect& available) {
             size.rheight() += bar;
         scrollCentralWidget(window, size.boundedTo(room));
     }
+    const QSize frame = window.size().grownBy(margins);
+    QRect area = available;
+    if (company == Company::BesideModule) {
+        using common::kFrameGuess;
+        if (const auto pair = common::sideBySide(
+                frame, common::kModuleWindowSize.grownBy(kFrameGuess), available))
+            area = pair->panel;
+    }
     // The frame centred, or at the top left so that its title bar is on the screen.
-    const QPoint at = placedAt(window.size().grownBy(margins), available);
+    const QPoint at = placedAt(frame, area);
     if (at == available.topLeft())
         window.move(at);
     else

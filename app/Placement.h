@@ -19,10 +19,14 @@ QPoint placedAt(const QSize& window, const QRect& available);
 // the pointer is on none); empty without a screen.
 QRect availableUnderPointer();
 
+// Whether the panel shares the screen with the virtual module's window, as the
+// try-out opens both (common/SideBySide.h).
+enum class Company { Alone, BesideModule };
+
 // Sizes `window` to its laid-out size and places it in `available`. Where that
 // size does not fit, the window takes the room there is and its central widget
 // scrolls.
-void placeOnScreen(QMainWindow& window, const QRect& available);
+void placeOnScreen(QMainWindow& window, const QRect& available, Company company = Company::Alone);
 
 // `frame` made to fit `available`, shrunk where it is larger, moved in.
 QRect inside(QRect frame, const QRect& available);

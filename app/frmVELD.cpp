@@ -137,8 +137,8 @@ void frmVELD::connectHandlers() {
                     [this, command = *sender.frame] { sendCommand(command); });
 }
 
-void frmVELD::placeOnScreen() {
-    app::placeOnScreen(*this, availableUnderPointer());
+void frmVELD::placeOnScreen(Company company) {
+    app::placeOnScreen(*this, availableUnderPointer(), company);
 }
 
 void frmVELD::reopenLostPort() {

@@ -2,6 +2,7 @@
 
 #include "app/ControlServer.h"
 #include "app/FailureReports.h"
+#include "app/Placement.h"
 #include "app/PortOutage.h"
 #include "app/Readings.h"
 #include "app/TrafficLog.h"
@@ -54,7 +55,7 @@ public:
     TrafficWindow* trafficWindow() const { return m_trafficWindow.data(); }
     serial::MSComm& serialControl() { return MSComm1; }
     // On the screen that holds the pointer, as placeOnScreen (Placement.h) places it.
-    void placeOnScreen();
+    void placeOnScreen(Company company = Company::Alone);
 
     // Window state, read-only from outside.
     std::uint8_t frameHeader() const { return m_frameHeader; }

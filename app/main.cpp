@@ -33,7 +33,12 @@ int main(int argc, char* argv[]) {
         QStringLiteral("port"),
         QStringLiteral("Open DEVICE at start-up instead of the stored port; nothing is stored."),
         QStringLiteral("DEVICE"));
-    parser.addOptions({comOption, portOption});
+    const QCommandLineOption besideOption(
+        QStringLiteral("beside-module"),
+        QStringLiteral("Leave room at the window's right for the virtual module's window, as "
+                       "scripts/run.sh opens both, where the screen is too narrow for both with "
+                       "the window centred."));
+    parser.addOptions({comOption, portOption, besideOption});
     veld::common::parseCommandLine(parser, argc, argv);
     veld::cli::PortChoice startPort;
     if (parser.isSet(portOption)) {
@@ -74,7 +79,8 @@ int main(int argc, char* argv[]) {
         // A signal during start-up (its message box runs an event loop) ends
         // the panel before the window is shown.
         if (quitOnSignal.received() == 0) {
-            window.placeOnScreen();
+            window.placeOnScreen(parser.isSet(besideOption) ? veld::app::Company::BesideModule
+                                                            : veld::app::Company::Alone);
             window.show();
             status = QApplication::exec();
         }

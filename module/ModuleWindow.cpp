@@ -1,5 +1,6 @@
 #include "module/ModuleWindow.h"
 
+#include "common/SideBySide.h"
 #include "module/SevenSegmentDisplay.h"
 #include "module/VirtualModule.h"
 #include "protocol/WireText.h"
@@ -13,7 +14,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
-#include <QStyle>
 #include <QVBoxLayout>
 
 namespace veld::module {
@@ -49,21 +49,16 @@ QLabel* makeValue(const QString& name, QWidget* parent) {
 } // namespace
 
 QRect besidePanel(const QSize& own, const QRect& available) {
-    // Room for the window manager's frame (title bar above), unknown before
-    // the window is shown, and a gap between the two frames.
-    constexpr QMargins kFrame{8, 32, 8, 8};
-    constexpr int kGap = 8;
-    const QRect panel = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, kPanelSize, available)
-                            .marginsAdded(kFrame);
-    const QSize frame = own.grownBy(kFrame).boundedTo(available.size());
-    const int right = available.x() + available.width() - frame.width();
-    const int bottom = available.y() + available.height() - frame.height();
-    const int beside = panel.right() + 1 + kGap;
-    // Over the panel, at the top, where the display (the window's top) stays
-    // clear of a panel centred lower down.
-    const QPoint at = beside <= right ? QPoint(beside, std::clamp(panel.y(), available.y(), bottom))
-                                      : QPoint(std::max(available.x(), right), available.y());
-    return QRect(at, frame).marginsRemoved(kFrame);
+    using common::kFrameGuess;
+    const QSize frame = own.grownBy(kFrameGuess).boundedTo(available.size());
+    const auto pair = common::sideBySide(common::kPanelSize.grownBy(kFrameGuess), frame, available);
+    // Else over the panel in the top right corner, where the display (the
+    // window's top) stays clear of the panel centred lower down.
+    const QRect place =
+        pair ? pair->module
+             : QRect(QPoint(available.x() + available.width() - frame.width(), available.y()),
+                     frame);
+    return place.marginsRemoved(kFrameGuess);
 }
 
 void ModuleWindow::placeBesidePanel() {

@@ -14,13 +14,10 @@ class SevenSegmentDisplay;
 class VirtualModule;
 struct WireEvent;
 
-// The panel's window at scale 1, which it centres on the screen.
-inline constexpr QSize kPanelSize{723, 586};
-
 // Where a module window of size `own` goes on a screen whose free area is
-// `available`: right of the centred panel and level with its top when it fits
-// there, else in the area's top right corner; inside the area, shrunk to it
-// when larger.
+// `available`: beside the panel (common/SideBySide.h) when both fit across,
+// else in the area's top right corner; inside the area, shrunk to it when
+// larger.
 QRect besidePanel(const QSize& own, const QRect& available);
 
 // The virtual module's face: its six digits, lamps for the buzzer and the two

@@ -66,7 +66,7 @@ echo "25 until you change it in its window). Starting the panel."
 
 status=0
 env -u VELD_COM1 -u VELD_COM2 -u VELD_COM3 -u VELD_COM4 -u VELD_COM5 \
-    XDG_CONFIG_HOME="$try_out" build/bin/veld "$@" || status=$?
+    XDG_CONFIG_HOME="$try_out" build/bin/veld --beside-module "$@" || status=$?
 if kill -0 "$module_pid" 2>/dev/null; then
     echo "The panel is closed; the module runs on until its window is closed (or Ctrl+C)."
     wait "$module_pid" || true

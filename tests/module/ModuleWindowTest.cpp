@@ -1,6 +1,7 @@
 // The module's window on the offscreen platform; the test is the panel on the
 // module's pseudo-terminal.
 #include "module/ModuleWindow.h"
+#include "common/SideBySide.h"
 #include "module/PtyEndpoint.h"
 #include "module/SevenSegmentDisplay.h"
 #include "module/VirtualModule.h"
@@ -91,23 +92,33 @@ TEST(module_Window, ShowsWhatThePanelSendsTakesItsInputsAndTellsOfLineFaults) {
     }
 }
 
-// Screens (their free area) and the module's window at 1x: beside the
-// centred panel when there is room at its right, else in the top right corner.
+// Screens (their free area) and the module's window at 1x: beside the panel,
+// neither over the other, where both fit across, else in the top right corner.
 TEST(module_Window, OpensBesideThePanelBothOnTheScreen) {
+    using veld::common::kFrameGuess;
     // clang-format off
     const std::pair<QRect, bool> screens[] = {{{0, 0, 1920, 1040}, true}, {{1920, 0, 2560, 1440}, true},
-        {{0, 0, 1280, 1024}, false}, {{0, 28, 1280, 996}, false}, {{0, 0, 800, 600}, false}};
+        {{0, 0, 1280, 1024}, true}, {{0, 28, 1280, 996}, true}, {{0, 0, 1024, 768}, false}};
     // clang-format on
     veld::module::PtyEndpoint line; // not opened: only the window's size counts
     veld::module::VirtualModule module(line);
     veld::module::ModuleWindow window(module);
+    // The panel places itself by the module's size as it is given there.
+    EXPECT_EQ(window.sizeHint(), veld::common::kModuleWindowSize);
     for (const auto& [available, beside] : screens) {
         SCOPED_TRACE(available.width());
-        const QRect at = veld::module::besidePanel(window.sizeHint(), available);
-        EXPECT_TRUE(available.contains(at.adjusted(-8, -32, 8, 8))) << at.x() << "," << at.y();
-        // The centred panel's right edge, with its frame.
-        EXPECT_EQ(at.left() - 8 > available.center().x() + 362 + 8, beside) << at.x();
-        EXPECT_TRUE(beside || at.topRight() + QPoint(8, -32) == available.topRight()) << at.right();
+        const QRect at = veld::module::besidePanel(window.sizeHint(), available) + kFrameGuess;
+        EXPECT_TRUE(available.contains(at)) << at.x() << "," << at.y();
+        const auto pair = veld::common::sideBySide(veld::common::kPanelSize.grownBy(kFrameGuess),
+                                                   at.size(), available);
+        EXPECT_EQ(pair.has_value(), beside);
+        if (pair) {
+            EXPECT_EQ(pair->module, at);
+            EXPECT_TRUE(available.contains(pair->panel));
+            EXPECT_FALSE(pair->panel.intersects(at));
+        } else {
+            EXPECT_EQ(at.topRight(), available.topRight());
+        }
     }
 }
 

@@ -1,5 +1,6 @@
 // The window itself, its menus and timers, and its option groups.
 #include "app/Placement.h"
+#include "common/SideBySide.h"
 #include "support/Panel.h"
 
 #include <QAccessible>
@@ -25,6 +26,7 @@ TEST(ui_Window, OpensCentredAtItsLaidOutSizeAndKeepsIt) {
     EXPECT_LE(offset.manhattanLength(), 2);
     EXPECT_FALSE(qobject_cast<QScrollArea*>(p.w().centralWidget())); // it fits: no scrolling
     const QSize size = p.w().size();
+    EXPECT_EQ(size, veld::common::kPanelSize); // the module's window places itself by it
     p.w().resize(size + QSize(200, 150));
     EXPECT_EQ(p.w().size(), size);
     EXPECT_TRUE(p.w().windowTitle().startsWith(u"VELD - 6  Digits Serial Display ("_s));
@@ -65,6 +67,25 @@ TEST(ui_Window, TheQuitKeyClosesIt) {
     EXPECT_EQ(quit->keys(), QKeySequence::keyBindings(QKeySequence::Quit));
     QMetaObject::invokeMethod(quit, "activated");
     EXPECT_FALSE(p.w().isVisible());
+}
+
+// Beside the module's window, as the try-out opens both: centred where that
+// leaves it room at the right (1920 wide), else the pair centred (1280).
+TEST(ui_Window, BesideTheModuleItLeavesRoomForItsWindow) {
+    const int moduleFrame = veld::common::kModuleWindowSize.width() + 16;
+    for (const auto& [free, centred] :
+         {std::pair{QRect(0, 0, 1920, 1040), true}, std::pair{QRect(0, 28, 1280, 996), false}}) {
+        Panel p;
+        p.open();
+        veld::app::placeOnScreen(p.w(), free, veld::app::Company::BesideModule);
+        ASSERT_TRUE(p.show());
+        const QRect frame = p.w().frameGeometry();
+        EXPECT_TRUE(free.contains(frame));
+        const int right = free.right() - frame.right();
+        EXPECT_GE(right, moduleFrame + 8);
+        // Centred itself, or the pair of it and the module's window centred.
+        EXPECT_NEAR(frame.left() - free.left(), centred ? right : right - 8 - moduleFrame, 2);
+    }
 }
 
 // Where the window goes on a screen whose free area is 1280 by 1024 at (100, 50).

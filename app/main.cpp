@@ -44,13 +44,12 @@ int main(int argc, char* argv[]) {
     if (parser.isSet(portOption)) {
         startPort = {veld::cli::PortChoice::Kind::Path, 0, parser.value(portOption)};
     } else if (parser.isSet(comOption)) {
-        bool ok = false;
-        const int n = parser.value(comOption).toInt(&ok);
-        if (!ok || n < veld::serial::kFirstPort || n > veld::serial::kLastPort) {
+        const auto n = veld::serial::comNumber(parser.value(comOption));
+        if (!n) {
             std::fputs("veld: --com takes a port number from 1 to 5\n", stderr);
             return 1;
         }
-        startPort = {veld::cli::PortChoice::Kind::ComNumber, n, {}};
+        startPort = {veld::cli::PortChoice::Kind::ComNumber, *n, {}};
     }
     if (!veld::common::displayAvailable()) {
         std::fputs("veld: no display: DISPLAY and WAYLAND_DISPLAY are unset\n", stderr);

@@ -193,17 +193,17 @@ Result assign(const Call& call) {
     if (args.size() != (call.options.clear ? 1 : 2))
         return error(call.options.clear ? u"assign --clear takes COMn alone"_s
                                         : u"assign takes COMn and a device, or COMn --clear"_s);
-    bool ok = false;
-    const int port =
-        args[0].startsWith(u"COM"_s, Qt::CaseInsensitive) ? args[0].mid(3).toInt(&ok) : 0;
-    if (!ok || port < serial::kFirstPort || port > serial::kLastPort)
+    const auto port = args[0].startsWith(u"COM"_s, Qt::CaseInsensitive)
+                          ? serial::comNumber(args[0].mid(3))
+                          : std::nullopt;
+    if (!port)
         return error(u"assign takes COM%1 to COM%2, not '%3'"_s.arg(serial::kFirstPort)
                          .arg(serial::kLastPort)
                          .arg(args[0]));
     if (!call.options.clear && args[1].trimmed().isEmpty())
         return error(u"the device is empty; to bring the default back give --clear"_s);
     CommandPlan plan;
-    plan.assignment = PortAssignment{port, call.options.clear ? QString() : args[1].trimmed()};
+    plan.assignment = PortAssignment{*port, call.options.clear ? QString() : args[1].trimmed()};
     return plan;
 }
 

@@ -30,15 +30,14 @@ std::optional<UsageError> choosePort(Invocation& inv, const QCommandLineParser& 
         inv.port = {PortChoice::Kind::Path, 0, paths.last()};
         return std::nullopt;
     }
-    bool ok = false;
-    const int n = numbers.last().toInt(&ok);
-    if (!ok || n < serial::kFirstPort || n > serial::kLastPort)
+    const auto n = serial::comNumber(numbers.last());
+    if (!n)
         return UsageError{
             u"--com takes a port number from %1 to %2, not '%3'"_s.arg(serial::kFirstPort)
                 .arg(serial::kLastPort)
                 .arg(numbers.last()),
             {}};
-    inv.port = {PortChoice::Kind::ComNumber, n, {}};
+    inv.port = {PortChoice::Kind::ComNumber, *n, {}};
     return std::nullopt;
 }
 } // namespace

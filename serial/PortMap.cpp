@@ -15,6 +15,14 @@ QString portEnvironmentVariable(int portNumber) {
     return QStringLiteral("VELD_COM%1").arg(portNumber);
 }
 
+std::optional<int> comNumber(const QString& text) {
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    if (!ok || n < kFirstPort || n > kLastPort)
+        return std::nullopt;
+    return n;
+}
+
 std::optional<PortMapping> mappingForPort(int portNumber) {
     if (portNumber < kFirstPort || portNumber > kLastPort)
         return std::nullopt;

@@ -21,6 +21,9 @@ struct PortMapping {
     PortSource source = PortSource::Default;
 };
 
+// The port number a text names ("3"), when it is one of COM1 to COM5.
+std::optional<int> comNumber(const QString& text);
+
 // The host device of COMn, n = 1 to 5, and where it comes from. On Linux: the
 // environment variable VELD_COMn, else key COMn of settings group Ports, else
 // /dev/ttyS(n-1). On Windows COMn itself. Other numbers have no device.

@@ -33,6 +33,7 @@ TEST(serial_MSComm, RefusalsSayWhyAndLeaveThePortAsItWas) {
         {"open", QCoreApplication::applicationFilePath(), "%1 not opened", "not a serial device"},
         {"open", u"/dev/ptmx"_s, "/dev/ptmx not opened", "not a serial device"},
         {"settings", u"9600, n,8,1"_s, "line settings \"9600, n,8,1\"", "line settings refused: expected speed,parity,data bits,stop bits such as \"9600,n,8,1\""},
+        {"settings", u"9600,n,8,1,9600,n,8,1,9600,n,8,1,9600,n,8"_s, "line settings \"9600,n,8,1,9600,n,8,1,9600,n,8,1,9600,n,…\"", "line settings refused: expected speed,parity,data bits,stop bits such as \"9600,n,8,1\""},
         {"port", u"6"_s, "COM6", "port number out of range: 6 is not 1 to 5"}};
     // clang-format on
     for (const auto& [asked, value, what, cause] : rows) {

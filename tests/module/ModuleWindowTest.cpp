@@ -28,7 +28,7 @@ int litPixels(veld::module::ModuleWindow& window) {
 }
 
 // Bytes the panel sends and the window's inputs (a number: the panel's line
-// speed); then where to look and what to see there.
+// speed; #N: N temperature requests); then where to look and what to see there.
 // clang-format off
 const char* const kSteps[][3] = {
     // A text frame that never ends: the temperature request inside its nine
@@ -41,7 +41,7 @@ const char* const kSteps[][3] = {
     {"FE 01 05 02 00 FF FE 90 05 FF FE 05 FF FE 03 48 45 4C 4C 4F 20 FF", "countdown", "0:02:05 of 0:02:05, stopped"},
     {"button1 button2 button3 resetCounter counterEvent", "panel", "FE 03 10 FF FE 03 20 FF FE 03 08 FF FE 32 00 FF FE 05 00 FF"},
     {"", "counter", "enabled, count 1"}, {"", "function", "now F6 display mode, at start-up F5 counter"}, {"powerCycle", "display", "     0 000 lit"},
-    {"19200", "line", "module 9600 bit/s, line 19200 bit/s: mismatch, noise only"},
+    {"#300", "logLines", "500"}, {"19200", "line", "module 9600 bit/s, line 19200 bit/s: mismatch, noise only"},
 };
 // clang-format on
 
@@ -61,8 +61,10 @@ TEST(module_Window, ShowsWhatThePanelSendsTakesItsInputsAndTellsOfLineFaults) {
         if (where == u"panel")
             return QString::fromLatin1(
                 (heard += panel.readAll()).right((expected.size() + 1) / 3).toHex(' ').toUpper());
-        if (where == u"log")
-            return window.findChild<QPlainTextEdit*>(where)->toPlainText();
+        if (where.startsWith(u"log")) {
+            const auto* log = window.findChild<QPlainTextEdit*>(u"log"_s);
+            return where == u"log" ? log->toPlainText() : QString::number(log->blockCount());
+        }
         if (where != u"display")
             return window.findChild<QLabel*>(where)->text();
         QString shown;
@@ -81,6 +83,8 @@ TEST(module_Window, ShowsWhatThePanelSendsTakesItsInputsAndTellsOfLineFaults) {
                 EXPECT_EQ(panel.write(QByteArray::fromHex(input.toLatin1())), 1);
             else if (input.startsWith(u"temperature="))
                 window.findChild<QSpinBox*>(u"temperature"_s)->setValue(input.mid(12).toInt());
+            else if (input[0] == u'#')
+                panel.write(QByteArray::fromHex("FE04FF").repeated(input.mid(1).toInt()));
             else if (input[0].isDigit())
                 EXPECT_TRUE(panel.setBaudRate(input.toInt()));
             else

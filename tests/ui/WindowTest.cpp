@@ -88,17 +88,6 @@ TEST(ui_Window, BesideTheModuleItLeavesRoomForItsWindow) {
     }
 }
 
-// Where the window goes on a screen whose free area is 1280 by 1024 at (100, 50).
-TEST(ui_Window, IsCentredWhereItFitsElseAtTheTopLeft) {
-    const QRect free(100, 50, 1280, 1024);
-    // clang-format off
-    const std::pair<QSize, QPoint> rows[] = {{{800, 600}, {340, 262}}, {{1280, 1024}, {100, 50}},
-        {{1400, 600}, {100, 50}}, {{800, 1100}, {100, 50}}, {{1400, 1100}, {100, 50}}};
-    // clang-format on
-    for (const auto& [window, at] : rows)
-        EXPECT_EQ(veld::app::placedAt(window, free), at) << window.width();
-}
-
 // The free area of a 1280 by 1024 screen at twice the scale, and of a 1366 by
 // 768 one at 1.5, less a desktop panel, in the window's units (it is 723 by 590).
 TEST(ui_Window, OnASmallScreenItFitsAndEachButtonScrollsIntoView) {

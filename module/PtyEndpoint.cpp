@@ -71,11 +71,16 @@ bool PtyEndpoint::open(QString& error) {
     // opens the line at that speed, writes and closes at once leaves it so,
     // whenever the module comes to read.
     termios t{};
-    ::tcgetattr(m_slave, &t);
-    ::cfmakeraw(&t);
     static_assert(ModuleState::kInitialLineSpeed == 9600);
-    ::cfsetspeed(&t, B9600);
-    ::tcsetattr(m_slave, TCSANOW, &t);
+    bool setUp = ::tcgetattr(m_slave, &t) == 0;
+    if (setUp) {
+        ::cfmakeraw(&t);
+        setUp = ::cfsetspeed(&t, B9600) == 0 && ::tcsetattr(m_slave, TCSANOW, &t) == 0;
+    }
+    if (!setUp) {
+        error = QStringLiteral("pseudo-terminal not set up: ") + errnoText();
+        return false;
+    }
     ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
     ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
     ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);

@@ -159,6 +159,16 @@ TEST(module_Program, EndsAtASignalUnreadOrBySigpipeWhenItsReaderGoes) {
     }
 }
 
+// As `printf ... > DEVICE` writes, the line not set up: a newline byte stays one byte.
+TEST(module_Program, HearsBytesWrittenStraightToItsDeviceAsTheyAre) {
+    ModuleProcess module;
+    ASSERT_TRUE(module.start());
+    QFile device(module.devicePath);
+    ASSERT_TRUE(device.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    ASSERT_EQ(device.write(veld::test::hex("FE 10 0A 0A 0A FF")), 6);
+    EXPECT_FALSE(module.waitForLine(u"rx FE 10 0A 0A 0A FF | set clock 10:10:10"_s).isEmpty());
+}
+
 TEST(module_EndToEnd, ReportsWhatItHearsSaysAndIsToldAtItsOwnSpeedOnly) {
     ModuleProcess module;
     ASSERT_TRUE(module.start());

@@ -98,9 +98,7 @@ TEST(ui_Window, OnASmallScreenItFitsAndEachButtonScrollsIntoView) {
         ASSERT_TRUE(p.show());
         EXPECT_TRUE(free.contains(p.w().frameGeometry()));
         // The keyboard alone still works: typed into the text, sent with Tab, Return.
-        QTest::keyClicks(QApplication::focusWidget(), u"HELP"_s);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::keyClicks(nullptr, u"HELP\t\r"_s); // each key to the focus of the moment
         EXPECT_EQ(p.heard(9), hex("FE 03 20 20 48 45 4C 50 FF"));
         auto* area = qobject_cast<QScrollArea*>(p.w().centralWidget());
         ASSERT_TRUE(area);

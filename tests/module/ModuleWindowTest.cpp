@@ -115,14 +115,10 @@ TEST(module_Window, OpensBesideThePanelBothOnTheScreen) {
         EXPECT_TRUE(available.contains(at)) << at.x() << "," << at.y();
         const auto pair = veld::common::sideBySide(veld::common::kPanelSize.grownBy(kFrameGuess),
                                                    at.size(), available);
-        EXPECT_EQ(pair.has_value(), beside);
-        if (pair) {
-            EXPECT_EQ(pair->module, at);
-            EXPECT_TRUE(available.contains(pair->panel));
-            EXPECT_FALSE(pair->panel.intersects(at));
-        } else {
-            EXPECT_EQ(at.topRight(), available.topRight());
-        }
+        ASSERT_EQ(pair.has_value(), beside);
+        EXPECT_TRUE(pair ? pair->module == at && available.contains(pair->panel) &&
+                               !pair->panel.intersects(at)
+                         : at.topRight() == available.topRight());
     }
 }
 

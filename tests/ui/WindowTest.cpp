@@ -32,19 +32,6 @@ TEST(ui_Window, OpensCentredAtItsLaidOutSizeAndKeepsIt) {
     EXPECT_TRUE(p.w().windowTitle().startsWith(u"VELD - 6  Digits Serial Display ("_s));
 }
 
-TEST(ui_Window, EachMenuOpensOnItsMnemonic) {
-    Panel p;
-    p.open();
-    ASSERT_TRUE(p.show());
-    // clang-format off
-    for (const auto& [key, menu] : {std::pair{Qt::Key_C, p.ui().mnuComm}, {Qt::Key_B, p.ui().mnuBaud}, {Qt::Key_M, p.ui().mnuMbaud}, {Qt::Key_S, p.ui().mnuStart}}) {
-        // clang-format on
-        QTest::keyClick(&p.w(), key, Qt::AltModifier);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == menu; }));
-        menu->close();
-    }
-}
-
 TEST(ui_Window, BothTimersRunOnTheirOwn) {
     Panel p;
     p.open();

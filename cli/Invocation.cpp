@@ -69,16 +69,16 @@ std::variant<Invocation, UsageError> parseInvocation(const QStringList& argument
     Invocation inv;
     if (auto error = choosePort(inv, parser, arguments))
         return *error;
-    bool ok = false;
     if (parser.isSet(u"speed"_s)) {
         const QString value = parser.value(u"speed"_s);
-        const int bps = value.toInt(&ok);
-        inv.lineSettings = serial::lineSettingsText(bps);
-        if (!ok || bps <= 0 || !serial::parseLineSettings(inv.lineSettings))
+        // Only the speeds of the line settings' list pass.
+        inv.lineSettings = serial::lineSettingsText(value.toInt());
+        if (!serial::parseLineSettings(inv.lineSettings))
             return UsageError{
                 u"--speed takes a line speed in bit/s such as 9600, not '%1'"_s.arg(value), {}};
     }
     if (parser.isSet(u"timeout"_s)) {
+        bool ok = false;
         inv.timeoutMs = parser.value(u"timeout"_s).toInt(&ok);
         if (!ok || inv.timeoutMs < 0)
             return UsageError{

@@ -1,6 +1,7 @@
 // "Assign Ports...": which device each COM item opens, stored as key COMn of
 // group Ports; an environment row is read-only; the next pick uses it.
 #include "app/AssignPortsDialog.h"
+#include "app/DeviceListModel.h"
 #include "support/Panel.h"
 
 #include <QApplication>
@@ -67,6 +68,20 @@ TEST(app_AssignPorts, OkStoresTheChangedRowsAndCancelNothing) {
     type(cancelled, 1, u"/dev/e"_s);
     cancelled.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
     EXPECT_EQ(ports(), u"COM2=/dev/b COM5=/dev/c"_s);
+}
+
+// A row's list as the dialog's poll refreshes it: the current device, named by
+// its system location, said as the found adapter it is; nothing repeated.
+TEST(app_AssignPorts, TheDeviceListSaysWhatEachIsAndRepeatsNothing) {
+    veld::app::DeviceListModel model;
+    QStringList shown;
+    for (const auto* current : {"/dev/ttyUSB0", "/dev/ttyUSB0", "/dev/serial/by-id/usb-X"}) {
+        model.setDevices(QString::fromLatin1(current),
+                         {{u"/dev/serial/by-id/usb-X"_s, u"/dev/ttyUSB0"_s, u"A"_s, u"B"_s, {}}});
+        shown << QString::number(model.rowCount()) + model.index(0).data().toString();
+    }
+    EXPECT_EQ(shown.join(u'|'),
+              u"2/dev/ttyUSB0  (A, B)|2/dev/ttyUSB0  (A, B)|1/dev/serial/by-id/usb-X  (A, B)"_s);
 }
 
 // 1280 pixels at twice the scale, less the frame: with a row set by the environment.

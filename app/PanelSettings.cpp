@@ -40,7 +40,7 @@ serial::SettingsStore::StoredPort startingPort(const cli::PortChoice& choice) {
         return serial::SettingsStore::storedPort();
     if (choice.kind == Kind::Path)
         return {};
-    return {QString::number(choice.comNumber), choice.comNumber, true};
+    return {QString::number(choice.comNumber), choice.comNumber}; // for this run, not stored
 }
 
 } // namespace veld::app

@@ -15,27 +15,25 @@ TEST(app_PortMenu, APickOpensStoresEnablesAFailedOneOnlyMovesTheMark) {
     p.boxes.clear();
     p.ui().mnuCOM3->trigger();
     ASSERT_EQ(p.boxes.size(), 1);
-    EXPECT_EQ(p.boxes[0].title, u"COM PORT ERROR"_s);
-    EXPECT_EQ(p.boxes[0].text, u"Port Not Available,Please select Another Port "_s);
-    EXPECT_EQ(p.boxes[0].detail, u"COM3 (/nonexistent/veld-test/COM3): no such device"_s);
-    EXPECT_EQ(p.portControls(), "---------");
-    EXPECT_TRUE(Panel::stored(u"CommPort"_s).isEmpty());
+    EXPECT_EQ(p.boxes[0].title + u'|' + p.boxes[0].text + u'|' + p.boxes[0].detail,
+              u"COM PORT ERROR|Port Not Available,Please select Another Port |"
+              u"COM3 (/nonexistent/veld-test/COM3): no such device"_s);
+    EXPECT_EQ(std::tuple(p.portControls(), Panel::stored(u"CommPort"_s)),
+              std::tuple("---------", QString()));
 
     p.boxes.clear();
     p.ui().mnuCOM2->trigger();
-    EXPECT_TRUE(p.boxes.isEmpty());
-    EXPECT_EQ(p.portControls(), "+++++++++");
-    EXPECT_EQ(Panel::stored(u"CommPort"_s), u"2"_s);
-    EXPECT_EQ(p.portMarks(), "-+---");
+    EXPECT_EQ(
+        std::tuple(p.boxes.size(), p.portControls(), Panel::stored(u"CommPort"_s), p.portMarks()),
+        std::tuple(0, "+++++++++", u"2"_s, "-+---"));
     EXPECT_TRUE(p.pty(2).receiveFor(50).isEmpty()); // a pick tells the module nothing
 
     bool markMovedFirst = false;
     p.whileBoxShown = [&] { markMovedFirst = p.ui().mnuCOM4->isChecked(); };
     p.ui().mnuCOM4->trigger();
-    EXPECT_TRUE(markMovedFirst);
-    EXPECT_EQ(p.portMarks(), "---+-");
-    EXPECT_EQ(Panel::stored(u"CommPort"_s), u"2"_s);
-    EXPECT_EQ(p.portControls(), "+++++++++");
+    EXPECT_EQ(
+        std::tuple(markMovedFirst, p.portMarks(), Panel::stored(u"CommPort"_s), p.portControls()),
+        std::tuple(true, "---+-", u"2"_s, "+++++++++"));
     p.ui().cmdFlash->click(); // the port that was open still works
     EXPECT_EQ(p.pty(2).receive(3), hex("FE FC FF"));
 
@@ -45,9 +43,8 @@ TEST(app_PortMenu, APickOpensStoresEnablesAFailedOneOnlyMovesTheMark) {
     p.ui().mnuCOM5->trigger(); // the open port's own item
     p.ui().cmdOnBuz->click();
     EXPECT_EQ(p.pty(5).receive(3), hex("FE FA FF"));
-    EXPECT_TRUE(p.pty(2).receiveFor(50).isEmpty());
-    EXPECT_TRUE(p.boxes.isEmpty());
-    EXPECT_EQ(Panel::stored(u"CommPort"_s), u"5"_s);
+    EXPECT_EQ(std::tuple(p.pty(2).receiveFor(50), p.boxes.size(), Panel::stored(u"CommPort"_s)),
+              std::tuple(QByteArray(), 0, u"5"_s));
 }
 
 TEST(app_PortMenu, ASpeedAppliesAtOnceIsStoredTheModulesLeavesIt) {
@@ -66,11 +63,9 @@ TEST(app_PortMenu, ASpeedAppliesAtOnceIsStoredTheModulesLeavesIt) {
     }
     p.ui().mnum12->trigger();
     EXPECT_EQ(p.heard(4), hex("FE 80 AB FF"));
-    EXPECT_EQ(p.pty(1).baudRate(), 19200);
-    EXPECT_EQ(Panel::stored(u"Settings"_s), u"19200,n,8,1"_s);
-    EXPECT_EQ(p.speedMarks(), "----+");
-    EXPECT_FALSE(p.ui().mnum12->isChecked());
-    EXPECT_TRUE(p.boxes.isEmpty());
+    EXPECT_EQ(std::tuple(p.pty(1).baudRate(), Panel::stored(u"Settings"_s), p.speedMarks(),
+                         p.ui().mnum12->isChecked(), p.boxes.size()),
+              std::tuple(19200, u"19200,n,8,1"_s, "----+", false, 0));
 }
 
 } // namespace

@@ -58,18 +58,36 @@ TEST(cli_CommandLine, EachLineGivesItsFramesOrSaysWhatIsWrong) {
         EXPECT_EQ(outcome(QString::fromUtf8(line)), expected) << line;
 }
 
+// The first word of each line under "Commands:" in the general help.
+QStringList commandNames() {
+    QStringList names;
+    static const QRegularExpression line(uR"(^  (\S+))"_s, QRegularExpression::MultilineOption);
+    for (const auto& match :
+         line.globalMatch(generalHelp().section(u"Commands:\n"_s, 1).section(u"\n\n"_s, 0, 0)))
+        names << match.captured(1);
+    return names;
+}
+
+// Each command's help: every example it gives with frames ("  dp 3   FE 13 03 FF")
+// sends those frames when run, and no placeholder is left in its text.
+TEST(cli_CommandLine, EachHelpExampleSendsTheFramesItNames) {
+    static const QRegularExpression example(uR"(^  (\S.*?)  +((?:[0-9A-F]{2}(?:, | |$))+))"_s,
+                                            QRegularExpression::MultilineOption);
+    for (const QString& name : commandNames()) {
+        const QString help = commandHelp(name);
+        EXPECT_FALSE(help.contains(u'%')) << help.toStdString();
+        for (const auto& match : example.globalMatch(help))
+            EXPECT_EQ(outcome(match.captured(1)), match.captured(2).remove(u',').toStdString());
+    }
+}
+
 TEST(cli_CommandLine, ManPageCompletionAndHelpNameEveryCommand) {
     const auto read = [](const char* path) {
         QFile file(QString::fromUtf8(path));
         EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path;
         return QString::fromUtf8(file.readAll());
     };
-    // Help: the first word of each line under "Commands:".
-    QStringList names;
-    static const QRegularExpression line(uR"(^  (\S+))"_s, QRegularExpression::MultilineOption);
-    for (const auto& match :
-         line.globalMatch(generalHelp().section(u"Commands:\n"_s, 1).section(u"\n\n"_s, 0, 0)))
-        names << match.captured(1);
+    const QStringList names = commandNames();
     // The man page: the first word of each entry under COMMANDS.
     const QString page = read(VELDCTL_MAN_PAGE);
     const QString commands = page.section(u".SH COMMANDS\n"_s, 1).section(u"\n.SH "_s, 0, 0);

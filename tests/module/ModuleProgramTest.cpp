@@ -116,23 +116,32 @@ TEST(module_Program, ReplacesOnlyALeftoverLinkAndRemovesItsOwnAtExit) {
     }
 }
 
-// Without a display (QT_QPA_PLATFORM unset too), what ends it at once says
-// why, with its usage for a wrong option, and dumps no core.
-TEST(module_Program, WrongOptionsOrNoDisplayEndItSayingWhy) {
-    const std::pair<QStringList, const char*> rows[] = {
-        {{u"--bogus"_s}, "veld-module: Unknown option 'bogus'."},
-        {{}, "veld-module: no display: use --headless\n"}};
+// Without a display (QT_QPA_PLATFORM unset too), what ends it at once: the
+// start of what it says on standard output, then on standard error, and its status.
+TEST(module_Program, EndsAtOnceWithoutADisplaySayingWhyOrWhatWasAsked) {
+    const struct {
+        QStringList args;
+        const char *out, *err;
+        int status;
+    } rows[] = {{{u"--bogus"_s}, "", "veld-module: Unknown option 'bogus'.\n\nUsage: ", 1},
+                {{}, "", "veld-module: no display: use --headless\n", 1},
+                {{u"--help"_s}, "Usage: ", "", 0},
+                {{u"--version"_s}, "veld-module " VELD_VERSION "\n", "", 0}};
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const QString& name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
         environment.remove(name);
-    for (const auto& [args, said] : rows) {
+    for (const auto& [args, out, err, status] : rows) {
         QProcess module;
         module.setProcessEnvironment(environment);
         module.start(QStringLiteral(VELD_MODULE_PROGRAM), args);
-        expectEndedBy(module, 0);
-        const QByteArray errors = module.readAllStandardError();
-        EXPECT_TRUE(errors.startsWith(said)) << errors.constData();
-        EXPECT_EQ(errors.contains("\nUsage: "), !args.isEmpty());
+        ASSERT_TRUE(module.waitForFinished(ModuleProcess::kWaitMs));
+        EXPECT_EQ(std::tuple(module.exitStatus(), module.exitCode()),
+                  std::tuple(QProcess::NormalExit, status));
+        const QByteArray said = module.readAllStandardOutput(),
+                         errors = module.readAllStandardError();
+        EXPECT_TRUE(said.startsWith(out) && errors.startsWith(err) &&
+                    (*out != 0) == !said.isEmpty() && (*err != 0) == !errors.isEmpty())
+            << said.constData() << errors.constData();
     }
 }
 

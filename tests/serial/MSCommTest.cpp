@@ -109,6 +109,9 @@ TEST(serial_MSComm, EveryLockConventionAndContentIsJudged) {
     const char* inUse = "in use by PID %1 (sleep)";
     const char* writing = "locked: LOCK is being written (no process number in it yet); try "
                           "again in a few seconds";
+    // A stale lock: not a refusal, the port opens and the log says what went.
+    const char *ended = "stale lock LOCK of PID %1 removed",
+               *noPid = "stale lock LOCK with no process number removed";
     // clang-format off
     const struct { const char *lock, *content; int age; const char* refusal; bool ended = false; } rows[] = {
         {"flock", "", 0, "in use by PID %1 (flock)"}, {"LCK..N", "HDB", 0, inUse},
@@ -116,10 +119,10 @@ TEST(serial_MSComm, EveryLockConventionAndContentIsJudged) {
         {"LCK..pts_N", "  %1 minicom user\n", 0, inUse}, {"LCK..N", "%1\nsleep\nhost\n", 0, inUse},
         {"LCK..pts_N", "binary", 0, inUse}, {"LCK..pts_N", "late", 0, inUse},
         {"LCK..pts_N", "link", 0, "locked: LOCK is not a lock file; remove it when no program uses the port"},
-        {"LCK..N", "  %1 minicom user\n", 0, "", true}, {"LCK.MMM.mmm", "HDB", 0, "", true},
-        {"LCK..pts_N", "1099511627776\n", 0, writing}, {"LCK..pts_N", "1099511627776\n", 60, ""},
-        {"LCK..pts_N", "4294967297\n", 60, ""}, {"LCK..pts_N", "0\n", 60, ""},
-        {"LCK..pts_N", "-5\n", 60, ""}, {"LCK..pts_N", "", 60, ""}, {"LCK..pts_N", "garbage\n", 60, ""}};
+        {"LCK..N", "  %1 minicom user\n", 0, ended, true}, {"LCK.MMM.mmm", "HDB", 0, ended, true},
+        {"LCK..pts_N", "1099511627776\n", 0, writing}, {"LCK..pts_N", "1099511627776\n", 60, noPid},
+        {"LCK..pts_N", "4294967297\n", 60, noPid}, {"LCK..pts_N", "0\n", 60, noPid},
+        {"LCK..pts_N", "-5\n", 60, noPid}, {"LCK..pts_N", "", 60, noPid}, {"LCK..pts_N", "garbage\n", 60, noPid}};
     // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.lock) + " " + row.content);
@@ -158,14 +161,17 @@ TEST(serial_MSComm, EveryLockConventionAndContentIsJudged) {
                                         .replace(u"%1"_s, QString::number(pid))
                                         .replace(u"LOCK"_s, lock)
                                         .toStdString();
+        const bool stale = refusal.starts_with("stale lock ");
         MSComm comm;
-        EXPECT_EQ(comm.openPath(pty.slavePath()), refusal.empty());
+        logged().clear();
+        EXPECT_EQ(comm.openPath(pty.slavePath()), stale);
         late.join();
         ::close(watch);
-        EXPECT_EQ(comm.failureCause().toStdString(), refusal);
+        EXPECT_EQ(comm.failureCause().toStdString(), stale ? "" : refusal);
+        EXPECT_EQ(logged().contains(QString::fromStdString("veld.serial: " + refusal + '\n')),
+                  stale);
         comm.setPortOpen(false);
-        EXPECT_EQ(QFileInfo::exists(lock) || QFileInfo(lock).isSymLink(),
-                  !refusal.empty() && !flock);
+        EXPECT_EQ(QFileInfo::exists(lock) || QFileInfo(lock).isSymLink(), !stale && !flock);
         holder.kill();
         holder.waitForFinished();
     }

@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <cstdio>
 #include <cstdlib>
 
@@ -19,7 +20,10 @@ void parseCommandLine(QCommandLineParser& parser, int argc, char** argv) {
     // The parser's texts name the program from a core application's arguments.
     const QCoreApplication core(argc, argv);
     if (!parsed) {
-        std::fprintf(stderr, "%s: %s\n\n%s", qUtf8Printable(QCoreApplication::applicationName()),
+        // Named by its file, as its other messages are ("veld: ..."), not by
+        // its application name ("VELD").
+        std::fprintf(stderr, "%s: %s\n\n%s",
+                     qUtf8Printable(QFileInfo(QCoreApplication::applicationFilePath()).fileName()),
                      qUtf8Printable(parser.errorText()), qUtf8Printable(parser.helpText()));
         std::exit(EXIT_FAILURE);
     }

@@ -4,6 +4,7 @@
 #include "app/DeviceListModel.h"
 #include "support/Panel.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -77,6 +78,8 @@ TEST(app_AssignPorts, OkStoresTheChangedRowsAndCancelNothing) {
 // its system location, said as the found adapter it is; nothing repeated.
 TEST(app_AssignPorts, TheDeviceListSaysWhatEachIsAndRepeatsNothing) {
     veld::app::DeviceListModel model;
+    const QAbstractItemModelTester tester(&model,
+                                          QAbstractItemModelTester::FailureReportingMode::Fatal);
     QStringList shown;
     for (const auto* current : {"/dev/ttyUSB0", "/dev/ttyUSB0", "/dev/serial/by-id/usb-X"}) {
         model.setDevices(QString::fromLatin1(current),

@@ -36,31 +36,17 @@ std::string times(int n, const std::string& words) {
 // Fahrenheit, Enable, Disable). Traffic: the words of each read, "|" between.
 TEST(app_Receive, EachReadGivesItsCountLabelsAndTrafficLines) {
     const std::string burst = times(256, "counter event") + '|' + times(44, "counter event");
-    const struct {
-        std::vector<std::string> steps;
-        std::string state, traffic;
-    } rows[] = {
+    // clang-format off
+    const struct { std::vector<std::string> steps; std::string state, traffic; } rows[] = {
         // The receive buffer holds 1024 bytes: a burst of 300 is taken in two reads.
         {{"300"}, "C count 300 time :: ---", burst},
         {{"FE 05 00 FF FE 03 10 FF"}, "C count 1 time :: +--", "counter event; button 1"},
-        {{"FE 01 05 07", "09 FF FE 03 20 FF"},
-         "C count 0000 time 9:07:05 -+-",
-         "four bytes of a time stamp held for the next read|time stamp 9:07:05; button 2"},
-        {{"FE 05 00 FF 13 37 00 FE 03 08 FF"},
-         "C count 1 time :: --+",
-         "counter event; button 3; three bytes skipped"},
-        {{"FE 05 00 FF FE 01 2A 3B 17 FF"},
-         "C count 1 time 23:59:42 ---",
-         "counter event; time stamp 23:59:42"},
-        {{"FE 01 63 63 64 FF FE 03 30 FF FE 03 00 FF"},
-         "C count 0000 time 100:99:99 ---",
-         "time stamp 100:99:99; button byte 30; button byte 00"},
-        {{"FE 05 00 FF FE 05 00 FF FE 32 00 FF FE 05 00 FF"},
-         "C count 1 time :: ---",
-         "counter event; counter event; counter reset; counter event"},
-        {{"FE 02 01 FF FE 07 01 FF FE 04 19 FF"},
-         "25C count 0000 time :: ---",
-         "temperature 25 C; eight bytes skipped"},
+        {{"FE 01 05 07", "09 FF FE 03 20 FF"}, "C count 0000 time 9:07:05 -+-", "four bytes of a time stamp held for the next read|time stamp 9:07:05; button 2"},
+        {{"FE 05 00 FF 13 37 00 FE 03 08 FF"}, "C count 1 time :: --+", "counter event; button 3; three bytes skipped"},
+        {{"FE 05 00 FF FE 01 2A 3B 17 FF"}, "C count 1 time 23:59:42 ---", "counter event; time stamp 23:59:42"},
+        {{"FE 01 63 63 64 FF FE 03 30 FF FE 03 00 FF"}, "C count 0000 time 100:99:99 ---", "time stamp 100:99:99; button byte 30; button byte 00"},
+        {{"FE 05 00 FF FE 05 00 FF FE 32 00 FF FE 05 00 FF"}, "C count 1 time :: ---", "counter event; counter event; counter reset; counter event"},
+        {{"FE 02 01 FF FE 07 01 FF FE 04 19 FF"}, "25C count 0000 time :: ---", "temperature 25 C; eight bytes skipped"},
         {{"FE 03 10 FF", ""}, "C count 0000 time :: ---", "button 1"},
         {{"F"}, "0F count 0000 time :: ---", ""},
         {{"FE 04 19 FF", "F"}, "77F count 0000 time :: ---", "temperature 25 C"},
@@ -74,6 +60,7 @@ TEST(app_Receive, EachReadGivesItsCountLabelsAndTrafficLines) {
         {{"E", "FE 05 00 FF", "D"}, "C count 0000 time :: ---", "counter event"},
         {{"D", "FE 05 00 FF"}, "C count 1 time :: ---", "counter event"},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.steps.front());
         QTemporaryDir dir;

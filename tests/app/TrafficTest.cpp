@@ -198,16 +198,17 @@ TEST_F(app_Traffic, OpensInsideTheScreenAndAgainWhereItWasClosed) {
     EXPECT_EQ(p.w().trafficWindow(), nullptr);
     EXPECT_EQ(Panel::settings().value(u"Traffic/Width"_s).toInt(), place.width());
     EXPECT_EQ(openTraffic(p)->geometry(), place);
-    // Closed hanging over the screen's edges: opened again inside them.
+    // Closed hanging over the screen's edges, or larger than it: opened again inside it.
     const QRect screen = p.w().screen()->availableGeometry();
-    for (const QPoint at :
-         {screen.topLeft() - QPoint(40, 30), screen.bottomRight() - QPoint(40, 30)}) {
-        p.w().trafficWindow()->setGeometry(QRect(at, place.size()));
+    for (const QRect& closed : {QRect(screen.topLeft() - QPoint(40, 30), place.size()),
+                                QRect(screen.bottomRight() - QPoint(40, 30), place.size()),
+                                screen.adjusted(0, 0, 100, 100)}) {
+        p.w().trafficWindow()->setGeometry(closed);
         p.w().trafficWindow()->close();
-        EXPECT_TRUE(screen.contains(openTraffic(p)->frameGeometry())) << at.x();
+        EXPECT_TRUE(screen.contains(openTraffic(p)->frameGeometry())) << closed.x();
     }
     Panel::press(p.ui().mnuTraffic);                                     // raised, not a second one
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the closed one
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the closed ones
     EXPECT_EQ(p.w().findChildren<veld::app::TrafficWindow*>().size(), 1);
 }
 

@@ -111,12 +111,11 @@ TEST(app_Wire, TextIsSentRightAlignedAndTheBoxIsEmptiedAlways) {
 }
 
 TEST(app_Wire, ARefusedCountdownSaysWhyThenEmptiesTheBoxes) {
-    const struct {
-        const char *hours, *minutes, *seconds, *message;
-    } rows[] = {{"1", "ab", "10", "Please Key In Numeric Value"},
-                {"", "5", "5", "Please Key In Numeric Value"},
-                {"256", "0", "0", "Please Key In Values From 0 To 255"},
-                {"0", "-5", "0", "Please Key In Values From 0 To 255"}};
+    // clang-format off
+    const struct { const char *hours, *minutes, *seconds, *message; } rows[] = {
+        {"1", "ab", "10", "Please Key In Numeric Value"}, {"", "5", "5", "Please Key In Numeric Value"},
+        {"256", "0", "0", "Please Key In Values From 0 To 255"}, {"0", "-5", "0", "Please Key In Values From 0 To 255"}};
+    // clang-format on
     for (const bool enabledBefore : {false, true})
         for (const auto& r : rows) {
             SCOPED_TRACE(r.hours);

@@ -34,13 +34,13 @@ const char* const kSteps[][3] = {
     // A text frame that never ends: the temperature request inside its nine
     // bytes is answered once the line stays quiet.
     {"FE 03 41 FE 04 FF", "log", "skip 3 byte(s) formed no frame\nrx FE 04 FF  temperature request\ntx FE 04 19 FF  temperature 25 C"},
-    {"", "display", "       000 dark"}, {"FE 03 31 31 31 31 31 31 FF FE FA FF FE F6 FF", "display", "111111 101 lit"},
-    {"FE 03 38 38 38 38 38 38 FF FE FB FF FE F9 FF", "display", "888888 011 lit"}, {"FE 13 03 FF", "display", "888.888 011 lit"},
-    {"", "lastFrame", "FE 13 03 FF  decimal point 3"}, {"FE FC FF", "display", "888.888 011 dark"}, {"", "display", "888.888 011 lit"},
+    {"", "display", "       --- dark"}, {"FE 03 31 31 31 31 31 31 FF FE FA FF FE F6 FF", "display", "111111 r-2 lit"},
+    {"FE 03 38 38 38 38 38 38 FF FE FB FF FE F9 FF", "display", "888888 -12 lit"}, {"FE 13 03 FF", "display", "888.888 -12 lit"},
+    {"", "lastFrame", "FE 13 03 FF  decimal point 3"}, {"FE FC FF", "display", "888.888 -12 dark"}, {"", "display", "888.888 -12 lit"},
     {"temperature=-12 FE 04 FF", "panel", "FE 06 0C FF"},
     {"FE 01 05 02 00 FF FE 90 05 FF FE 05 FF FE 03 48 45 4C 4C 4F 20 FF", "countdown", "0:02:05 of 0:02:05, stopped"},
     {"button1 button2 button3 resetCounter counterEvent", "panel", "FE 03 10 FF FE 03 20 FF FE 03 08 FF FE 32 00 FF FE 05 00 FF"},
-    {"", "counter", "enabled, count 1"}, {"", "function", "now F6 display mode, at start-up F5 counter"}, {"powerCycle", "display", "     0 000 lit"},
+    {"", "counter", "enabled, count 1"}, {"", "function", "now F6 display mode, at start-up F5 counter"}, {"powerCycle", "display", "     0 --- lit"},
     {"#300", "logLines", "500"}, {"19200", "line", "module 9600 bit/s, line 19200 bit/s: mismatch, noise only"},
 };
 // clang-format on
@@ -56,7 +56,8 @@ TEST(module_Window, ShowsWhatThePanelSendsTakesItsInputsAndTellsOfLineFaults) {
     ASSERT_TRUE(panel.open(QIODevice::ReadWrite) && panel.setBaudRate(9600));
     QByteArray heard;
     // The display: its digits with '.' after a lit point, the lamps of buzzer
-    // and outputs (1: on), lit or dark. The panel: the last bytes it heard.
+    // and outputs each by its caption's last character when on (r, 1, 2), lit or dark. The panel:
+    // the last bytes it heard.
     const auto look = [&](const QString& where, const QString& expected) {
         if (where == u"panel")
             return QString::fromLatin1(
@@ -72,8 +73,10 @@ TEST(module_Window, ShowsWhatThePanelSendsTakesItsInputsAndTellsOfLineFaults) {
             shown += QLatin1Char(window.display().characters()[i]) +
                      (window.display().points() >> i & 1 ? u"."_s : QString());
         shown += u' ';
-        for (const QString& lamp : {u"buzzer"_s, u"output1"_s, u"output2"_s})
-            shown += window.findChild<QLabel*>(lamp)->property("on").toBool() ? u'1' : u'0';
+        for (const QString& name : {u"buzzer"_s, u"output1"_s, u"output2"_s}) {
+            const QLabel* lamp = window.findChild<QLabel*>(name);
+            shown += lamp->property("on").toBool() ? lamp->text().back() : u'-';
+        }
         return shown + (litPixels(window) > 0 ? u" lit"_s : u" dark"_s);
     };
     for (const auto& [inputs, where, expected] : kSteps) {

@@ -19,16 +19,13 @@ std::optional<ModuleMessage> decode(const std::string& hex) {
 }
 
 TEST(protocol_Countdown, ANumberIsAPlainDecimalInTheUsersSeparator) {
-    const struct {
-        std::u16string text;
-        char16_t separator;
-        std::optional<double> value;
-    } rows[] = {{u"30", '.', 30},    {u" 5", '.', 5},   {u"\t7 ", '.', 7}, {u"5.", '.', 5},
-                {u".5", '.', 0.5},   {u"+3", '.', 3},   {u"-3", '.', -3},  {u"2,75", ',', 2.75},
-                {u"", '.', {}},      {u"  ", '.', {}},  {u"ab", '.', {}},  {u"1a", '.', {}},
-                {u".", '.', {}},     {u"-", '.', {}},   {u"+-1", '.', {}}, {u"1 2", '.', {}},
-                {u"2,5", '.', {}},   {u"2.5", ',', {}}, {u"1e3", '.', {}}, {u"0x1F", '.', {}},
-                {u"\u0665", '.', {}}};
+    // clang-format off
+    const struct { std::u16string text; char16_t separator; std::optional<double> value; } rows[] = {
+        {u"30", '.', 30}, {u" 5", '.', 5}, {u"\t7 ", '.', 7}, {u"5.", '.', 5}, {u".5", '.', 0.5}, {u"+3", '.', 3},
+        {u"-3", '.', -3}, {u"2,75", ',', 2.75}, {u"", '.', {}}, {u"  ", '.', {}}, {u"ab", '.', {}}, {u"1a", '.', {}},
+        {u".", '.', {}}, {u"-", '.', {}}, {u"+-1", '.', {}}, {u"1 2", '.', {}}, {u"2,5", '.', {}}, {u"2.5", ',', {}},
+        {u"1e3", '.', {}}, {u"0x1F", '.', {}}, {u"\u0665", '.', {}}};
+    // clang-format on
     for (const auto& r : rows) {
         SCOPED_TRACE(std::string(r.text.begin(), r.text.end()));
         EXPECT_EQ(parseNumber(r.text, r.separator), r.value);

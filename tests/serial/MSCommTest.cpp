@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <thread>
 
 using namespace Qt::StringLiterals;
@@ -252,9 +253,10 @@ TEST(serial_MSComm, AnotherUserIsToldWhatWouldLetItOpenThePort) {
     if (::geteuid() != 0)
         GTEST_SKIP() << "only root can act as another user";
     // clang-format off
-    const struct { mode_t mode; const char* group; bool staleLock; const char* cause; } rows[] = {
+    const struct { mode_t mode; const char* group; bool staleLock; const char* cause; bool exclusive = false; } rows[] = {
         {0660, "dialout", false, "permission denied: add your user to the group that owns it (dialout) and log in again"},
         {0600, "root", false, "permission denied: owned by root:root, mode 600: only root can open it; see udev rules"},
+        {0666, "root", false, "busy: opened exclusively by another program", true},
         {0666, "root", true, "stale lock LOCK with no process number cannot be removed: it belongs to root and "
                              "the lock folder DIR lets only its owner remove it; ask root or an administrator to remove it"}};
     // clang-format on
@@ -266,6 +268,8 @@ TEST(serial_MSComm, AnotherUserIsToldWhatWouldLetItOpenThePort) {
         ASSERT_TRUE(::chmod(QFile::encodeName(dir.path()), 01777) == 0 &&
                     (!row.staleLock || veld::test::plantLock(lock, "0\n", 60)));
         ASSERT_EQ(::chown(node, 0, ::getgrnam(row.group)->gr_gid) | ::chmod(node, row.mode), 0);
+        const int holder = ::open(node, O_RDWR | O_NOCTTY | O_CLOEXEC); // TIOCEXCL lasts while open
+        ASSERT_TRUE(holder >= 0 && (!row.exclusive || ::ioctl(holder, TIOCEXCL) == 0));
         QProcess veldctl;
         veldctl.setEnvironment(QProcess::systemEnvironment() << u"VELD_LOCK_DIR="_s + dir.path());
         veldctl.start(u"setpriv"_s,
@@ -276,6 +280,7 @@ TEST(serial_MSComm, AnotherUserIsToldWhatWouldLetItOpenThePort) {
             QString::fromLatin1(row.cause).replace(u"LOCK"_s, lock).replace(u"DIR"_s, dir.path());
         EXPECT_EQ(QString::fromUtf8(veldctl.readAllStandardError()),
                   u"veldctl: cannot open %1: %2\n"_s.arg(pty.devicePath(), cause));
+        ::close(holder);
     }
 }
 

@@ -35,7 +35,7 @@ TEST(serial_SettingsStore, WritesReadsAndRemovesThroughTheFile) {
     EXPECT_EQ(read(u"Settings"), u"4800,n,8,1"_s);
 }
 
-TEST(serial_SettingsStore, AnUnstorableValueSaysWhyAndHoldsForTheSession) {
+TEST(serial_SettingsStore, AnUnstorableValueSaysWhyAndHoldsTillStored) {
     // Where the file should be, a folder; where its folder should be, a file;
     // the first write of the process already (each test runs in a process of its own).
     for (const QString& blocker : {u"/VELD.conf"_s, QString()}) {
@@ -54,6 +54,10 @@ TEST(serial_SettingsStore, AnUnstorableValueSaysWhyAndHoldsForTheSession) {
                                 u": "_s + file.fileName() + cause + u'\n');
         EXPECT_EQ(read(u"Unstored"), u"x"_s);
     }
+    // Stored once the file can be written, the file's value counts again.
+    ASSERT_TRUE(QFile::remove(folder()));
+    EXPECT_TRUE(SettingsStore::write(SettingsStore::kProperties, u"Unstored", u"y"_s));
+    EXPECT_EQ(read(u"Unstored"), u"y"_s);
 }
 
 } // namespace

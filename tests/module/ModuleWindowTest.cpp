@@ -28,18 +28,19 @@ int litPixels(veld::module::ModuleWindow& window) {
 }
 
 // Bytes the panel sends and the window's inputs (a number: the panel's line
-// speed; #N: N temperature requests); then where to look and what to see there.
+// speed; #N: N temperature requests; a button's name, clicked, or after '^' pressed by Return);
+// then where to look and what to see there.
 // clang-format off
 const char* const kSteps[][3] = {
     // A text frame that never ends: the temperature request inside its nine
     // bytes is answered once the line stays quiet.
     {"FE 03 41 FE 04 FF", "log", "skip 3 byte(s) formed no frame\nrx FE 04 FF  temperature request\ntx FE 04 19 FF  temperature 25 C"},
-    {"", "display", "       --- dark"}, {"FE 03 31 31 31 31 31 31 FF FE FA FF FE F6 FF", "display", "111111 r-2 lit"},
+    {"", "display", "       --- dark"}, {"FE 03 31 31 31 31 31 31 FF FE FA FF FE F6 FF", "display", "111111 r-2 lit"}, {"", "lastFrame", "FE F6 FF  output 2 on"},
     {"FE 03 38 38 38 38 38 38 FF FE FB FF FE F9 FF", "display", "888888 -12 lit"}, {"FE 13 03 FF", "display", "888.888 -12 lit"},
     {"", "lastFrame", "FE 13 03 FF  decimal point 3"}, {"FE FC FF", "display", "888.888 -12 dark"}, {"", "display", "888.888 -12 lit"},
     {"temperature=-12 FE 04 FF", "panel", "FE 06 0C FF"},
     {"FE 01 05 02 00 FF FE 90 05 FF FE 05 FF FE 03 48 45 4C 4C 4F 20 FF", "countdown", "0:02:05 of 0:02:05, stopped"},
-    {"button1 button2 button3 resetCounter counterEvent", "panel", "FE 03 10 FF FE 03 20 FF FE 03 08 FF FE 32 00 FF FE 05 00 FF"},
+    {"button1 button2 button3 resetCounter ^counterEvent", "panel", "FE 03 10 FF FE 03 20 FF FE 03 08 FF FE 32 00 FF FE 05 00 FF"},
     {"", "counter", "enabled, count 1"}, {"", "function", "now F6 display mode, at start-up F5 counter"}, {"powerCycle", "display", "     0 --- lit"},
     {"#300", "logLines", "500"}, {"19200", "line", "module 9600 bit/s, line 19200 bit/s: mismatch, noise only"},
 };
@@ -90,6 +91,8 @@ TEST(module_Window, ShowsWhatThePanelSendsTakesItsInputsAndTellsOfLineFaults) {
                 panel.write(QByteArray::fromHex("FE04FF").repeated(input.mid(1).toInt()));
             else if (input[0].isDigit())
                 EXPECT_TRUE(panel.setBaudRate(input.toInt()));
+            else if (input[0] == u'^')
+                QTest::keyClick(window.findChild<QPushButton*>(input.mid(1)), Qt::Key_Return);
             else
                 window.findChild<QPushButton*>(input)->click();
         }

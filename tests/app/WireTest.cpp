@@ -13,19 +13,11 @@ namespace {
 
 enum Countdown { Keeps, Enables, Disables };
 
-struct Row {
-    const char* name;
-    QObject* (*control)(const U&);
-    void (*setup)(Panel&);
-    const char* frame;
-    bool clearsReading;
-    Countdown countdown;
-};
-
 #define C(member) [](const U& u) -> QObject* { return u.member; }
 #define SET(...) [](Panel& p) { __VA_ARGS__; }
 
 // clang-format off
+struct Row { const char* name; QObject* (*control)(const U&); void (*setup)(Panel&); const char* frame; bool clearsReading; Countdown countdown; };
 const Row kRows[] = {
     {"flash", C(cmdFlash), nullptr, "FE FC FF", false, Keeps},
     {"buzzer on", C(cmdOnBuz), nullptr, "FE FA FF", false, Keeps},

@@ -12,19 +12,12 @@ namespace {
 
 using test::fromHex;
 
-// Bytes, with "~" where the line goes quiet and "|" where it breaks; the
-// frames found; whether one is left incomplete; the bytes skipped.
-struct Stream {
-    FrameSplitter::LengthRule rule;
-    const char* bytes;
-    const char* frames;
-    bool partial;
-    std::size_t skipped;
-};
-
 constexpr auto C = commandFrameLength;
 constexpr auto M = messageLength;
+// Bytes, with "~" where the line goes quiet and "|" where it breaks; the
+// frames found; whether one is left incomplete; the bytes skipped.
 // clang-format off
+struct Stream { FrameSplitter::LengthRule rule; const char *bytes, *frames; bool partial; std::size_t skipped; };
 const Stream kStreams[] = {
     {C, "", "", false, 0},
     {C, "00 11 FF FE FE F7 FF 7E", "FE F7 FF", false, 5},

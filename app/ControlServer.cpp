@@ -75,6 +75,7 @@ public:
             answer(u"error no answer: no answer from %1 within %2 ms"_s.arg(m_server.m_device)
                        .arg(m_timeoutMs));
         });
+        m_answerWait.setSingleShot(true);
     }
 
     void messageDecoded(const protocol::ModuleMessage& m) {

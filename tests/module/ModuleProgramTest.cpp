@@ -173,7 +173,7 @@ TEST(module_EndToEnd, ReportsWhatItHearsSaysAndIsToldAtItsOwnSpeedOnly) {
         // panel reads noise: one byte to each two sent, sampled at half speed.
         {{u.mnum192}, "", "rx FE 80 0B FF | module line speed 19200 bit/s"},
         {{u.cmdTimeStamp}, "", "lost FE F7 FF | line at 9600 bit/s, module at 19200 bit/s"},
-        {{}, "button 2", "garbled FE 03 20 FF | button 2: line at 9600 bit/s, module at 19200 bit/s, so the panel reads "},
+        {{}, "button 2", "garbled FE 03 20 FF | button 2: line at 9600 bit/s, module at 19200 bit/s, so the panel reads 1F F8"},
         {{u.mnu192}, "state", "speed=19200 line=19200"},
         {{u.cmdTimeStamp}, "", "rx FE F7 FF | time stamp request"},
         {{}, "", "| time stamp 12:0"}, // its answer

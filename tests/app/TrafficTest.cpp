@@ -207,7 +207,10 @@ TEST_F(app_Traffic, OpensInsideTheScreenAndAgainWhereItWasClosed) {
         p.w().trafficWindow()->close();
         EXPECT_TRUE(screen.contains(openTraffic(p)->frameGeometry())) << closed.x();
     }
-    Panel::press(p.ui().mnuTraffic);                                     // raised, not a second one
+    p.w().activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.w().isActiveWindow(); }));
+    Panel::press(p.ui().mnuTraffic); // raised and active, not a second one
+    EXPECT_TRUE(QTest::qWaitFor([&] { return p.w().trafficWindow()->isActiveWindow(); }));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the closed ones
     EXPECT_EQ(p.w().findChildren<veld::app::TrafficWindow*>().size(), 1);
 }

@@ -17,12 +17,14 @@ jobs=$(nproc)
 
 # Besides what building and running need (scripts/install-deps.sh): fuzzing
 # (clang, libFuzzer) and symbolised sanitizer reports; the static checks and
-# clang-format; the package test's tools; the benchmarks' X headers.
+# clang-format; the package test's tools; the benchmarks' X headers; socat, a
+# control-socket client of another user.
 test_packages=(
     clang libclang-rt-14-dev llvm-14
     clang-tidy cppcheck clang-format
     file desktop-file-utils appstream lintian
     libxcb1-dev
+    socat
 )
 scripts/install-deps.sh "${test_packages[@]}"
 scripts/build.sh build RelWithDebInfo -DVELD_BUILD_BENCH=ON

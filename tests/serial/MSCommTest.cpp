@@ -268,8 +268,9 @@ TEST(serial_MSComm, AnotherUserIsToldWhatWouldLetItOpenThePort) {
         ASSERT_TRUE(::chmod(QFile::encodeName(dir.path()), 01777) == 0 &&
                     (!row.staleLock || veld::test::plantLock(lock, "0\n", 60)));
         ASSERT_EQ(::chown(node, 0, ::getgrnam(row.group)->gr_gid) | ::chmod(node, row.mode), 0);
-        const int holder = ::open(node, O_RDWR | O_NOCTTY | O_CLOEXEC); // TIOCEXCL lasts while open
-        ASSERT_TRUE(holder >= 0 && (!row.exclusive || ::ioctl(holder, TIOCEXCL) == 0));
+        // The exclusive flag is the terminal's: it stays while the pair holds the device open.
+        const int holder = row.exclusive ? ::open(node, O_RDWR | O_NOCTTY | O_CLOEXEC) : -1;
+        ASSERT_TRUE(!row.exclusive || (::ioctl(holder, TIOCEXCL) == 0 && ::close(holder) == 0));
         QProcess veldctl;
         veldctl.setEnvironment(QProcess::systemEnvironment() << u"VELD_LOCK_DIR="_s + dir.path());
         veldctl.start(u"setpriv"_s,
@@ -280,7 +281,6 @@ TEST(serial_MSComm, AnotherUserIsToldWhatWouldLetItOpenThePort) {
             QString::fromLatin1(row.cause).replace(u"LOCK"_s, lock).replace(u"DIR"_s, dir.path());
         EXPECT_EQ(QString::fromUtf8(veldctl.readAllStandardError()),
                   u"veldctl: cannot open %1: %2\n"_s.arg(pty.devicePath(), cause));
-        ::close(holder);
     }
 }
 
